@@ -1,0 +1,30 @@
+// Reads a flowchart description file into a Flowchart.
+//
+// The format, line by line after trimming spaces: blank lines and lines
+// starting with "#" or ";" are ignored; "[name]" makes name the current
+// section; "key = value" (split at the first "=") does what the current
+// section says: in [Header] subtitle and company set the header lines, in
+// [Summary] text sets the summary, in any other section itemid starts a new
+// item and fromid, image, title and every other key fill the current item.
+// Nothing in the content of a file is an error; capacity limits drop what
+// does not fit without a message.
+#ifndef FLOWSVG_MODEL_PARSER_H_
+#define FLOWSVG_MODEL_PARSER_H_
+
+#include <cstdint>
+
+#include "model/flowchart.h"
+#include "text/reporter.h"
+#include "text/text_file.h"
+
+// Empties the chart, then fills it from the description file at path.
+// Returns 1 when the file was opened and read (whatever it held); 0 when it
+// cannot be opened, after reporting OpenFailureCaption followed by the path
+// through reporter. The chart is left empty on 0.
+int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter);
+
+// Empties the chart and fills it from an already opened file, which it then
+// closes. Used for standard input and for descriptions held in memory.
+void readDescription(Flowchart& chart, FileHandle file);
+
+#endif  // FLOWSVG_MODEL_PARSER_H_

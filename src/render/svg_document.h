@@ -1,0 +1,31 @@
+// Writes a laid-out Flowchart as one SVG document, strictly forward, one
+// CR LF line at a time: prolog and comments, definitions and styles,
+// background and header, each section band followed by its item boxes, the
+// connectors, the summary panel and the closing tag.
+#ifndef FLOWSVG_RENDER_SVG_DOCUMENT_H_
+#define FLOWSVG_RENDER_SVG_DOCUMENT_H_
+
+#include <cstdint>
+
+#include "model/flowchart.h"
+#include "text/clock.h"
+#include "text/reporter.h"
+#include "text/text_file.h"
+
+// Lays the chart out and writes it to path. The document goes to a temporary
+// file beside path that replaces path only once every byte is written and
+// the file closed. Returns 1 on success; 0 when the file cannot be created,
+// written or closed, after reporting CreateFailureCaption followed by path
+// through reporter; an earlier file at path is then left as it was.
+int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
+
+// Lays the chart out and writes the whole document to an open file, with
+// the given generation time in its timestamp comment. Does not close it.
+void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
+
+// Replaces "&", "<", ">", '"' and "'" by their entities ("&" first, so
+// nothing is escaped twice), then every character XML 1.0 forbids (U+0001 to
+// U+0008, U+000B, U+000C, U+000E to U+001F, U+FFFE, U+FFFF) by U+FFFD.
+Text escapeXml(TextView text);
+
+#endif  // FLOWSVG_RENDER_SVG_DOCUMENT_H_

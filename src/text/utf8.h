@@ -1,0 +1,24 @@
+// Conversion between UTF-8 bytes and UTF-16 texts.
+#ifndef FLOWSVG_TEXT_UTF8_H_
+#define FLOWSVG_TEXT_UTF8_H_
+
+#include <string>
+#include <string_view>
+
+#include "text/strings.h"
+
+// Decodes UTF-8 (RFC 3629) into UTF-16 code units. Code points above U+FFFF
+// become surrogate pairs. Each maximal ill-formed subpart (a lead byte without
+// its continuation bytes, an overlong form, an encoded surrogate, a value
+// above U+10FFFF, a stray continuation byte) becomes one U+FFFD. The result
+// ends before the first U+0000, since a text never holds one.
+Text decodeUtf8(std::string_view bytes);
+
+// Appends the UTF-8 encoding of text to out. An unpaired surrogate is
+// encoded as U+FFFD (EF BF BD); every other code point is written as is.
+void appendUtf8(std::string& out, TextView text);
+
+// The UTF-8 encoding of text, as appendUtf8 writes it.
+std::string encodeUtf8(TextView text);
+
+#endif  // FLOWSVG_TEXT_UTF8_H_

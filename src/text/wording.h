@@ -1,0 +1,138 @@
+// Every national-language text of the program, in one place: the keywords
+// of the description format, the captions and comments drawn into the SVG,
+// the window's captions, status texts, messages and dialogs, and the sample
+// description. A translation touches this file only.
+//
+// CR (U+000D) breaks the lines of texts shown to the user. Texts with values
+// inserted are split around the value: FooBefore + value + FooAfter.
+#ifndef FLOWSVG_TEXT_WORDING_H_
+#define FLOWSVG_TEXT_WORDING_H_
+
+#include <string_view>
+
+namespace wording {
+
+using T = std::u16string_view;
+
+// Description file keywords.
+inline constexpr T HeaderSectionName = u"Header";
+inline constexpr T SummarySectionName = u"Summary";
+inline constexpr T SubtitleKey = u"subtitle";
+inline constexpr T CompanyKey = u"company";
+inline constexpr T SummaryKey = u"text";
+inline constexpr T OpenFailureCaption = u"Cannot open the description file: ";
+
+// SVG document.
+inline constexpr T OriginCommentText =
+    u"Flowchart SVG Generator - drawn from a text description";
+inline constexpr T TimestampLabel = u"Generated";
+inline constexpr T HeaderCommentText = u"Header";
+inline constexpr T SectionsCommentText = u"Section bands";
+inline constexpr T ConnectorsCommentText = u"Connectors";
+inline constexpr T SummaryCommentText = u"Summary panel";
+inline constexpr T DiagramTitleCaption = u"Process Flowchart";
+inline constexpr T SummaryCaption = u"Summary";
+inline constexpr T CreateFailureCaption = u"Cannot create the SVG file: ";
+
+// Main window.
+inline constexpr T MessageBoxTitle = u"Flowchart SVG Generator";
+inline constexpr T StatusPrefix = u"Status";
+inline constexpr T DefaultOutputName = u"flowchart.svg";
+inline constexpr T WindowTitle =
+    u"Flowchart SVG Generator - Desktop Edition v2.0.0";
+inline constexpr T BannerText =
+    u"Flowchart SVG Generator - turns a txt flowchart description into a "
+    u"drawing";
+inline constexpr T FilesFrameCaption = u"Files";
+inline constexpr T InputCaption = u"txt/ini file:";
+inline constexpr T BrowseCaption = u"Browse...";
+inline constexpr T OutputCaption = u"Output SVG:";
+inline constexpr T GenerateCaption = u"\u25B6 Generate SVG";
+inline constexpr T SampleCaption = u"\u270E Write sample";
+inline constexpr T OpenFolderCaption = u"\u2302 Open folder";
+inline constexpr T StartupHelpText =
+    u"Status: Ready~How to use:~1. Choose a .txt or .ini description file~2. "
+    u"Press Generate to write the SVG drawing~3. Open the folder to see the "
+    u"result";
+
+// Status texts; {value} goes between the Before and After parts.
+inline constexpr T InputChosenBefore = u"Status: Input file chosen: ";
+inline constexpr T SizeBefore = u"Size: ";  // shared by S1 and S6
+inline constexpr T SizeAfter = u" KB";
+inline constexpr T ParsingStatus =
+    u"Status: Parsing the description...\rPlease wait...";
+inline constexpr T LoadFailedStatus =
+    u"Status: \u2717 The description could not be loaded";
+inline constexpr T ParsedBefore = u"Status: Parsed ";
+inline constexpr T ParsedSections = u" sections, ";
+inline constexpr T ParsedItems = u" items\rWriting the SVG drawing...";
+inline constexpr T WriteFailedStatus =
+    u"Status: \u2717 SVG file could not be written";
+inline constexpr T WrittenBefore = u"Status: \u2713 SVG file written\rOutput file: ";
+inline constexpr T SampleWrittenBefore =
+    u"Status: Sample description written\rFile: ";
+inline constexpr T SampleWrittenAfter = u"\rPress 'Generate SVG' to draw it";
+
+// Message boxes.
+inline constexpr T ChooseFirstMessage = u"Please choose a txt/ini file first";
+inline constexpr T WriteFailedMessage = u"SVG file could not be written.";
+inline constexpr T GeneratedBefore = u"SVG file generated.\r\rFile: ";
+inline constexpr T GeneratedSections = u"\rSections: ";
+inline constexpr T GeneratedItems = u"\rItems: ";
+
+// Dialogs.
+inline constexpr T OpenDialogTitle = u"Choose a txt/ini description file";
+inline constexpr T OpenDialogFilter =
+    u"Description files (*.txt;*.ini)|*.txt;*.ini|All files (*.*)|*.*";
+inline constexpr T SaveDialogTitle = u"Save the SVG file";
+inline constexpr T SaveDialogFilter = u"SVG files|*.svg|All files (*.*)|*.*";
+
+// Sample description file: its name and its 40 lines (the last holds one CR
+// between the two parts of the summary).
+inline constexpr T SampleFileName = u"sample_flowchart.txt";
+inline constexpr T SampleLines[] = {
+    u"[Header]",
+    u"subtitle = 5L bottling line: from order to shipment",
+    u"company = Example Beverages Ltd.",
+    u"",
+    u"[Production.Steps]",
+    u"itemid = 11",
+    u"fromid = 0",
+    u"image = order.png",
+    u"title = Process step",
+    u"Owner = Sales",
+    u"Period = 2025.1.1-2025.1.3",
+    u"Volume = 100L",
+    u"Note = Confirm the order with the customer.",
+    u"",
+    u"[Production.Steps]",
+    u"itemid = 12",
+    u"fromid = 0",
+    u"image = material.png",
+    u"title = Process step",
+    u"Owner = Purchasing",
+    u"Period = 2025.1.1-2025.1.3",
+    u"",
+    u"[Production.Steps]",
+    u"itemid = 21",
+    u"fromid = 11",
+    u"image = production.png",
+    u"title = Process step",
+    u"Shifts = 1 to 3 a day",
+    u"Period = 2025.1.8-2025.1.9",
+    u"",
+    u"[Production.Steps]",
+    u"itemid = 22",
+    u"fromid = 12",
+    u"image = production.png",
+    u"title = Process step",
+    u"Station = T4A",
+    u"Date = 2025.1.11",
+    u"",
+    u"[Summary]",
+    u"text = Four steps from order to shipment\rDates are examples only",
+};
+
+}  // namespace wording
+
+#endif  // FLOWSVG_TEXT_WORDING_H_
