@@ -1,0 +1,18 @@
+// The ready-made sample description that the desktop's sample command and
+// `flowsvg --sample` write.
+#ifndef FLOWSVG_APP_SAMPLE_FILE_H_
+#define FLOWSVG_APP_SAMPLE_FILE_H_
+
+#include <cstdint>
+
+#include "text/reporter.h"
+#include "text/strings.h"
+
+// Writes the 40 lines of the sample description (wording::SampleLines, each
+// ended by CR LF) to path through the same replace-when-complete writer as
+// the SVG. Returns 1 when the file was written completely; otherwise 0 after
+// reporting CreateFailureCaption followed by path through reporter, with an
+// earlier file at path left as it was.
+int32_t writeSampleFile(TextView path, Reporter& reporter);
+
+#endif  // FLOWSVG_APP_SAMPLE_FILE_H_
