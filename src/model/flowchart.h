@@ -40,8 +40,8 @@ struct FlowItem {
   Text title;      // the box title
   Text grouppart;  // section name before its first "."; empty without "."
   Text namepart;   // section name after its first "."; whole name without "."
-  int32_t x = 0;          // layout: left edge
-  int32_t y = 0;          // layout: top edge
+  int32_t x = 0;   // layout: left edge
+  int32_t y = 0;   // layout: top edge
   int32_t column = 0;     // layout: 1-based position within the band
   int32_t sectionno = 0;  // layout: 1-based band number, 0 when in no band
   int32_t width = ItemWidth;

@@ -68,7 +68,8 @@ inline constexpr T ParsedSections = u" sections, ";
 inline constexpr T ParsedItems = u" items\rWriting the SVG drawing...";
 inline constexpr T WriteFailedStatus =
     u"Status: \u2717 SVG file could not be written";
-inline constexpr T WrittenBefore = u"Status: \u2713 SVG file written\rOutput file: ";
+inline constexpr T WrittenBefore =
+    u"Status: \u2713 SVG file written\rOutput file: ";
 inline constexpr T SampleWrittenBefore =
     u"Status: Sample description written\rFile: ";
 inline constexpr T SampleWrittenAfter = u"\rPress 'Generate SVG' to draw it";

@@ -1,0 +1,108 @@
+#include "model/parser.h"
+
+#include "text/wording.h"
+
+namespace {
+
+// Fills the slot as a new item read under the given section name; nothing of
+// an item that used the slot in an earlier parse survives.
+void startItem(FlowItem& item, int32_t itemid, const Text& sectionName) {
+  item.itemid = itemid;
+  item.fromid.clear();
+  item.image.clear();
+  item.title.clear();
+  int32_t dot = findText(sectionName, u".");
+  if (dot > 0) {
+    item.grouppart = leftPart(sectionName, dot - 1);
+    item.namepart = midPart(sectionName, dot + 1);
+  } else {
+    item.grouppart.clear();
+    item.namepart = sectionName;
+  }
+  item.x = item.y = item.column = item.sectionno = item.height = 0;
+  item.width = ItemWidth;
+  item.parentcount = 0;
+  item.contentcount = 0;
+}
+
+void setParents(FlowItem& item, const Text& value) {
+  item.fromid = value;
+  item.parentcount = 0;
+  int32_t fields = countText(value, u",") + 1;
+  for (int32_t k = 1; k <= fields && k <= MaxParents; ++k) {
+    item.parents[k - 1] =
+        static_cast<int32_t>(parseInteger(trimSpaces(fieldAt(value, k, u","))));
+    item.parentcount = k;
+  }
+}
+
+}  // namespace
+
+void readDescription(Flowchart& chart, FileHandle file) {
+  clearFlowchart(chart);
+  Text section;
+  int32_t current = -1;  // slot of the current item, -1 before the first
+  while (!atEnd(file) && chart.itemcount < MaxItems) {
+    Text line = trimSpaces(readLine(file));
+    if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
+    if (line.front() == u'[' && line.back() == u']') {
+      section = midPart(line, 2, textLength(line) - 2);
+      if (section != wording::HeaderSectionName &&
+          section != wording::SummarySectionName &&
+          findSection(chart, section) < 0) {
+        addSection(chart, section);
+      }
+      continue;
+    }
+    int32_t pos = findText(line, u"=");
+    if (pos == 0) continue;
+    Text key = trimSpaces(leftPart(line, pos - 1));
+    Text value = trimSpaces(midPart(line, pos + 1));
+    if (section == wording::HeaderSectionName) {
+      if (key == wording::SubtitleKey) {
+        chart.subtitle = value;
+      } else if (key == wording::CompanyKey) {
+        chart.company = value;
+      }
+      continue;
+    }
+    if (section == wording::SummarySectionName) {
+      if (key == wording::SummaryKey) chart.summary = value;
+      continue;
+    }
+    if (section.empty()) continue;
+    if (key == u"itemid") {
+      current = chart.itemcount++;
+      startItem(chart.items[current], static_cast<int32_t>(parseInteger(value)),
+                section);
+      int32_t s = findSection(chart, section);
+      if (s >= 0) ++chart.sections[s].itemcount;
+      continue;
+    }
+    if (current < 0) continue;
+    FlowItem& item = chart.items[current];
+    if (key == u"fromid") {
+      setParents(item, value);
+    } else if (key == u"image") {
+      item.image = value;
+    } else if (key == u"title") {
+      item.title = value;
+    } else {
+      addContentPair(chart, current, key, value);
+    }
+  }
+  closeFile(file);
+}
+
+int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter) {
+  clearFlowchart(chart);
+  FileHandle file = openForReading(path);
+  if (file == nullptr) {
+    Text message(wording::OpenFailureCaption);
+    message += path;
+    reporter.reportError(message);
+    return 0;
+  }
+  readDescription(chart, file);
+  return 1;
+}

@@ -1,0 +1,117 @@
+#include "text/paths.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+TEST(PathsTest, FolderPart) {
+  struct Case {
+    Text path, folder;
+  };
+  const Case cases[] = {
+      {u"C:/data/chart.txt", u"C:/data/"},
+      {u"chart.txt", u""},
+      {u"C:/data/", u"C:/data/"},
+      {u"C:\\data\\chart.txt", u"C:\\data\\"},
+      {u"/a\\b/c", u"/a\\b/"},
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(folderPart(c.path), c.folder);
+  }
+}
+
+TEST(PathsTest, ExtensionPart) {
+  struct Case {
+    Text path, extension;
+  };
+  const Case cases[] = {
+      {u"chart.svg", u"svg"},
+      {u"C:/out/chart.SVG", u"SVG"},
+      {u"archive.tar.gz", u"gz"},
+      {u"my chart.svg", u"svg"},
+      {u"chart", u""},
+      {u"C:/my.dir/chart", u""},
+      {u"C:/out/.svg", u""},
+      {u"chart.", u""},
+      {u"chart.svg ", u""},
+      {u".svg", u""},
+      {u"a\\b.c\\d", u""},
+      {u"x\\.svg", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(extensionPart(c.path), c.extension);
+  }
+}
+
+TEST(PathsTest, FileSizeAndAttributes) {
+  char name[] = "/tmp/flowsvg-paths-XXXXXX";
+  ASSERT_NE(mkdtemp(name), nullptr);
+  const std::string dir = name;
+  std::ofstream(dir + "/three.txt", std::ios::binary) << "abc";
+  const Text folder = textFromNativePath(dir);
+  const Text file = textFromNativePath(dir + "/three.txt");
+
+  EXPECT_EQ(fileSizeOf(file), 3);
+  EXPECT_EQ(fileSizeOf(folder), -2);
+  EXPECT_EQ(fileSizeOf(folder + u"/"), -2);
+  EXPECT_EQ(fileSizeOf(folder + u"//"), -2);
+  EXPECT_EQ(fileSizeOf(folder + u"/missing"), -1);
+  EXPECT_EQ(fileSizeOf(u"///"), -1);
+  EXPECT_EQ(fileSizeOf(u""), -1);
+
+  EXPECT_EQ(fileAttributesOf(u""), -1);
+  EXPECT_EQ(fileAttributesOf(folder + u"/missing"), -1);
+  EXPECT_NE(fileAttributesOf(folder + u"/") & FolderAttribute, 0);
+  int32_t fileFlags = fileAttributesOf(file);
+  EXPECT_GE(fileFlags, 0);
+  EXPECT_EQ(fileFlags & FolderAttribute, 0);
+  ASSERT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
+}
+
+TEST(PathsTest, ProgramPathNamesThisTestProgram) {
+  Text path = programPath();
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(path[0], u'/');
+  EXPECT_GT(fileSizeOf(path), 0);
+  Text folder = folderPart(path);
+  EXPECT_EQ(folder.back(), u'/');
+  EXPECT_EQ(fileSizeOf(folder), -2);
+}
+
+TEST(PathsTest, ProgramPathLongerThan259IsWhole) {
+  // Copy this test program to a folder deeper than 259 characters and ask
+  // the copy for its own path.
+  char name[] = "/tmp/flowsvg-long-XXXXXX";
+  ASSERT_NE(mkdtemp(name), nullptr);
+  std::string deep = name;
+  for (int i = 0; i < 6; ++i) deep += "/" + std::string(60, 'd');
+  ASSERT_EQ(system(("mkdir -p '" + deep + "'").c_str()), 0);
+  std::string self = nativePath(programPath());
+  std::string copy = deep + "/paths_probe";
+  ASSERT_EQ(system(("cp '" + self + "' '" + copy + "'").c_str()), 0);
+  std::string command =
+      "'" + copy + "' --gtest_filter=PathsTest.PrintProgramPath 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[512];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  pclose(pipe);
+  EXPECT_NE(output.find("program path: " + copy + "\n"), std::string::npos)
+      << output;
+  EXPECT_GT(copy.size(), 259u);
+  ASSERT_EQ(system(("rm -rf '" + std::string(name) + "'").c_str()), 0);
+}
+
+// Helper for the test above: prints this program's path.
+TEST(PathsTest, PrintProgramPath) {
+  printf("program path: %s\n", nativePath(programPath()).c_str());
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+#include "text/text_file.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "text/paths.h"
+
+namespace {
+
+// A fresh folder for each test, removed with its files afterwards.
+class TextFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/flowsvg-textfile-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir_ = name;
+  }
+  void TearDown() override {
+    std::string command = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(system(command.c_str()), 0);
+  }
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  Text textPath(const std::string& name) const {
+    return textFromNativePath(path(name));
+  }
+  void put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+  }
+  std::string get(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+  std::vector<std::string> entries() const {
+    std::vector<std::string> names;
+    DIR* d = opendir(dir_.c_str());
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+    return names;
+  }
+  std::string dir_;
+};
+
+std::vector<Text> readAll(FileHandle file) {
+  std::vector<Text> lines;
+  while (!atEnd(file)) lines.push_back(readLine(file));
+  closeFile(file);
+  return lines;
+}
+
+TEST(ReadLineTest, ByteRules) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Text> lines;
+  };
+  const std::vector<Case> cases = {
+      {"CR LF after each line", "a\r\nb\r\n", {u"a", u"b"}},
+      {"LF, no final break", "a\nb", {u"a", u"b"}},
+      {"lone CR", "a\rb", {u"a", u"b"}},
+      {"CR CR LF", "a\r\r\nb", {u"a", u"", u"b"}},
+      {"LF CR", "a\n\rb", {u"a", u"", u"b"}},
+      {"last byte CR", "a\r", {u"a"}},
+      {"empty file", "", {}},
+      {"only a break", "\n", {u""}},
+      {"byte-order mark kept", "\xEF\xBB\xBF[a]", {u"\uFEFF[a]"}},
+      {"single-byte code page word before a break",
+       "caf\xE9\r\nx",
+       {u"caf\uFFFD\r\nx"}},
+      {"two-byte lead swallows CR only", "a\xC3\r\nb", {u"a\uFFFD\r", u"b"}},
+      {"four-byte lead swallows CR, LF and one more",
+       "a\xF0\r\nbc",
+       {u"a\uFFFD\r\nbc"}},
+      {"continuation byte reads as ?",
+       "a\x80"
+       "b",
+       {u"a?b"}},
+      {"F8..FF read as ?", "\xF8\xFF", {u"??"}},
+      {"NUL ends a line", std::string("ab\0cd\r\n", 7), {u"ab", u"cd"}},
+      {"lead swallowing NUL ends the decoded line",
+       std::string("a\xC3\0zz\nq", 7),
+       {u"a\uFFFD", u"q"}},
+      {"unit cut by end of file dropped", "ab\xE2\x82", {u"ab"}},
+      {"UTF-16 file reads a line per character",
+       std::string("a\0b\0", 4),
+       {u"a", u"b"}},
+      {"well-formed UTF-8",
+       "\xE4\xB8\xAD\xF0\x9F\x98\x80\n",
+       {u"\u4E2D\U0001F600"}},
+      {"written CR comes back as a break", "x = a\rb\r\n", {u"x = a", u"b"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(readAll(openBytes(c.bytes)), c.lines) << c.what;
+  }
+}
+
+TEST(ReadLineTest, EndOfFile) {
+  FileHandle file = openBytes("");
+  EXPECT_EQ(atEnd(file), 1);
+  EXPECT_EQ(readLine(file), u"");
+  closeFile(file);
+  file = openBytes("a\r\n");
+  EXPECT_EQ(atEnd(file), 0);
+  EXPECT_EQ(readLine(file), u"a");
+  EXPECT_EQ(atEnd(file), 1);
+  closeFile(file);
+}
+
+TEST_F(TextFileTest, ReadsRealFilesAcrossTransferBoundaries) {
+  // A 10000-byte line, then a CR LF split across the 4096-byte refill, then
+  // a lead byte whose continuation lies in the next refill.
+  std::string longLine(10000, 'x');
+  std::string bytes = longLine + "\n";
+  bytes += std::string(4096 * 3 - bytes.size() - 1, 'y') + "\r\nz";
+  bytes += std::string(4096 * 4 - bytes.size() - 1, 'w') +
+           "\xC3\xA9"
+           "\n";
+  put("in.txt", bytes);
+  std::vector<Text> lines = readAll(openForReading(textPath("in.txt")));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], Text(10000, u'x'));
+  EXPECT_EQ(lines[1].size(), 4096 * 3 - 10001 - 1u);
+  EXPECT_EQ(lines[2].substr(0, 1), u"z");
+  EXPECT_EQ(lines[2].back(), u'\u00E9');
+}
+
+TEST_F(TextFileTest, OpenForReadingRefusals) {
+  EXPECT_EQ(openForReading(textPath("missing.txt")), nullptr);
+  EXPECT_EQ(openForReading(textFromNativePath(dir_)), nullptr);
+  put("held.txt", "a\n");
+  FileHandle first = openForReading(textPath("held.txt"));
+  ASSERT_NE(first, nullptr);
+  // Held exclusively: a second open, for reading or writing, fails.
+  EXPECT_EQ(openForReading(textPath("held.txt")), nullptr);
+  EXPECT_EQ(createForWriting(textPath("held.txt")), nullptr);
+  EXPECT_EQ(createReplacement(textPath("held.txt")), nullptr);
+  EXPECT_EQ(get("held.txt"), "a\n");
+  closeFile(first);
+  FileHandle again = openForReading(textPath("held.txt"));
+  EXPECT_NE(again, nullptr);
+  closeFile(again);
+}
+
+TEST_F(TextFileTest, WriteLineBytes) {
+  put("out.txt", std::string(9000, 'o'));  // longer than the new content
+  FileHandle file = createForWriting(textPath("out.txt"));
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"");
+  writeLine(file, u"\u00E9");
+  writeLine(file, Text(1, char16_t(0xD83D)));
+  writeLine(file, Text(5000, u'l'));  // larger than the transfer buffer
+  writeLine(file, u"end");
+  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_EQ(get("out.txt"), "\r\n\xC3\xA9\r\n\xEF\xBF\xBD\r\n" +
+                                std::string(5000, 'l') + "\r\nend\r\n");
+}
+
+TEST_F(TextFileTest, CreateForWritingRefusesFolderAndMissingFolder) {
+  EXPECT_EQ(createForWriting(textFromNativePath(dir_)), nullptr);
+  EXPECT_EQ(createForWriting(textPath("no/such/folder.txt")), nullptr);
+}
+
+TEST_F(TextFileTest, ReplacementAppearsOnlyWhenComplete) {
+  put("chart.svg", "old");
+  chmod(path("chart.svg").c_str(), 0640);
+  FileHandle file = createReplacement(textPath("chart.svg"));
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"new");
+  EXPECT_EQ(get("chart.svg"), "old");  // untouched while writing
+  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_EQ(get("chart.svg"), "new\r\n");
+  struct stat info;
+  ASSERT_EQ(stat(path("chart.svg").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(entries(), std::vector<std::string>{"chart.svg"});
+}
+
+TEST_F(TextFileTest, ReplacementOfNewFileUsesUsualPermissions) {
+  mode_t old = umask(022);
+  FileHandle file = createReplacement(textPath("fresh.svg"));
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"x");
+  EXPECT_EQ(finishWriting(file), 1);
+  umask(old);
+  struct stat info;
+  ASSERT_EQ(stat(path("fresh.svg").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+}
+
+TEST_F(TextFileTest, ReplacementRefusals) {
+  EXPECT_EQ(createReplacement(textPath("missing/chart.svg")), nullptr);
+  EXPECT_EQ(createReplacement(textFromNativePath(dir_)), nullptr);
+  EXPECT_EQ(createReplacement(u""), nullptr);
+  EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(TextFileTest, FailedWriteKeepsTheEarlierFile) {
+  put("chart.svg", "earlier content");
+  // Let writes beyond 64 KiB fail with EFBIG instead of killing the test.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*savedHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+  FileHandle file = createReplacement(textPath("chart.svg"));
+  ASSERT_NE(file, nullptr);
+  for (int i = 0; i < 2000; ++i) writeLine(file, Text(100, u'z'));
+  int result = finishWriting(file);
+
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, savedHandler);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(get("chart.svg"), "earlier content");
+  EXPECT_EQ(entries(), std::vector<std::string>{"chart.svg"});
+}
+
+TEST_F(TextFileTest, ReplacementWritesThroughSymbolicLink) {
+  put("real.svg", "old");
+  ASSERT_EQ(symlink("real.svg", path("link.svg").c_str()), 0);
+  FileHandle file = createReplacement(textPath("link.svg"));
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"new");
+  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_EQ(get("real.svg"), "new\r\n");
+  struct stat info;
+  ASSERT_EQ(lstat(path("link.svg").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+}  // namespace
