@@ -170,6 +170,12 @@ FileHandle createReplacement(TextView path) {
     }
   }
   bool exists = stat(target.c_str(), &info) == 0;
+  if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    // A device or pipe (/dev/null, /dev/stdout) is written in place: renaming
+    // a file over it would replace the device node itself.
+    int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    return fd < 0 ? nullptr : adopt(fd, true, true);
+  }
   int targetLock = -1;
   if (exists) {
     // A folder, a file we may not write, or one another instance holds

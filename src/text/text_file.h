@@ -40,6 +40,8 @@ FileHandle createForWriting(TextView path);
 // lines go to a new temporary file in path's folder, and finishWriting renames
 // it over path. 0 when the temporary file cannot be created (for instance the
 // folder does not exist or is not writable); then nothing is left behind.
+// A symbolic link is followed, so the file it points to is replaced. A
+// device or pipe at path (/dev/null, /dev/stdout) is written in place.
 FileHandle createReplacement(TextView path);
 
 // Writes to standard output (for "-" on the command line).

@@ -230,6 +230,16 @@ TEST_F(TextFileTest, FailedWriteKeepsTheEarlierFile) {
   EXPECT_EQ(entries(), std::vector<std::string>{"chart.svg"});
 }
 
+TEST_F(TextFileTest, ReplacementOfDeviceWritesInPlace) {
+  FileHandle file = createReplacement(u"/dev/null");
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"discarded");
+  EXPECT_EQ(finishWriting(file), 1);
+  struct stat info;
+  ASSERT_EQ(stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
 TEST_F(TextFileTest, ReplacementWritesThroughSymbolicLink) {
   put("real.svg", "old");
   ASSERT_EQ(symlink("real.svg", path("link.svg").c_str()), 0);
