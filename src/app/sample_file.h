@@ -7,6 +7,7 @@
 
 #include "text/reporter.h"
 #include "text/strings.h"
+#include "text/text_file.h"
 
 // Writes the 40 lines of the sample description (wording::SampleLines, each
 // ended by CR LF) to path through the same replace-when-complete writer as
@@ -14,5 +15,9 @@
 // reporting CreateFailureCaption followed by path through reporter, with an
 // earlier file at path left as it was.
 int32_t writeSampleFile(TextView path, Reporter& reporter);
+
+// Writes the same 40 lines to an open file (for `flowsvg --sample -`). Does
+// not close it.
+void writeSampleLines(FileHandle file);
 
 #endif  // FLOWSVG_APP_SAMPLE_FILE_H_

@@ -1,0 +1,87 @@
+#include "app/sample_file.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "model/flowchart.h"
+#include "model/parser.h"
+#include "text/utf8.h"
+
+namespace {
+
+class RecordingReporter : public Reporter {
+ public:
+  void reportError(const Text& message) override {
+    messages.push_back(encodeUtf8(message));
+  }
+  std::vector<std::string> messages;
+};
+
+std::string readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class SampleFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = "/tmp/flowsvg-sample-XXXXXX";
+    ASSERT_NE(mkdtemp(folder_.data()), nullptr);
+  }
+  void TearDown() override {
+    remove((folder_ + "/sample.txt").c_str());
+    remove(folder_.c_str());
+  }
+  std::string folder_;
+  RecordingReporter reporter_;
+};
+
+TEST_F(SampleFileTest, WritesTheBundledExampleByteForByte) {
+  std::string path = folder_ + "/sample.txt";
+  ASSERT_EQ(writeSampleFile(decodeUtf8(path), reporter_), 1);
+  EXPECT_TRUE(reporter_.messages.empty());
+  std::string bytes = readBytes(path);
+  EXPECT_EQ(bytes,
+            readBytes(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt"));
+  EXPECT_EQ(bytes.rfind("[Header]\r\n", 0), 0u);
+  EXPECT_NE(bytes.find("\r\ntext = Four steps from order to shipment\r"
+                       "Dates are examples only\r\n"),
+            std::string::npos);
+}
+
+TEST_F(SampleFileTest, ReadsBackAsOneBandOfFourItems) {
+  std::string path = folder_ + "/sample.txt";
+  ASSERT_EQ(writeSampleFile(decodeUtf8(path), reporter_), 1);
+  auto chart = std::make_unique<Flowchart>();
+  ASSERT_EQ(parseDescription(*chart, decodeUtf8(path), reporter_), 1);
+  EXPECT_EQ(chart->sectioncount, 1);
+  EXPECT_EQ(encodeUtf8(chart->sections[0].name), "Production.Steps");
+  EXPECT_EQ(chart->sections[0].itemcount, 4);
+  ASSERT_EQ(chart->itemcount, 4);
+  const int32_t ids[] = {11, 12, 21, 22};
+  const int32_t parents[] = {0, 0, 11, 12};
+  const int32_t pairs[] = {4, 2, 2, 2};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(chart->items[i].itemid, ids[i]);
+    EXPECT_EQ(chart->items[i].parentcount, 1);
+    EXPECT_EQ(chart->items[i].parents[0], parents[i]);
+    EXPECT_EQ(chart->items[i].contentcount, pairs[i]);
+  }
+  EXPECT_EQ(encodeUtf8(chart->summary), "Four steps from order to shipment");
+}
+
+TEST_F(SampleFileTest, MissingFolderIsReported) {
+  std::string missing = folder_ + "/missing/sample.txt";
+  EXPECT_EQ(writeSampleFile(decodeUtf8(missing), reporter_), 0);
+  EXPECT_EQ(reporter_.messages,
+            std::vector<std::string>{"Cannot create the SVG file: " + missing});
+}
+
+}  // namespace
