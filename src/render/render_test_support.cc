@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -97,6 +98,16 @@ std::vector<std::string> crlfLines(const std::string& bytes) {
 std::vector<std::string> captureLines(
     const std::function<void(FileHandle)>& write) {
   return crlfLines(capture(write));
+}
+
+bool wellFormedXml(const std::string& bytes) {
+  std::string folder = makeTempFolder();
+  std::string path = folder + "/document.svg";
+  writeBytes(path, bytes);
+  int status = std::system(("xmllint --noout " + path).c_str());
+  remove(path.c_str());
+  remove(folder.c_str());
+  return status == 0;
 }
 
 std::string utf8(const Text& text) { return encodeUtf8(text); }

@@ -47,6 +47,10 @@ std::vector<std::string> crlfLines(const std::string& bytes);
 std::vector<std::string> captureLines(
     const std::function<void(FileHandle)>& write);
 
+// 1 when xmllint parses bytes as a well-formed XML document; its complaints
+// go to standard error.
+bool wellFormedXml(const std::string& bytes);
+
 // UTF-8 of a text, for comparing with captured lines.
 std::string utf8(const Text& text);
 

@@ -107,7 +107,11 @@ TEST_F(SvgDocumentTest, EmptyDescriptionGivesTheWholeFrame) {
       "",
       "</svg>",
   };
-  EXPECT_EQ(documentLines(""), expected);
+  auto chart = newChart();
+  std::string bytes =
+      capture([&](FileHandle file) { writeSvg(*chart, file, kFixedTime); });
+  EXPECT_EQ(crlfLines(bytes), expected);
+  EXPECT_TRUE(wellFormedXml(bytes));
 }
 
 TEST_F(SvgDocumentTest, DocumentIsUtf8WithoutMarkAndEndsWithCrLf) {
@@ -122,6 +126,7 @@ TEST_F(SvgDocumentTest, DocumentIsUtf8WithoutMarkAndEndsWithCrLf) {
   for (const std::string& line : crlfLines(bytes)) {
     EXPECT_NE(line, "<missing or bad line end>");
   }
+  EXPECT_TRUE(wellFormedXml(bytes));
 }
 
 TEST_F(SvgDocumentTest, HeaderLinesAppearOnlyForNonEmptyTexts) {
@@ -244,6 +249,7 @@ TEST_F(GenerateSvgTest, WritesTheDocumentWithTheCurrentTime) {
   writeBytes(path, std::string(100000, 'x'));  // a longer earlier file
   ASSERT_EQ(generate(path), 1);
   EXPECT_TRUE(reporter_.messages.empty());
+  EXPECT_TRUE(wellFormedXml(readBytes(path)));
   Lines written = crlfLines(readBytes(path));
   Lines expected =
       captureLines([&](FileHandle file) { writeSvg(*chart_, file, 0); });
