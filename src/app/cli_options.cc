@@ -1,6 +1,5 @@
 #include "app/cli_options.h"
 
-#include "app/cli_wording.h"
 #include "text/paths.h"
 #include "text/wording.h"
 
@@ -9,8 +8,8 @@ namespace {
 CliOptions misuse(TextView complaint) {
   CliOptions options;
   options.action = CliAction::Misuse;
-  options.complaint = Text(complaint) + Text(cli_wording::ComplaintSeparator) +
-                      Text(cli_wording::UsageLine);
+  options.complaint = Text(complaint) + Text(wording::ComplaintSeparator) +
+                      Text(wording::UsageLine);
   return options;
 }
 
@@ -44,21 +43,21 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
       options.quiet = true;
     } else if (arg == u"--sample") {
       if (sample || i + 1 == args.size()) {
-        return misuse(cli_wording::MissingSamplePath);
+        return misuse(wording::MissingSamplePath);
       }
       sample = true;
       options.samplePath = args[++i];
     } else {
-      return misuse(Text(cli_wording::UnknownOptionBefore) + arg);
+      return misuse(Text(wording::UnknownOptionBefore) + arg);
     }
   }
   if (sample) {
-    if (!files.empty()) return misuse(cli_wording::SampleWithOthers);
+    if (!files.empty()) return misuse(wording::SampleWithOthers);
     options.action = CliAction::WriteSample;
     return options;
   }
-  if (files.empty()) return misuse(cli_wording::MissingInput);
-  if (files.size() > 2) return misuse(cli_wording::TooManyArguments);
+  if (files.empty()) return misuse(wording::MissingInput);
+  if (files.size() > 2) return misuse(wording::TooManyArguments);
   options.action = CliAction::Convert;
   options.input = files[0];
   options.output =
@@ -83,7 +82,7 @@ Text defaultOutputPath(TextView input) {
 
 Text helpText() {
   Text help;
-  for (TextView line : cli_wording::HelpLines) {
+  for (TextView line : wording::HelpLines) {
     Text text(line);
     text = replaceAll(text, u"{Header}", wording::HeaderSectionName);
     text = replaceAll(text, u"{Summary}", wording::SummarySectionName);

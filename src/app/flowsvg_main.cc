@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/cli_options.h"
-#include "app/cli_wording.h"
 #include "app/sample_file.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
@@ -110,7 +109,7 @@ int main(int argc, char** argv) {
       return std::fflush(stdout) == 0 ? ExitWritten : ExitOutputUnwritable;
     }
     case CliAction::ShowVersion:
-      printLine(stdout, cli_wording::Version);
+      printLine(stdout, wording::Version);
       return ExitWritten;
     case CliAction::WriteSample:
       return writeSample(options.samplePath, reporter);

@@ -78,6 +78,12 @@ expect_same sample_stdout "$work/sample_stdout.out" "$example"
 rc=$?
 expect_rc pipe 0
 expect_drawing_of_example pipe "$work/pipe.svg"
+# A closed standard input is an input that cannot be opened, not an empty one.
+"$flowsvg" - "$work/closed.svg" <&- >"$work/closed.out" 2>"$work/closed.err"
+rc=$?
+expect_rc closed 1
+expect_stderr closed "Cannot open the description file: -"
+[ -e "$work/closed.svg" ] && fail "closed: wrote a drawing"
 expect_stderr pipe "SVG file generated. File: -, Sections: 1, Items: 4"
 cat "$example" | "$flowsvg" -q - >"$work/pipe_default.svg" 2>"$work/pipe_default.err"
 rc=$?

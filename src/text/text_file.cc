@@ -135,7 +135,11 @@ FileHandle openForReading(TextView path) {
   return fd < 0 ? nullptr : adopt(fd, false, true);
 }
 
-FileHandle openStandardInput() { return adopt(STDIN_FILENO, false, false); }
+FileHandle openStandardInput() {
+  // A closed standard input cannot be read; it is not an empty description.
+  if (fcntl(STDIN_FILENO, F_GETFD) < 0) return nullptr;
+  return adopt(STDIN_FILENO, false, false);
+}
 
 FileHandle openBytes(std::string bytes) {
   auto* file = new OpenFile;

@@ -27,6 +27,7 @@ using FileHandle = OpenFile*;
 FileHandle openForReading(TextView path);
 
 // Reads standard input as a description file (for "-" on the command line).
+// 0 when standard input is closed.
 FileHandle openStandardInput();
 
 // Reads the given bytes as if they were a file's content (tests, fuzzing).
