@@ -1,0 +1,109 @@
+// Fuzz target: reading description lines. Any bytes are read line by line,
+// once from memory (openBytes) and once from a file (a memory-backed file
+// opened by path, so the 4096-byte refills and their boundaries take part),
+// and both must give exactly the lines of the reference splitter below,
+// which follows the byte rules of description files one byte at a time.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "text/text_file.h"
+#include "text/utf8.h"
+
+namespace {
+
+// The next line of bytes from pos: units are a byte below 0x80, a lead byte
+// C0..F7 with its 1..3 following bytes whatever they are (a unit cut short
+// by the end is dropped and ends the line), or "?" for any other byte. A unit
+// starting with LF, CR or 0x00 ends the line; CR LF counts as one break.
+std::string referenceLine(const std::string& bytes, size_t& pos) {
+  std::string line;
+  while (pos < bytes.size()) {
+    unsigned char lead = static_cast<unsigned char>(bytes[pos++]);
+    size_t follow = lead >= 0xC0 && lead <= 0xDF   ? 1
+                    : lead >= 0xE0 && lead <= 0xEF ? 2
+                    : lead >= 0xF0 && lead <= 0xF7 ? 3
+                                                   : 0;
+    if (follow > 0) {
+      if (pos + follow > bytes.size()) {
+        pos = bytes.size();
+        break;
+      }
+      line += bytes.substr(pos - 1, follow + 1);
+      pos += follow;
+    } else if (lead >= 0x80) {
+      line.push_back('?');
+    } else if (lead == '\n' || lead == 0) {
+      break;
+    } else if (lead == '\r') {
+      if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
+      break;
+    } else {
+      line.push_back(static_cast<char>(lead));
+    }
+  }
+  return line;
+}
+
+std::vector<Text> referenceLines(const std::string& bytes) {
+  std::vector<Text> lines;
+  size_t pos = 0;
+  while (pos < bytes.size())
+    lines.push_back(decodeUtf8(referenceLine(bytes, pos)));
+  return lines;
+}
+
+std::vector<Text> readAll(FileHandle file) {
+  std::vector<Text> lines;
+  while (!atEnd(file)) lines.push_back(readLine(file));
+  FUZZ_CHECK(readLine(file).empty(), "readLine at the end gives nothing", "");
+  FUZZ_CHECK(atEnd(file) == 1, "atEnd stays 1 at the end", "");
+  closeFile(file);
+  return lines;
+}
+
+void compare(const std::vector<Text>& got, const std::vector<Text>& want,
+             const char* what) {
+  std::string detail = "got " + std::to_string(got.size()) + " lines, want " +
+                       std::to_string(want.size());
+  for (size_t k = 0; k < got.size() || k < want.size(); ++k) {
+    Text g = k < got.size() ? got[k] : u"<none>";
+    Text w = k < want.size() ? want[k] : u"<none>";
+    if (g != w) {
+      detail += "\nline " + std::to_string(k + 1) + ": got " + showText(g) +
+                " want " + showText(w);
+      break;
+    }
+  }
+  FUZZ_CHECK(got == want, what, detail);
+}
+
+// One memory-backed file for the whole run, reopened by path each time.
+int backingFile() {
+  static const int fd = memfd_create("flowsvg-fuzz-lines", MFD_CLOEXEC);
+  return fd;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::vector<Text> want = referenceLines(bytes);
+  compare(readAll(openBytes(bytes)), want, "lines read from memory");
+
+  int fd = backingFile();
+  FUZZ_CHECK(fd >= 0, "memfd_create", "");
+  FUZZ_CHECK(
+      ftruncate(fd, 0) == 0 && pwrite(fd, bytes.data(), bytes.size(), 0) ==
+                                   static_cast<ssize_t>(bytes.size()),
+      "filling the backing file", "");
+  std::string path = "/proc/self/fd/" + std::to_string(fd);
+  FileHandle file = openForReading(Text(path.begin(), path.end()));
+  FUZZ_CHECK(file != nullptr, "opening the backing file by path", path);
+  compare(readAll(file), want, "lines read from a file");
+  return 0;
+}
