@@ -6,23 +6,35 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+total=0
+
+# Runs the tests of one build folder and adds them to the total.
+run_tests() {
+  local dir=$1
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" | tee "$dir/ctest.log"
+  total=$((total + $(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")))
+}
 
 bash scripts/setup.sh
 
 echo "== normal build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSVG_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSVG_WERROR=ON \
+  -DFLOWSVG_DESKTOP=ON >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+run_tests build
 
 echo "== sanitizer build and tests (ASan + UBSan)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLOWSVG_WERROR=ON \
   -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_tests build-asan
+unset ASAN_OPTIONS UBSAN_OPTIONS
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== fuzzing"
   bash scripts/fuzz.sh
 fi
 echo "All test runs passed."
+echo "tests: $total passed, 0 failed"
