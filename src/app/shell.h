@@ -1,0 +1,93 @@
+// The desktop window's logic, free of any GUI toolkit: start-up, the blocking
+// event loop, the five commands (choose input, choose output, generate,
+// sample, open folder), the status texts, the message boxes and shutdown.
+//
+// The shell holds the two paths the user works with: inputPath (the
+// description to convert; empty until chosen, never empty again once set)
+// and outputPath (the SVG to write; starts as the program's folder followed
+// by DefaultOutputName). The controls showing them always show them.
+//
+// One thread does everything; a command runs to its end before the next
+// event is taken. Failures of the parser, the renderer and the sample writer
+// reach the user as error message boxes through a MessageBoxReporter; no
+// failure ends the program.
+#ifndef FLOWSVG_APP_SHELL_H_
+#define FLOWSVG_APP_SHELL_H_
+
+#include <cstdint>
+
+#include "app/toolkit.h"
+#include "model/flowchart.h"
+#include "text/reporter.h"
+#include "text/strings.h"
+
+// The window's client size and its thirteen controls, by id in creation
+// order.
+inline constexpr int32_t WindowWidth = 700;
+inline constexpr int32_t WindowHeight = 380;
+enum ControlId : int32_t {
+  BannerText = 1,
+  FilesFrame = 2,
+  InputCaptionText = 3,
+  ChooseInputButton = 4,
+  InputPathText = 5,
+  OutputCaptionText = 6,
+  ChooseOutputButton = 7,
+  OutputPathText = 8,
+  CommandsFrame = 9,
+  GenerateButton = 10,
+  SampleButton = 11,
+  OpenFolderButton = 12,
+  StatusText = 13,
+};
+
+// Longest path a file dialog may return; a longer one counts as a failed
+// dialog, which changes nothing.
+inline constexpr int32_t MaxDialogPathLength = 259;
+
+// Shows every reported failure as an error message box titled
+// MessageBoxTitle.
+class MessageBoxReporter : public Reporter {
+ public:
+  explicit MessageBoxReporter(Toolkit& toolkit) : toolkit_(toolkit) {}
+  void reportError(const Text& message) override;
+
+ private:
+  Toolkit& toolkit_;
+};
+
+class Shell {
+ public:
+  // programFile is the full path of the running program (programPath() in
+  // the desktop program): the default output and the sample file lie in its
+  // folder. chart is the one model the commands parse into; the shell uses
+  // it for as long as run() runs.
+  Shell(Toolkit& toolkit, Flowchart& chart, TextView programFile);
+
+  // Start-up (empty model, connector palette, window, controls, paths), the
+  // event loop until a close request, then shutdown. Returns the process's
+  // exit status, which is 0 in every case, a window that cannot open
+  // included.
+  int32_t run();
+
+  const Text& inputPath() const { return inputPath_; }
+  const Text& outputPath() const { return outputPath_; }
+
+ private:
+  void createControls();
+  void chooseInput();
+  void chooseOutput();
+  void generate();
+  void writeSample();
+  void openFolder();
+  void setStatus(TextView text);
+
+  Toolkit& toolkit_;
+  Flowchart& chart_;
+  MessageBoxReporter reporter_;
+  Text programFolder_;
+  Text inputPath_;
+  Text outputPath_;
+};
+
+#endif  // FLOWSVG_APP_SHELL_H_

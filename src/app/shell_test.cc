@@ -1,0 +1,590 @@
+#include "app/shell.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/fake_toolkit.h"
+#include "model/flowchart.h"
+#include "render/connectors.h"
+#include "text/utf8.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Text t(const std::string& utf8) { return decodeUtf8(utf8); }
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The texts every test expects, written out here rather than taken from the
+// wording file, so that a changed wording shows up as a failing test.
+const Text kTitle = u"Flowchart SVG Generator";
+const Text kHelp =
+    u"Status: Ready~How to use:~1. Choose a .txt or .ini description "
+    u"file~2. Press Generate to write the SVG drawing~3. Open the folder to "
+    u"see the result";
+const Text kParsing =
+    u"text 13: Status: Parsing the description...\rPlease wait...";
+
+Text parsedStatus(int sections, int items) {
+  return u"text 13: Status: Parsed " + formatInteger(sections) +
+         u" sections, " + formatInteger(items) +
+         u" items\rWriting the SVG drawing...";
+}
+
+// A description of one band with two items.
+const std::string kTwoItems =
+    "[Header]\nsubtitle = Test\n[Line.One]\nitemid = 1\nfromid = 0\n"
+    "title = A\nitemid = 2\nfromid = 1\ntitle = B\n";
+
+// Each test runs the shell in a fresh folder; the program seems to lie in
+// its bin/ folder, so the default output and the sample go there.
+class ShellTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string name = (fs::temp_directory_path() / "flowsvg-shell-XXXXXX");
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    root_ = name;
+    bin_ = root_ / "bin";
+    fs::create_directory(bin_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  Text program() const { return t(bin_ / "flowsvg-desktop"); }
+  Text defaultOutput() const { return t(bin_ / "flowchart.svg"); }
+
+  // Runs the shell through fake's script; afterwards inputPath_ and
+  // outputPath_ hold the shell's final paths.
+  void run(FakeToolkit& fake) {
+    Shell shell(fake, *chart_, program());
+    EXPECT_EQ(shell.run(), 0);
+    EXPECT_EQ(fake.closed, 1);
+    inputPath_ = shell.inputPath();
+    outputPath_ = shell.outputPath();
+  }
+
+  // What fake logged from the start of the last marked command on, without
+  // the final "close".
+  std::vector<Text> sinceMark(const FakeToolkit& fake) const {
+    std::vector<Text> lines(fake.log.begin() + mark_, fake.log.end());
+    EXPECT_FALSE(lines.empty());
+    if (!lines.empty() && lines.back() == u"close") lines.pop_back();
+    return lines;
+  }
+  // Clicks id, marking where its log lines start.
+  void clickMarked(FakeToolkit& fake, int32_t id,
+                   std::function<void()> before = nullptr) {
+    fake.click(id, [this, &fake, before] {
+      if (before) before();
+      mark_ = fake.log.size();
+    });
+  }
+
+  fs::path root_;
+  fs::path bin_;
+  std::unique_ptr<Flowchart> chart_ = std::make_unique<Flowchart>();
+  size_t mark_ = 0;
+  Text inputPath_;
+  Text outputPath_;
+};
+
+TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
+  using K = FakeToolkit::Kind;
+  struct Expected {
+    int32_t id;
+    K kind;
+    ControlBox box;
+    Text text;
+  };
+  const Expected expected[] = {
+      {1,
+       K::StaticText,
+       {20, 15, 660, 25},
+       u"Flowchart SVG Generator - turns a txt flowchart description into a "
+       u"drawing"},
+      {2, K::GroupFrame, {10, 45, 680, 120}, u"Files"},
+      {3, K::StaticText, {25, 70, 80, 20}, u"txt/ini file:"},
+      {4, K::PushButton, {110, 67, 110, 28}, u"Browse..."},
+      {5, K::StaticText, {230, 70, 450, 20}, u""},
+      {6, K::StaticText, {25, 110, 80, 20}, u"Output SVG:"},
+      {7, K::PushButton, {110, 107, 110, 28}, u"Browse..."},
+      {8, K::StaticText, {230, 110, 450, 20}, u""},
+      {9, K::GroupFrame, {10, 175, 680, 185}, kTitle},
+      {10, K::PushButton, {25, 200, 150, 35}, u"\u25B6 Generate SVG"},
+      {11, K::PushButton, {190, 200, 150, 35}, u"\u270E Write sample"},
+      {12, K::PushButton, {355, 200, 150, 35}, u"\u2302 Open folder"},
+      {13, K::SunkenStaticText, {25, 250, 650, 100}, kHelp},
+  };
+  FakeToolkit fake;
+  run(fake);
+
+  EXPECT_EQ(fake.windowWidth, 700);
+  EXPECT_EQ(fake.windowHeight, 380);
+  EXPECT_EQ(fake.windowTitle,
+            u"Flowchart SVG Generator - Desktop Edition v2.0.0");
+  ASSERT_EQ(fake.created.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const FakeToolkit::Control& c = fake.created[i];
+    SCOPED_TRACE(testing::Message() << "control " << expected[i].id);
+    EXPECT_EQ(c.id, expected[i].id);
+    EXPECT_EQ(c.kind, expected[i].kind);
+    EXPECT_EQ(c.box.x, expected[i].box.x);
+    EXPECT_EQ(c.box.y, expected[i].box.y);
+    EXPECT_EQ(c.box.width, expected[i].box.width);
+    EXPECT_EQ(c.box.height, expected[i].box.height);
+    EXPECT_EQ(c.text, expected[i].text);
+  }
+  // Right after the controls: the default output path, then nothing until
+  // the close request ends the run.
+  EXPECT_EQ(fake.log,
+            (std::vector<Text>{u"text 8: " + defaultOutput(), u"close"}));
+  EXPECT_EQ(inputPath_, u"");
+  EXPECT_EQ(outputPath_, defaultOutput());
+}
+
+TEST_F(ShellTest,
+       AWindowThatCannotOpenEndsTheRunAfterPreparingModelAndPalette) {
+  FakeToolkit fake;
+  fake.windowOpens = 0;
+  fake.click(GenerateButton);
+  chart_->itemcount = 3;
+  ConnectorPalette.fill(Text());
+  Shell shell(fake, *chart_, program());
+  EXPECT_EQ(shell.run(), 0);
+  EXPECT_TRUE(fake.created.empty());
+  EXPECT_TRUE(fake.log.empty());
+  EXPECT_EQ(fake.closed, 0);
+  EXPECT_EQ(fake.steps.size(), 1u);  // no event was taken
+  EXPECT_EQ(chart_->itemcount, 0);
+  EXPECT_EQ(ConnectorPalette[0], u"#3b82f6");
+  EXPECT_EQ(ConnectorPalette[7], u"#6366f1");
+}
+
+TEST_F(ShellTest, EventsOfNoCommandAreIgnored) {
+  FakeToolkit fake;
+  fake.other();
+  for (int32_t id : {1, 2, 3, 5, 6, 8, 9, 13, 0, 14, -1, 99}) fake.click(id);
+  run(fake);
+  EXPECT_EQ(fake.log,
+            (std::vector<Text>{u"text 8: " + defaultOutput(), u"close"}));
+  EXPECT_TRUE(fake.steps.empty());
+}
+
+TEST_F(ShellTest, ChooseInputShowsThePathAndTheSizeInKilobytes) {
+  struct Case {
+    const char* name;   // file name under the test folder
+    int64_t bytes;      // its size; -1: no file, -2: a folder
+    const char* shown;  // the kilobytes S1 shows
+  };
+  const Case cases[] = {
+      {"empty.txt", 0, "0"},         {"almost.txt", 1023, "0"},
+      {"one.ini", 1024, "1"},        {"still one.txt", 2047, "1"},
+      {"three.dat", 3072, "3"},      {"missing.txt", -1, "0"},
+      {"a folder", -2, "0"},         {"R&D & co.txt", 10, "0"},
+      {"tilde~name.txt", 2048, "2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path file = root_ / c.name;
+    if (c.bytes >= 0) writeBytes(file, std::string(c.bytes, 'x'));
+    if (c.bytes == -2) fs::create_directory(file);
+    FakeToolkit fake;
+    fake.dialogAnswers.push_back(t(file));
+    clickMarked(fake, ChooseInputButton);
+    run(fake);
+    EXPECT_EQ(
+        sinceMark(fake),
+        (std::vector<Text>{u"open dialog", u"text 5: " + t(file),
+                           u"text 13: Status: Input file chosen: " + t(file) +
+                               u"\rSize: " + t(c.shown) + u" KB"}));
+    EXPECT_EQ(inputPath_, t(file));
+    ASSERT_EQ(fake.dialogs.size(), 1u);
+    EXPECT_EQ(fake.dialogs[0].title, u"Choose a txt/ini description file");
+    EXPECT_EQ(fake.dialogs[0].initialPath, u"");
+    EXPECT_EQ(fake.dialogs[0].filter,
+              u"Description files (*.txt;*.ini)|*.txt;*.ini|All files "
+              u"(*.*)|*.*");
+    EXPECT_EQ(fake.dialogs[0].filterIndex, 0);
+  }
+}
+
+TEST_F(ShellTest, ChooseOutputEndsThePathInSvg) {
+  struct Case {
+    std::string answer;  // relative to the test folder; empty: cancelled
+    std::string chosen;  // the output path afterwards; empty: the default
+  };
+  const Case cases[] = {
+      {"out", "out.svg"},
+      {"out.svg", "out.svg"},
+      {"out.SVG", "out.SVG"},
+      {"out.sVg", "out.sVg"},
+      {"out.txt", "out.txt.svg"},
+      {"out.svgz", "out.svgz.svg"},
+      {"out.", "out..svg"},
+      {"v2.0/out", "v2.0/out.svg"},
+      {"my drawing.v1 final", "my drawing.v1 final.svg"},
+      {"R&D/a&b.svg", "R&D/a&b.svg"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answer);
+    FakeToolkit fake;
+    fake.dialogAnswers.push_back(c.answer.empty() ? Text()
+                                                  : t(root_ / c.answer));
+    clickMarked(fake, ChooseOutputButton);
+    run(fake);
+    const Text expected =
+        c.chosen.empty() ? defaultOutput() : t(root_ / c.chosen);
+    std::vector<Text> lines{u"save dialog"};
+    if (!c.chosen.empty()) lines.push_back(u"text 8: " + expected);
+    EXPECT_EQ(sinceMark(fake), lines);
+    EXPECT_EQ(outputPath_, expected);
+    EXPECT_EQ(fake.shown[StatusText], kHelp);
+    ASSERT_EQ(fake.dialogs.size(), 1u);
+    EXPECT_EQ(fake.dialogs[0].title, u"Save the SVG file");
+    EXPECT_EQ(fake.dialogs[0].initialPath, t(bin_) + u"/");
+    EXPECT_EQ(fake.dialogs[0].filter, u"SVG files|*.svg|All files (*.*)|*.*");
+    EXPECT_EQ(fake.dialogs[0].filterIndex, 0);
+  }
+}
+
+TEST_F(ShellTest, TheSaveDialogStartsInTheFolderOfTheCurrentOutput) {
+  FakeToolkit fake;
+  fake.dialogAnswers = {t(root_ / "first/one.svg"), Text()};
+  fake.click(ChooseOutputButton);
+  fake.click(ChooseOutputButton);
+  run(fake);
+  ASSERT_EQ(fake.dialogs.size(), 2u);
+  EXPECT_EQ(fake.dialogs[1].initialPath, t(root_ / "first") + u"/");
+}
+
+TEST_F(ShellTest, CancelledOrFailedDialogsChangeNothing) {
+  const Text input = t(root_ / "in.txt");
+  const Text output = t(root_ / "out.svg");
+  Text tooLong = t(root_) + u"/";
+  tooLong += Text(MaxDialogPathLength + 1 - textLength(tooLong), u'n');
+  FakeToolkit fake;
+  fake.dialogAnswers = {input, output, Text(), Text(), tooLong, tooLong};
+  fake.click(ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  clickMarked(fake, ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  fake.click(ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  run(fake);
+  EXPECT_EQ(sinceMark(fake),
+            (std::vector<Text>{u"open dialog", u"save dialog", u"open dialog",
+                               u"save dialog"}));
+  EXPECT_EQ(inputPath_, input);
+  EXPECT_EQ(outputPath_, output);
+  EXPECT_EQ(fake.shown[InputPathText], input);
+  EXPECT_EQ(fake.shown[OutputPathText], output);
+  EXPECT_EQ(fake.shown[StatusText],
+            u"Status: Input file chosen: " + input + u"\rSize: 0 KB");
+}
+
+TEST_F(ShellTest, ADialogPathOfTheLongestLengthIsTaken) {
+  Text longest = t(root_) + u"/";
+  longest += Text(MaxDialogPathLength - textLength(longest), u'n');
+  ASSERT_EQ(textLength(longest), 259);
+  FakeToolkit fake;
+  fake.dialogAnswers = {longest};
+  fake.click(ChooseInputButton);
+  run(fake);
+  EXPECT_EQ(inputPath_, longest);
+}
+
+TEST_F(ShellTest, GenerateReportsEachOutcome) {
+  enum Outcome { ChooseFirst, LoadFailed, WriteFailed, Written };
+  struct Case {
+    const char* label;
+    const char* input;        // nullptr: no input chosen
+    const char* description;  // nullptr: the input file does not exist
+    const char* output;       // nullptr: the default output
+    Outcome outcome;
+    int sections;
+    int items;
+  };
+  const Case cases[] = {
+      {"no input yet", nullptr, nullptr, nullptr, ChooseFirst, 0, 0},
+      {"missing input", "gone.txt", nullptr, nullptr, LoadFailed, 0, 0},
+      {"output folder missing", "in.txt", kTwoItems.c_str(), "nowhere/o.svg",
+       WriteFailed, 1, 2},
+      {"output is a folder", "in.txt", kTwoItems.c_str(), "taken.svg",
+       WriteFailed, 1, 2},
+      {"written", "in.txt", kTwoItems.c_str(), nullptr, Written, 1, 2},
+      {"empty description", "empty.ini", "", "empty.svg", Written, 0, 0},
+      {"ampersands", "R&D in.txt", kTwoItems.c_str(), "R&D/a&b.svg", Written, 1,
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::create_directory(root_ / "R&D");
+    fs::create_directory(root_ / "taken.svg");
+    FakeToolkit fake;
+    const Text input = c.input ? t(root_ / c.input) : Text();
+    if (c.input) {
+      if (c.description) writeBytes(root_ / c.input, c.description);
+      fake.dialogAnswers.push_back(input);
+      fake.click(ChooseInputButton);
+    }
+    const Text output = c.output ? t(root_ / c.output) : defaultOutput();
+    if (c.output) {
+      fake.dialogAnswers.push_back(output);
+      fake.click(ChooseOutputButton);
+    }
+    clickMarked(fake, GenerateButton);
+    run(fake);
+
+    std::vector<Text> expected;
+    switch (c.outcome) {
+      case ChooseFirst:
+        expected = {u"box warning: " + kTitle +
+                    u": Please choose a txt/ini file first"};
+        EXPECT_EQ(fake.shown[StatusText], kHelp);
+        break;
+      case LoadFailed:
+        expected = {kParsing,
+                    u"box error: " + kTitle +
+                        u": Cannot open the description file: " + input,
+                    u"text 13: Status: \u2717 The description could not be "
+                    u"loaded"};
+        break;
+      case WriteFailed:
+        expected = {
+            kParsing, parsedStatus(c.sections, c.items),
+            u"box error: " + kTitle + u": Cannot create the SVG file: " +
+                output,
+            u"text 13: Status: \u2717 SVG file could not be written",
+            u"box error: " + kTitle + u": SVG file could not be written."};
+        break;
+      case Written: {
+        const uintmax_t size = fs::file_size(encodeUtf8(output));
+        EXPECT_GT(size, 0u);
+        const Text kb = formatInteger(static_cast<int64_t>(size / 1024));
+        expected = {kParsing, parsedStatus(c.sections, c.items),
+                    u"text 13: Status: \u2713 SVG file written\rOutput file: " +
+                        output + u"\rSize: " + kb + u" KB",
+                    u"box information: " + kTitle +
+                        u": SVG file generated.\r\rFile: " + output +
+                        u"\rSections: " + formatInteger(c.sections) +
+                        u"\rItems: " + formatInteger(c.items)};
+        EXPECT_EQ(readBytes(encodeUtf8(output)).rfind("<?xml", 0), 0u);
+        break;
+      }
+    }
+    EXPECT_EQ(sinceMark(fake), expected);
+    EXPECT_EQ(inputPath_, input);
+    EXPECT_EQ(outputPath_, output);
+    EXPECT_EQ(fake.shown[InputPathText], input);
+    EXPECT_EQ(fake.shown[OutputPathText], output);
+    fs::remove_all(root_ / "R&D");
+    fs::remove_all(root_ / "taken.svg");
+  }
+}
+
+TEST_F(ShellTest, EachGenerateReadsTheInputAfresh) {
+  const fs::path input = root_ / "in.txt";
+  writeBytes(input, kTwoItems);
+  FakeToolkit fake;
+  fake.dialogAnswers = {t(input)};
+  fake.click(ChooseInputButton);
+  fake.click(GenerateButton);
+  clickMarked(fake, GenerateButton, [&] {
+    writeBytes(input, kTwoItems + "[Other.Band]\nitemid = 3\n");
+  });
+  run(fake);
+  const std::vector<Text> lines = sinceMark(fake);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], parsedStatus(2, 3));
+  EXPECT_EQ(lines[3], u"box information: " + kTitle +
+                          u": SVG file generated.\r\rFile: " + defaultOutput() +
+                          u"\rSections: 2\rItems: 3");
+}
+
+// The sample description, byte for byte.
+const std::string kSampleBytes =
+    "[Header]\r\n"
+    "subtitle = 5L bottling line: from order to shipment\r\n"
+    "company = Example Beverages Ltd.\r\n"
+    "\r\n"
+    "[Production.Steps]\r\nitemid = 11\r\nfromid = 0\r\nimage = order.png\r\n"
+    "title = Process step\r\nOwner = Sales\r\nPeriod = 2025.1.1-2025.1.3\r\n"
+    "Volume = 100L\r\nNote = Confirm the order with the customer.\r\n"
+    "\r\n"
+    "[Production.Steps]\r\nitemid = 12\r\nfromid = 0\r\n"
+    "image = material.png\r\ntitle = Process step\r\nOwner = Purchasing\r\n"
+    "Period = 2025.1.1-2025.1.3\r\n"
+    "\r\n"
+    "[Production.Steps]\r\nitemid = 21\r\nfromid = 11\r\n"
+    "image = production.png\r\ntitle = Process step\r\n"
+    "Shifts = 1 to 3 a day\r\nPeriod = 2025.1.8-2025.1.9\r\n"
+    "\r\n"
+    "[Production.Steps]\r\nitemid = 22\r\nfromid = 12\r\n"
+    "image = production.png\r\ntitle = Process step\r\nStation = T4A\r\n"
+    "Date = 2025.1.11\r\n"
+    "\r\n"
+    "[Summary]\r\n"
+    "text = Four steps from order to shipment\rDates are examples only\r\n";
+
+TEST_F(ShellTest, SampleWritesTheFileBesideTheProgramAndSelectsIt) {
+  const Text sample = t(bin_ / "sample_flowchart.txt");
+  const std::vector<Text> expected = {
+      u"text 5: " + sample,
+      u"text 13: Status: Sample description written\rFile: " + sample +
+          u"\rPress 'Generate SVG' to draw it"};
+  writeBytes(root_ / "in.txt", std::string(5000, 'x'));
+  FakeToolkit fake;
+  fake.dialogAnswers = {t(root_ / "in.txt")};
+  fake.click(ChooseInputButton);
+  clickMarked(fake, SampleButton);
+  run(fake);
+  EXPECT_EQ(sinceMark(fake), expected);
+  EXPECT_EQ(inputPath_, sample);
+  EXPECT_EQ(readBytes(bin_ / "sample_flowchart.txt"), kSampleBytes);
+
+  // A second press writes the same file again and shows the same texts.
+  writeBytes(bin_ / "sample_flowchart.txt", "old");
+  FakeToolkit again;
+  again.click(SampleButton);
+  clickMarked(again, SampleButton);
+  run(again);
+  EXPECT_EQ(sinceMark(again), expected);
+  EXPECT_EQ(readBytes(bin_ / "sample_flowchart.txt"), kSampleBytes);
+}
+
+TEST_F(ShellTest, ASampleThatCannotBeWrittenShowsAnErrorBoxAndChangesNothing) {
+  const fs::path input = root_ / "in.txt";
+  writeBytes(input, "");
+  // The program seems to lie in a folder that does not exist.
+  const Text missingProgram = t(root_ / "gone" / "flowsvg-desktop");
+  FakeToolkit fake;
+  fake.dialogAnswers = {t(input)};
+  fake.click(ChooseInputButton);
+  clickMarked(fake, SampleButton);
+  Shell shell(fake, *chart_, missingProgram);
+  EXPECT_EQ(shell.run(), 0);
+  EXPECT_EQ(sinceMark(fake),
+            (std::vector<Text>{u"box error: " + kTitle +
+                               u": Cannot create the SVG file: " +
+                               t(root_ / "gone" / "sample_flowchart.txt")}));
+  EXPECT_EQ(shell.inputPath(), t(input));
+  EXPECT_EQ(fake.shown[InputPathText], t(input));
+  EXPECT_EQ(fake.shown[StatusText],
+            u"Status: Input file chosen: " + t(input) + u"\rSize: 0 KB");
+  EXPECT_FALSE(fs::exists(root_ / "gone"));
+}
+
+TEST_F(ShellTest, TheSampleConvertsToOneBandOfFourBoxesAndTwoConnectors) {
+  FakeToolkit fake;
+  fake.click(SampleButton);
+  clickMarked(fake, GenerateButton);
+  run(fake);
+  const std::vector<Text> lines = sinceMark(fake);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], parsedStatus(1, 4));
+  EXPECT_EQ(lines[3], u"box information: " + kTitle +
+                          u": SVG file generated.\r\rFile: " + defaultOutput() +
+                          u"\rSections: 1\rItems: 4");
+
+  const Flowchart& chart = *chart_;
+  EXPECT_EQ(chart.sections[0].name, u"Production.Steps");
+  EXPECT_EQ(chart.sections[0].itemcount, 4);
+  EXPECT_EQ(leftPart(chart.subtitle, 2), u"5L");
+  EXPECT_EQ(chart.company, u"Example Beverages Ltd.");
+  EXPECT_EQ(chart.summary, u"Four steps from order to shipment");
+  const int32_t ids[] = {11, 12, 21, 22};
+  const int32_t parents[] = {0, 0, 11, 12};
+  const int32_t contents[] = {4, 2, 2, 2};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(ids[i]);
+    EXPECT_EQ(chart.items[i].itemid, ids[i]);
+    EXPECT_EQ(chart.items[i].title, u"Process step");
+    ASSERT_EQ(chart.items[i].parentcount, 1);
+    EXPECT_EQ(chart.items[i].parents[0], parents[i]);
+    EXPECT_EQ(chart.items[i].contentcount, contents[i]);
+    EXPECT_EQ(chart.items[i].sectionno, 1);
+    EXPECT_EQ(chart.items[i].column, i + 1);
+  }
+
+  const std::string svg = readBytes(bin_ / "flowchart.svg");
+  size_t connectors = 0;
+  for (size_t at = svg.find("marker-end="); at != std::string::npos;
+       at = svg.find("marker-end=", at + 1)) {
+    ++connectors;
+  }
+  EXPECT_EQ(connectors, 2u);
+}
+
+TEST_F(ShellTest, OpenFolderOpensOnlyAnExistingFolderAndHandsItOverAsItIs) {
+  enum Made { Folder, Nothing, File };
+  struct Case {
+    const char* made;  // what is made under the test folder
+    Made kind;
+    const char* output;  // the output path; nullptr: the default output
+    const char* opened;  // the folder opened; nullptr: none
+  };
+  const Case cases[] = {
+      {"bin", Folder, nullptr, "bin/"},
+      {"a; touch x", Folder, "a; touch x/out.svg", "a; touch x/"},
+      {"$(id)", Folder, "$(id)/out.svg", "$(id)/"},
+      {"R&D `ls` 'q'", Folder, "R&D `ls` 'q'/o.svg", "R&D `ls` 'q'/"},
+      {"removed", Nothing, "removed/out.svg", nullptr},
+      {"plain file", File, "plain file/out.svg", nullptr},
+      // "\\" separates too: the folder part is the file "plain\\".
+      {"plain\\", File, "plain\\out.svg", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.made);
+    const fs::path made = root_ / c.made;
+    if (c.kind == Folder) fs::create_directories(made);
+    if (c.kind == File) writeBytes(made, "x");
+    FakeToolkit fake;
+    if (c.output) {
+      fake.dialogAnswers = {t(root_ / c.output)};
+      fake.click(ChooseOutputButton);
+    }
+    clickMarked(fake, OpenFolderButton);
+    run(fake);
+    std::vector<Text> expected{u"close"};
+    if (c.opened) {
+      expected.insert(expected.begin(), u"open folder: " + t(root_ / c.opened));
+    }
+    EXPECT_EQ(std::vector<Text>(fake.log.begin() + mark_, fake.log.end()),
+              expected);
+  }
+}
+
+TEST_F(ShellTest, OpenFolderAfterTheFolderWasRemovedDoesNothing) {
+  const fs::path folder = root_ / "made";
+  fs::create_directory(folder);
+  FakeToolkit fake;
+  fake.dialogAnswers = {t(folder / "out.svg")};
+  fake.click(ChooseOutputButton);
+  fake.click(OpenFolderButton);
+  clickMarked(fake, OpenFolderButton, [&] { fs::remove(folder); });
+  run(fake);
+  EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
+                       u"open folder: " + t(folder) + u"/"),
+            1);
+  EXPECT_EQ(std::vector<Text>(fake.log.begin() + mark_, fake.log.end()),
+            (std::vector<Text>{u"close"}));
+}
+
+}  // namespace
