@@ -18,15 +18,15 @@ if(FLOWSVG_DESKTOP)
                         ${wxWidgets_LIBRARIES})
 
   if(FLOWSVG_TESTS)
-    # Sends a window the close request a window manager's close box sends.
+    # Sends a window a close request, and captures what it shows.
     find_package(X11 REQUIRED)
-    add_executable(x11_close_request x11_close_request.cc)
-    target_link_libraries(x11_close_request PRIVATE X11::X11)
+    add_executable(x11_window_helper x11_window_helper.cc)
+    target_link_libraries(x11_window_helper PRIVATE X11::X11)
 
     add_test(NAME desktop_window
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/desktop_window_test.sh
         $<TARGET_FILE:flowsvg-desktop> $<TARGET_FILE:flowsvg>
-        $<TARGET_FILE:x11_close_request>
+        $<TARGET_FILE:x11_window_helper>
         ${CMAKE_CURRENT_BINARY_DIR}/desktop-window-test)
     set_tests_properties(desktop_window PROPERTIES TIMEOUT 60)
   endif()

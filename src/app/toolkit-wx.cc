@@ -155,11 +155,10 @@ class WxToolkit : public Toolkit {
     const long iconStyle = icon == MessageIcon::Warning ? wxICON_WARNING
                            : icon == MessageIcon::Error ? wxICON_ERROR
                                                         : wxICON_INFORMATION;
-    // The generic dialog, since GTK's native one shows no icon. It puts the
-    // message into static texts itself; escaping keeps an "&" literal.
-    wxGenericMessageDialog dialog(frame_,
-                                  wxControl::EscapeMnemonics(toWx(text)),
-                                  toWx(title), wxOK | iconStyle);
+    // The generic dialog, since GTK's native one shows no icon. It escapes
+    // the message's mnemonics itself, so an "&" stays as it is.
+    wxGenericMessageDialog dialog(frame_, toWx(text), toWx(title),
+                                  wxOK | iconStyle);
     dialog.ShowModal();
   }
 
