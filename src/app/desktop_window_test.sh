@@ -123,7 +123,8 @@ answer_box() {
   timeout 10 xdotool windowfocus --sync "$box" key Return || return 1
   poll no_box
 }
-no_box() { ! xdotool search --onlyvisible --name '^Flowchart SVG Generator$' >/dev/null; }
+no_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null; }
+no_box() { no_window '^Flowchart SVG Generator$'; }
 
 # --- Generate before any input: the warning box, nothing written.
 xdotool mousemove --window "$window" 100 217 click 1
@@ -167,6 +168,44 @@ expected=$(printf '1\n[%s/]' "$folder")
 hacked=$(find "$work" -name hacked)
 [ -z "$hacked" ] || fail "a part of the folder name was run: $hacked"
 pass "open folder handed over the folder as one argument"
+
+# Waits for the file dialog titled $1, types the path $2 into it and
+# accepts it.
+answer_dialog() {
+  local dialog
+  dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" |
+    head -n 1) || return 1
+  # Keys sent before the chooser has settled can get lost: wait until two
+  # pictures of it agree.
+  screenshot "$dialog" "$work/dialog.png" || return 1
+  timeout 10 xdotool windowfocus --sync "$dialog" key ctrl+l || return 1
+  xdotool key --window "$dialog" ctrl+a
+  xdotool type --window "$dialog" --delay 5 "$2"
+  # The same for the chooser's completion of the typed path, which would
+  # take the Return otherwise.
+  screenshot "$dialog" "$work/dialog.png" || return 1
+  xdotool key --window "$dialog" Return
+  poll no_window "^$1\$"
+}
+
+# --- The open dialog picks the input, the save dialog a new output whose
+# name gets ".svg" appended; generate writes there.
+printf '[Line.One]\r\nitemid = 1\r\n' >"$work/picked.txt"
+xdotool mousemove --window "$window" 165 81 click 1
+answer_dialog 'Choose a txt/ini description file' "$work/picked.txt" ||
+  fail "the open dialog"
+mkdir "$work/out"
+xdotool mousemove --window "$window" 165 121 click 1
+answer_dialog 'Save the SVG file' "$work/out/chart.txt" ||
+  fail "the save dialog"
+xdotool mousemove --window "$window" 100 217 click 1
+answer_box desktop-picked.png || fail "no information box"
+[ "$(ls "$work/out")" = "chart.txt.svg" ] ||
+  fail "the output folder holds: $(ls "$work/out")"
+"$cli" -q "$work/picked.txt" "$work/picked.svg"
+diff <(strip_time "$work/out/chart.txt.svg") <(strip_time "$work/picked.svg") ||
+  fail "the picked input's SVG differs from flowsvg's"
+pass "open and save dialogs: input picked, output chart.txt.svg written"
 
 # --- A close request ends the process with exit status 0.
 "$helper" close "$window" || fail "could not send the close request"
