@@ -94,6 +94,9 @@ xvfb_pid=$!
 poll test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+# GTK keeps recent files and settings under these: keep them in the sandbox.
+export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config" \
+  XDG_CACHE_HOME="$work/xdg/cache"
 
 (cd "$work/cwd" && PATH="$work/fakebin:$PATH" exec "$folder/flowsvg-desktop") \
   </dev/null >"$work/app.log" 2>&1 &
