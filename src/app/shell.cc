@@ -18,13 +18,6 @@ Text kilobytesOf(TextView path) {
   return formatInteger(fileSizeOf(path) / 1024);
 }
 
-// A dialog's answer as the commands take it: empty for a cancelled dialog
-// and for a path longer than a dialog can return.
-Text dialogAnswer(Text answer) {
-  if (textLength(answer) > MaxDialogPathLength) return Text();
-  return answer;
-}
-
 struct ControlSpec {
   int32_t id;
   enum { Static, Sunken, Frame, Button } kind;
@@ -154,9 +147,9 @@ void Shell::setStatus(TextView text) {
 }
 
 void Shell::chooseInput() {
-  const Text chosen = dialogAnswer(
+  const Text chosen =
       toolkit_.openFileDialog({Text(wording::OpenDialogTitle), Text(),
-                               Text(wording::OpenDialogFilter), 0}));
+                               Text(wording::OpenDialogFilter), 0});
   if (chosen.empty()) return;
   inputPath_ = chosen;
   toolkit_.setControlText(InputPathText, inputPath_);
@@ -166,9 +159,9 @@ void Shell::chooseInput() {
 }
 
 void Shell::chooseOutput() {
-  Text chosen = dialogAnswer(toolkit_.saveFileDialog(
-      {Text(wording::SaveDialogTitle), folderPart(outputPath_),
-       Text(wording::SaveDialogFilter), 0}));
+  Text chosen = toolkit_.saveFileDialog({Text(wording::SaveDialogTitle),
+                                         folderPart(outputPath_),
+                                         Text(wording::SaveDialogFilter), 0});
   if (chosen.empty()) return;
   if (lowerCase(extensionPart(chosen)) != u"svg") chosen += u".svg";
   outputPath_ = chosen;

@@ -41,10 +41,6 @@ enum ControlId : int32_t {
   StatusText = 13,
 };
 
-// Longest path a file dialog may return; a longer one counts as a failed
-// dialog, which changes nothing.
-inline constexpr int32_t MaxDialogPathLength = 259;
-
 // Shows every reported failure as an error message box titled
 // MessageBoxTitle.
 class MessageBoxReporter : public Reporter {
