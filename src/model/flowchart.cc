@@ -25,11 +25,11 @@ int32_t findSection(const Flowchart& chart, TextView name) {
   return -1;
 }
 
-void addContentPair(Flowchart& chart, int32_t item, const Text& key,
-                    const Text& value) {
+void addContentPair(Flowchart& chart, int32_t item, TextView key,
+                    TextView value) {
   FlowItem& target = chart.items[item];
   if (target.contentcount >= MaxContentPairs) return;
   ContentPair& pair = target.content[target.contentcount++];
-  pair.key = key;
-  pair.value = value;
+  pair.key.assign(key);  // reuses the slot's storage from an earlier parse
+  pair.value.assign(value);
 }

@@ -83,7 +83,7 @@ int32_t findSection(const Flowchart& chart, TextView name);
 
 // Appends a content pair to the item in slot item, unless it already holds
 // MaxContentPairs pairs, in which case the pair is dropped.
-void addContentPair(Flowchart& chart, int32_t item, const Text& key,
-                    const Text& value);
+void addContentPair(Flowchart& chart, int32_t item, TextView key,
+                    TextView value);
 
 #endif  // FLOWSVG_MODEL_FLOWCHART_H_

@@ -6,7 +6,7 @@ namespace {
 
 // Fills the slot as a new item read under the given section name; nothing of
 // an item that used the slot in an earlier parse survives.
-void startItem(FlowItem& item, int32_t itemid, const Text& sectionName) {
+void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
   item.itemid = itemid;
   item.fromid.clear();
   item.image.clear();
@@ -25,8 +25,8 @@ void startItem(FlowItem& item, int32_t itemid, const Text& sectionName) {
   item.contentcount = 0;
 }
 
-void setParents(FlowItem& item, const Text& value) {
-  item.fromid = value;
+void setParents(FlowItem& item, TextView value) {
+  item.fromid.assign(value);
   item.parentcount = 0;
   int32_t fields = countText(value, u",") + 1;
   for (int32_t k = 1; k <= fields && k <= MaxParents; ++k) {
@@ -42,8 +42,10 @@ void readDescription(Flowchart& chart, FileHandle file) {
   clearFlowchart(chart);
   Text section;
   int32_t current = -1;  // slot of the current item, -1 before the first
+  Text raw;              // one line as read; the views below point into it
   while (!atEnd(file) && chart.itemcount < MaxItems) {
-    Text line = trimSpaces(readLine(file));
+    readLineInto(file, raw);
+    const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
       section = midPart(line, 2, textLength(line) - 2);
@@ -56,18 +58,18 @@ void readDescription(Flowchart& chart, FileHandle file) {
     }
     int32_t pos = findText(line, u"=");
     if (pos == 0) continue;
-    Text key = trimSpaces(leftPart(line, pos - 1));
-    Text value = trimSpaces(midPart(line, pos + 1));
+    const TextView key = trimSpacesView(line.substr(0, pos - 1));
+    const TextView value = trimSpacesView(line.substr(pos));
     if (section == wording::HeaderSectionName) {
       if (key == wording::SubtitleKey) {
-        chart.subtitle = value;
+        chart.subtitle.assign(value);
       } else if (key == wording::CompanyKey) {
-        chart.company = value;
+        chart.company.assign(value);
       }
       continue;
     }
     if (section == wording::SummarySectionName) {
-      if (key == wording::SummaryKey) chart.summary = value;
+      if (key == wording::SummaryKey) chart.summary.assign(value);
       continue;
     }
     if (section.empty()) continue;
@@ -84,9 +86,9 @@ void readDescription(Flowchart& chart, FileHandle file) {
     if (key == u"fromid") {
       setParents(item, value);
     } else if (key == u"image") {
-      item.image = value;
+      item.image.assign(value);
     } else if (key == u"title") {
-      item.title = value;
+      item.title.assign(value);
     } else {
       addContentPair(chart, current, key, value);
     }

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
-Text trimSpaces(TextView text) {
-  size_t begin = text.find_first_not_of(u' ');
-  if (begin == TextView::npos) return Text();
-  size_t end = text.find_last_not_of(u' ');
-  return Text(text.substr(begin, end - begin + 1));
+TextView trimSpacesView(TextView text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && text[begin] == u' ') ++begin;
+  while (end > begin && text[end - 1] == u' ') --end;
+  return text.substr(begin, end - begin);
 }
+
+Text trimSpaces(TextView text) { return Text(trimSpacesView(text)); }
 
 Text leftPart(TextView text, int32_t n) {
   if (n <= 0) return Text();
@@ -116,19 +119,24 @@ int64_t parseInteger(TextView text) {
   return static_cast<int64_t>(value);
 }
 
-Text formatInteger(int64_t value) {
+void appendInteger(Text& out, int64_t value) {
   // Work on the unsigned magnitude so that -2^63 needs no special case.
   uint64_t magnitude = static_cast<uint64_t>(value);
-  if (value < 0) magnitude = ~magnitude + 1;
+  if (value < 0) {
+    magnitude = ~magnitude + 1;
+    out.push_back(u'-');
+  }
   char16_t digits[20];
   int count = 0;
   do {
     digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
+  while (count > 0) out.push_back(digits[--count]);
+}
+
+Text formatInteger(int64_t value) {
   Text result;
-  result.reserve(count + 1);
-  if (value < 0) result.push_back(u'-');
-  while (count > 0) result.push_back(digits[--count]);
+  appendInteger(result, value);
   return result;
 }

@@ -22,6 +22,9 @@ using TextView = std::u16string_view;
 // other character is removed: TAB, NO-BREAK SPACE and U+FEFF stay.
 Text trimSpaces(TextView text);
 
+// The same as trimSpaces, as a view into text (no copy).
+TextView trimSpacesView(TextView text);
+
 // The first / last min(n, length) code units; empty for n <= 0.
 Text leftPart(TextView text, int32_t n);
 Text rightPart(TextView text, int32_t n);
@@ -70,5 +73,8 @@ int64_t parseInteger(TextView text);
 // Decimal digits of the value, "-" in front when negative; covers the whole
 // signed 64-bit range.
 Text formatInteger(int64_t value);
+
+// Appends formatInteger(value) to out.
+void appendInteger(Text& out, int64_t value);
 
 #endif  // FLOWSVG_TEXT_STRINGS_H_

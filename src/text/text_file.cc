@@ -7,23 +7,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
 #include "text/paths.h"
 #include "text/utf8.h"
 
 // One open file. Reading refills `buffer` with up to kTransferSize bytes at a
-// time; writing collects whole lines in `buffer` and hands them to the
-// operating system in chunks.
+// time; writing collects whole lines in `output` and hands them to the
+// operating system in chunks of up to kWriteBufferSize bytes.
 struct OpenFile {
   int fd = -1;
   bool ownsFd = true;  // false for standard input and output
   bool writing = false;
-  bool failed = false;  // a write, close or rename went wrong
-  std::string buffer;
-  size_t next = 0;         // reading: first unread byte in buffer
-  bool exhausted = false;  // reading: end of file (or a read error) met
-  bool inMemory = false;   // reading: buffer is the whole content
+  bool failed = false;             // a write, close or rename went wrong
+  std::string buffer;              // reading: bytes of the last refill
+  size_t next = 0;                 // reading: first unread byte in buffer
+  std::string lineBytes;           // reading: the current line's bytes, reused
+  std::unique_ptr<char[]> output;  // writing: bytes not yet written
+  size_t waiting = 0;              // writing: how many bytes wait in output
+  bool exhausted = false;          // reading: end of file (or a read error) met
+  bool inMemory = false;           // reading: buffer is the whole content
   // Replacement: the temporary file takes the target's place when complete.
   std::string tempPath;
   std::string targetPath;
@@ -33,6 +37,9 @@ struct OpenFile {
 namespace {
 
 constexpr size_t kTransferSize = 4096;
+// Larger than the read buffer: an SVG document is written in few system
+// calls.
+constexpr size_t kWriteBufferSize = 64 * 1024;
 
 // Takes the exclusive advisory lock without waiting; false when another
 // holder has it.
@@ -90,10 +97,10 @@ bool writeAll(OpenFile& file, const char* data, size_t size) {
 }
 
 void flush(OpenFile& file) {
-  if (!file.failed && !file.buffer.empty()) {
-    writeAll(file, file.buffer.data(), file.buffer.size());
+  if (!file.failed && file.waiting > 0) {
+    writeAll(file, file.output.get(), file.waiting);
   }
-  file.buffer.clear();
+  file.waiting = 0;
 }
 
 FileHandle adopt(int fd, bool writing, bool ownsFd) {
@@ -101,7 +108,7 @@ FileHandle adopt(int fd, bool writing, bool ownsFd) {
   file->fd = fd;
   file->writing = writing;
   file->ownsFd = ownsFd;
-  if (writing) file->buffer.reserve(kTransferSize);
+  if (writing) file->output = std::make_unique<char[]>(kWriteBufferSize);
   return file;
 }
 
@@ -221,7 +228,14 @@ FileHandle createReplacement(TextView path) {
 FileHandle attachStandardOutput() { return adopt(STDOUT_FILENO, true, false); }
 
 Text readLine(FileHandle file) {
-  std::string bytes;
+  Text line;
+  readLineInto(file, line);
+  return line;
+}
+
+void readLineInto(FileHandle file, Text& line) {
+  std::string& bytes = file->lineBytes;
+  bytes.clear();
   for (;;) {
     // Fast path: plain ASCII bytes other than the line-ending ones.
     if (file->next < file->buffer.size()) {
@@ -270,26 +284,26 @@ Text readLine(FileHandle file) {
     if (!complete) break;
     bytes += unit;
   }
-  return decodeUtf8(bytes);
+  decodeUtf8Into(bytes, line);
 }
 
 int atEnd(FileHandle file) { return refill(*file) ? 0 : 1; }
 
 void writeLine(FileHandle file, TextView text) {
-  std::string line;
-  line.reserve(text.size() + 2);
-  appendUtf8(line, text);
-  line += "\r\n";
-  if (line.size() < kTransferSize - file->buffer.size()) {
-    file->buffer += line;
+  const size_t most = MaxUtf8BytesPerUnit * text.size() + 2;
+  if (most > kWriteBufferSize - file->waiting) flush(*file);
+  if (most > kWriteBufferSize) {
+    // A line longer than the buffer goes straight to the file.
+    std::string line = encodeUtf8(text);
+    line += "\r\n";
+    if (!file->failed) writeAll(*file, line.data(), line.size());
     return;
   }
-  flush(*file);
-  if (line.size() >= kTransferSize) {
-    if (!file->failed) writeAll(*file, line.data(), line.size());
-  } else {
-    file->buffer = std::move(line);
-  }
+  char* end = file->output.get() + file->waiting;
+  end += encodeUtf8Into(text, end);
+  *end++ = '\r';
+  *end++ = '\n';
+  file->waiting = static_cast<size_t>(end - file->output.get());
 }
 
 int finishWriting(FileHandle file) {

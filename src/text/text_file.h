@@ -54,6 +54,9 @@ FileHandle attachStandardOutput();
 // line of any length comes back whole. At the end of the file: empty text.
 Text readLine(FileHandle file);
 
+// The same, into line (reusing its storage), for readers of many lines.
+void readLineInto(FileHandle file, Text& line);
+
 // 1 when no further byte can be read, otherwise 0. A read error counts as
 // the end of the file.
 int atEnd(FileHandle file);

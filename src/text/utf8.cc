@@ -35,9 +35,18 @@ void appendCodePoint(Text& out, char32_t cp) {
 
 Text decodeUtf8(std::string_view bytes) {
   Text out;
-  out.reserve(bytes.size());
+  decodeUtf8Into(bytes, out);
+  return out;
+}
+
+void decodeUtf8Into(std::string_view bytes, Text& out) {
+  out.clear();
   size_t i = 0;
   const size_t n = bytes.size();
+  // Plain ASCII, by far the most common content, is widened in one run.
+  while (i < n && static_cast<unsigned char>(bytes[i]) - 1u < 0x7Fu) ++i;
+  out.resize(i);
+  for (size_t k = 0; k < i; ++k) out[k] = static_cast<unsigned char>(bytes[k]);
   while (i < n) {
     unsigned char lead = static_cast<unsigned char>(bytes[i]);
     if (lead == 0) break;  // a text ends before U+0000
@@ -83,41 +92,49 @@ Text decodeUtf8(std::string_view bytes) {
     }
     i = j;
   }
-  return out;
 }
 
-void appendUtf8(std::string& out, TextView text) {
+size_t encodeUtf8Into(TextView text, char* dest) {
+  char* out = dest;
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
     char32_t cp = text[i];
+    if (cp < 0x80) {
+      *out++ = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
+      ++i;  // two code units, four bytes: within the bound of three per unit
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;  // an unpaired surrogate cannot be encoded
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    if (cp < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (cp >> 6));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *out++ = static_cast<char>(0xE0 | (cp >> 12));
+      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *out++ = static_cast<char>(0xF0 | (cp >> 18));
+      *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
   }
+  return static_cast<size_t>(out - dest);
+}
+
+void appendUtf8(std::string& out, TextView text) {
+  size_t used = out.size();
+  out.resize(used + MaxUtf8BytesPerUnit * text.size());
+  out.resize(used + encodeUtf8Into(text, out.data() + used));
 }
 
 std::string encodeUtf8(TextView text) {
   std::string out;
-  out.reserve(text.size() * 3);
   appendUtf8(out, text);
   return out;
 }

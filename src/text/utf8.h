@@ -14,9 +14,18 @@
 // ends before the first U+0000, since a text never holds one.
 Text decodeUtf8(std::string_view bytes);
 
+// The same, into out (replacing its content and reusing its storage).
+void decodeUtf8Into(std::string_view bytes, Text& out);
+
 // Appends the UTF-8 encoding of text to out. An unpaired surrogate is
 // encoded as U+FFFD (EF BF BD); every other code point is written as is.
 void appendUtf8(std::string& out, TextView text);
+
+// Writes the encoding of text, as appendUtf8 makes it, to dest, which must
+// hold at least MaxUtf8BytesPerUnit x text.size() bytes. Returns the number
+// of bytes written.
+inline constexpr size_t MaxUtf8BytesPerUnit = 3;
+size_t encodeUtf8Into(TextView text, char* dest);
 
 // The UTF-8 encoding of text, as appendUtf8 writes it.
 std::string encodeUtf8(TextView text);
