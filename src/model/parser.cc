@@ -25,14 +25,21 @@ void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
   item.contentcount = 0;
 }
 
+// Fills the parents from a fromid value: the ids between its commas, each
+// trimmed of spaces, the first MaxParents of them; an empty or non-numeric
+// field reads as 0 and still takes an entry.
 void setParents(FlowItem& item, TextView value) {
   item.fromid.assign(value);
   item.parentcount = 0;
-  int32_t fields = countText(value, u",") + 1;
-  for (int32_t k = 1; k <= fields && k <= MaxParents; ++k) {
-    item.parents[k - 1] =
-        static_cast<int32_t>(parseInteger(trimSpaces(fieldAt(value, k, u","))));
-    item.parentcount = k;
+  size_t begin = 0;
+  while (item.parentcount < MaxParents) {
+    size_t comma = value.find(u',', begin);
+    TextView field = value.substr(
+        begin, comma == TextView::npos ? TextView::npos : comma - begin);
+    item.parents[item.parentcount++] =
+        static_cast<int32_t>(parseInteger(trimSpacesView(field)));
+    if (comma == TextView::npos) break;
+    begin = comma + 1;
   }
 }
 

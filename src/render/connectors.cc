@@ -1,7 +1,7 @@
 #include "render/connectors.h"
 
 #include "render/svg_document.h"
-#include "render/svg_pieces.h"
+#include "render/svg_line.h"
 #include "text/wording.h"
 
 std::array<Text, 8> ConnectorPalette;
@@ -11,35 +11,52 @@ namespace {
 constexpr int32_t MostSummaryLines = 6;
 constexpr int32_t LongestSummaryLine = 90;
 
-// Slot of the first item whose itemid is id, or -1.
-int32_t findItem(const Flowchart& chart, int32_t id) {
-  for (int32_t i = 0; i < chart.itemcount; ++i) {
-    if (chart.items[i].itemid == id) return i;
-  }
-  return -1;
+// The palette entry (3 x a + 5 x b) mod 8. Callers pass sums that are never
+// negative; the fold keeps any other argument inside the palette as well.
+const Text& paletteEntry(int32_t a, int32_t b) {
+  int64_t index =
+      (3 * static_cast<int64_t>(a) + 5 * static_cast<int64_t>(b)) % 8;
+  if (index < 0) index += 8;
+  return ConnectorPalette[static_cast<size_t>(index)];
 }
+
+// The itemid of every item in slot order, kept side by side so that finding
+// a parent scans a few hundred bytes rather than every item record.
+struct ItemIds {
+  explicit ItemIds(const Flowchart& chart) : count(chart.itemcount) {
+    for (int32_t i = 0; i < count; ++i) ids[i] = chart.items[i].itemid;
+  }
+  // Slot of the first item whose itemid is id, or -1.
+  int32_t find(int32_t id) const {
+    for (int32_t i = 0; i < count; ++i) {
+      if (ids[i] == id) return i;
+    }
+    return -1;
+  }
+  int32_t count;
+  int32_t ids[MaxItems];
+};
 
 // A cubic curve from the bottom centre of the parent's box to the top centre
 // of the child's box.
 void writeConnector(const FlowItem& parent, const FlowItem& child,
-                    FileHandle file) {
-  int32_t x1 = parent.x + parent.width / 2;
-  int32_t y1 = parent.y + parent.height;
-  int32_t x2 = child.x + child.width / 2;
-  int32_t y2 = child.y;
-  int32_t dy = y2 - y1;
-  int32_t c1 = y1 + dy / 3;
-  int32_t c2 = y1 + (2 * dy) / 3;
-  Text data = u"M " + formatInteger(x1) + u" " + formatInteger(y1) + u" C " +
-              formatInteger(x1) + u" " + formatInteger(c1) + u"," +
-              formatInteger(x2) + u" " + formatInteger(c2) + u"," +
-              formatInteger(x2) + u" " + formatInteger(y2);
-  Text colour = connectorColour(parent.column + child.column,
-                                parent.sectionno + child.sectionno);
-  writeLine(file, u"  <path d=" + quoted(data) + u" ");
-  writeLine(file,
-            u"        stroke=" + quoted(colour) + u" stroke-width=\"2\" ");
-  writeLine(file, u"        fill=\"none\" marker-end=\"url(#arrowhead)\" />");
+                    SvgLine& line) {
+  const int32_t x1 = parent.x + parent.width / 2;
+  const int32_t y1 = parent.y + parent.height;
+  const int32_t x2 = child.x + child.width / 2;
+  const int32_t y2 = child.y;
+  const int32_t dy = y2 - y1;
+  const int32_t c1 = y1 + dy / 3;
+  const int32_t c2 = y1 + (2 * dy) / 3;
+  line << "  <path d=\"M " << x1 << " " << y1 << " C " << x1 << " " << c1 << ","
+       << x2 << " " << c2 << "," << x2 << " " << y2 << "\" ";
+  line.end();
+  line << "        stroke=\""
+       << paletteEntry(parent.column + child.column,
+                       parent.sectionno + child.sectionno)
+       << "\" stroke-width=\"2\" ";
+  line.end();
+  line.write("        fill=\"none\" marker-end=\"url(#arrowhead)\" />");
 }
 
 }  // namespace
@@ -49,59 +66,59 @@ void initPalette() {
                       u"#f59e0b", u"#10b981", u"#ef4444", u"#6366f1"};
 }
 
-Text connectorColour(int32_t a, int32_t b) {
-  // Callers pass sums that are never negative; the fold keeps any other
-  // argument inside the palette as well.
-  int64_t index =
-      (3 * static_cast<int64_t>(a) + 5 * static_cast<int64_t>(b)) % 8;
-  if (index < 0) index += 8;
-  return ConnectorPalette[static_cast<size_t>(index)];
-}
+Text connectorColour(int32_t a, int32_t b) { return paletteEntry(a, b); }
 
 void writeConnectors(const Flowchart& chart, FileHandle file) {
-  writeLine(file, commentLine(wording::ConnectorsCommentText));
+  SvgLine line(file);
+  const ItemIds items(chart);
+  line.comment(wording::ConnectorsCommentText);
   for (int32_t c = 0; c < chart.itemcount; ++c) {
     const FlowItem& child = chart.items[c];
     for (int32_t j = 0; j < child.parentcount; ++j) {
-      int32_t id = child.parents[j];
+      const int32_t id = child.parents[j];
       if (id <= 0) continue;
-      int32_t p = findItem(chart, id);
+      const int32_t p = items.find(id);
       if (p < 0) continue;
-      writeConnector(chart.items[p], child, file);
+      writeConnector(chart.items[p], child, line);
     }
   }
-  writeLine(file, u"");
+  line.write("");
 }
 
 void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
                        FileHandle file) {
-  int32_t top = canvas.yend + 15;
-  writeLine(file, commentLine(wording::SummaryCommentText));
-  writeLine(file, u"<g>");
-  writeLine(file, u"  <rect x=\"40\" y=" + quoted(top) + u" ");
-  writeLine(file, u"        width=" + quoted(canvas.width - 80) +
-                      u" height=\"100\" ");
-  writeLine(file,
-            u"        fill=\"#fef3c7\" stroke=\"#f59e0b\" stroke-width=\"1\" "
-            u"rx=\"6\" />");
-  writeLine(file, u"  <text x=\"55\" y=" + quoted(top + 25) + u" ");
-  writeLine(file, u"        class=\"summary-title\">" +
-                      Text(wording::SummaryCaption) + u"</text>");
+  const int32_t top = canvas.yend + 15;
+  SvgLine line(file);
+  line.comment(wording::SummaryCommentText);
+  line.write("<g>");
+  line << "  <rect x=\"40\" y=\"" << top << "\" ";
+  line.end();
+  line << "        width=\"" << canvas.width - 80 << "\" height=\"100\" ";
+  line.end();
+  line.write(
+      "        fill=\"#fef3c7\" stroke=\"#f59e0b\" stroke-width=\"1\" "
+      "rx=\"6\" />");
+  line << "  <text x=\"55\" y=\"" << top + 25 << "\" ";
+  line.end();
+  line << "        class=\"summary-title\">" << wording::SummaryCaption
+       << "</text>";
+  line.end();
   // "|" and the two characters "\n" both separate summary lines.
-  Text lines = replaceAll(chart.summary, u"\\n", u"|");
-  int32_t fields = countText(lines, u"|") + 1;
+  const Text lines = replaceAll(chart.summary, u"\\n", u"|");
+  const int32_t fields = countText(lines, u"|") + 1;
   int32_t lineY = top + 48;
   for (int32_t k = 1; k <= fields && k <= MostSummaryLines; ++k) {
-    Text line = trimSpaces(fieldAt(lines, k, u"|"));
-    if (line.empty()) continue;
-    if (textLength(line) > LongestSummaryLine) {
-      line = leftPart(line, LongestSummaryLine - 3) + u"...";
+    Text shown = trimSpaces(fieldAt(lines, k, u"|"));
+    if (shown.empty()) continue;
+    if (textLength(shown) > LongestSummaryLine) {
+      shown = leftPart(shown, LongestSummaryLine - 3) + u"...";
     }
-    writeLine(file, u"  <text x=\"55\" y=" + quoted(lineY) + u" ");
-    writeLine(file, u"        class=\"summary-content\">" + escapeXml(line) +
-                        u"</text>");
+    line << "  <text x=\"55\" y=\"" << lineY << "\" ";
+    line.end();
+    line << "        class=\"summary-content\">" << Escaped{shown} << "</text>";
+    line.end();
     lineY += 18;
   }
-  writeLine(file, u"</g>");
-  writeLine(file, u"");
+  line.write("</g>");
+  line.write("");
 }

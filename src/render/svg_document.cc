@@ -3,7 +3,7 @@
 #include "render/connectors.h"
 #include "render/item_boxes.h"
 #include "render/layout.h"
-#include "render/svg_pieces.h"
+#include "render/svg_line.h"
 #include "text/wording.h"
 
 namespace {
@@ -50,85 +50,86 @@ constexpr TextView DefinitionLines[] = {
     u"",
 };
 
-void writeProlog(const CanvasSize& canvas, FileHandle file,
-                 Timestamp generated) {
-  Text w = formatInteger(canvas.width);
-  Text h = formatInteger(canvas.height);
-  writeLine(file, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-  writeLine(file, u"<svg xmlns=\"http://www.w3.org/2000/svg\" ");
-  writeLine(file, u"     width=" + quoted(w) + u" height=" + quoted(h) + u" ");
-  writeLine(file, u"     viewBox=" + quoted(u"0 0 " + w + u" " + h) + u">");
-  writeLine(file, u"");
-  writeLine(file, commentLine(wording::OriginCommentText));
-  Text label(wording::TimestampLabel);
-  writeLine(file, commentLine(label + u": " +
-                              formatTimestamp(TimestampMask, generated)));
-  writeLine(file, u"");
-  for (TextView line : DefinitionLines) writeLine(file, line);
+void writeProlog(const CanvasSize& canvas, SvgLine& line, Timestamp generated) {
+  line.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  line.write("<svg xmlns=\"http://www.w3.org/2000/svg\" ");
+  line << "     width=\"" << canvas.width << "\" height=\"" << canvas.height
+       << "\" ";
+  line.end();
+  line << "     viewBox=\"0 0 " << canvas.width << " " << canvas.height
+       << "\">";
+  line.end();
+  line.write("");
+  line.comment(wording::OriginCommentText);
+  line << "<!-- " << wording::TimestampLabel << ": "
+       << formatTimestamp(TimestampMask, generated) << " -->";
+  line.end();
+  line.write("");
+  for (TextView fixed : DefinitionLines) line.write(fixed);
 }
 
 // One header text line centred at x, with the given baseline and class.
-void writeHeaderText(FileHandle file, const Text& x, TextView y, TextView cls,
-                     TextView content) {
-  writeLine(file, u"<text x=" + quoted(x) + u" y=" + quoted(y) + u" class=" +
-                      quoted(cls) + u" text-anchor=\"middle\">" +
-                      Text(content) + u"</text>");
+void writeHeaderText(SvgLine& line, int32_t x, int32_t y, const char* cls) {
+  line << "<text x=\"" << x << "\" y=\"" << y << "\" class=\"";
+  line << std::string_view(cls) << "\" text-anchor=\"middle\">";
 }
 
 void writeHeader(const Flowchart& chart, const CanvasSize& canvas,
-                 FileHandle file) {
-  writeLine(file, u"<rect x=\"0\" y=\"0\" width=" + quoted(canvas.width) +
-                      u" height=" + quoted(canvas.height) +
-                      u" fill=\"#f8fafc\" />");
-  writeLine(file, u"");
-  writeLine(file, commentLine(wording::HeaderCommentText));
-  Text middle = formatInteger(canvas.width / 2);
-  writeHeaderText(file, middle, u"38", u"title", wording::DiagramTitleCaption);
+                 SvgLine& line) {
+  line << "<rect x=\"0\" y=\"0\" width=\"" << canvas.width << "\" height=\""
+       << canvas.height << "\" fill=\"#f8fafc\" />";
+  line.end();
+  line.write("");
+  line.comment(wording::HeaderCommentText);
+  const int32_t middle = canvas.width / 2;
+  writeHeaderText(line, middle, 38, "title");
+  line << wording::DiagramTitleCaption << "</text>";
+  line.end();
   if (!chart.subtitle.empty()) {
-    writeHeaderText(file, middle, u"60", u"subtitle",
-                    escapeXml(chart.subtitle));
+    writeHeaderText(line, middle, 60, "subtitle");
+    line << Escaped{chart.subtitle} << "</text>";
+    line.end();
   }
   if (!chart.company.empty()) {
-    writeHeaderText(file, middle, u"78", u"company", escapeXml(chart.company));
+    writeHeaderText(line, middle, 78, "company");
+    line << Escaped{chart.company} << "</text>";
+    line.end();
   }
-  writeLine(file, u"");
+  line.write("");
 }
 
-void writeBand(const Section& section, FileHandle file) {
-  writeLine(file, u"<g class=\"section\">");
-  writeLine(file, u"  <rect x=\"40\" y=" + quoted(section.top) + u" ");
-  writeLine(file,
-            u"        width=\"110\" height=" + quoted(section.height) + u" ");
-  writeLine(file, u"        fill=\"#dbeafe\" rx=\"6\" />");
-  writeLine(file, u"  <text x=\"95\" ");
-  writeLine(file, u"        y=" + quoted(section.top + section.height / 2 + 5) +
-                      u" ");
-  writeLine(file, u"        class=\"section-label\" text-anchor=\"middle\">" +
-                      escapeXml(section.name) + u"</text>");
-  writeLine(file, u"</g>");
-  writeLine(file, u"");
+void writeBand(const Section& section, SvgLine& line) {
+  line.write("<g class=\"section\">");
+  line << "  <rect x=\"40\" y=\"" << section.top << "\" ";
+  line.end();
+  line << "        width=\"110\" height=\"" << section.height << "\" ";
+  line.end();
+  line.write("        fill=\"#dbeafe\" rx=\"6\" />");
+  line.write("  <text x=\"95\" ");
+  line << "        y=\"" << section.top + section.height / 2 + 5 << "\" ";
+  line.end();
+  line << "        class=\"section-label\" text-anchor=\"middle\">"
+       << Escaped{section.name} << "</text>";
+  line.end();
+  line.write("</g>");
+  line.write("");
 }
 
 void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
                    Timestamp generated) {
-  writeProlog(canvas, file, generated);
-  writeHeader(chart, canvas, file);
-  writeLine(file, commentLine(wording::SectionsCommentText));
+  SvgLine line(file);
+  writeProlog(canvas, line, generated);
+  writeHeader(chart, canvas, line);
+  line.comment(wording::SectionsCommentText);
   for (int32_t b = 0; b < chart.sectioncount; ++b) {
-    writeBand(chart.sections[b], file);
+    writeBand(chart.sections[b], line);
     for (int32_t i = 0; i < chart.itemcount; ++i) {
       if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, file);
     }
   }
   writeConnectors(chart, file);
   writeSummaryPanel(chart, canvas, file);
-  writeLine(file, u"</svg>");
-}
-
-// XML 1.0 allows TAB, LF and CR below U+0020, and neither U+FFFE nor U+FFFF.
-bool forbiddenInXml(char16_t c) {
-  if (c < 0x20) return c != 0x09 && c != 0x0A && c != 0x0D;
-  return c == 0xFFFE || c == 0xFFFF;
+  line.write("</svg>");
 }
 
 }  // namespace
@@ -152,14 +153,109 @@ void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated) {
   writeDocument(chart, layoutFlowchart(chart), file, generated);
 }
 
-Text escapeXml(TextView text) {
-  Text result = replaceAll(text, u"&", u"&amp;");
-  result = replaceAll(result, u"<", u"&lt;");
-  result = replaceAll(result, u">", u"&gt;");
-  result = replaceAll(result, u"\"", u"&quot;");
-  result = replaceAll(result, u"'", u"&apos;");
-  for (char16_t& c : result) {
-    if (forbiddenInXml(c)) c = u'\uFFFD';
+namespace {
+
+// Whether c is written as something else: one of the five characters with
+// an entity, or a character XML 1.0 forbids.
+bool needsEscaping(char16_t c) {
+  // Bit k of the mask is set when the character k (below 64) is replaced.
+  // All controls but TAB, LF and CR, which XML 1.0 allows.
+  constexpr uint64_t kControls =
+      0xFFFFFFFFull & ~((1ull << 0x09) | (1ull << 0x0A) | (1ull << 0x0D));
+  constexpr uint64_t kBelow64 = kControls | (1ull << '&') | (1ull << '<') |
+                                (1ull << '>') | (1ull << '"') | (1ull << '\'');
+  if (c < 64) return (kBelow64 >> c) & 1;
+  return c >= 0xFFFE;
+}
+
+}  // namespace
+
+void appendEscapedXml(Text& out, TextView text) {
+  size_t begin = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (!needsEscaping(c)) continue;
+    out.append(text.data() + begin, i - begin);
+    begin = i + 1;
+    switch (c) {
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
+      case u'"':
+        out += u"&quot;";
+        break;
+      case u'\'':
+        out += u"&apos;";
+        break;
+      default:
+        out.push_back(u'\uFFFD');
+    }
   }
+  out.append(text.data() + begin, text.size() - begin);
+}
+
+void appendEscapedUtf8(std::string& out, TextView text) {
+  // Written through a pointer into room for the longest result: "&quot;"
+  // and "&apos;" take six bytes for one unit, more than any UTF-8 form.
+  const size_t start = out.size();
+  out.resize(start + 6 * text.size());
+  char* dest = out.data() + start;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80 && !needsEscaping(c)) {
+      *dest++ = static_cast<char>(c);
+      continue;
+    }
+    const char* entity = nullptr;
+    switch (c) {
+      case u'&':
+        entity = "&amp;";
+        break;
+      case u'<':
+        entity = "&lt;";
+        break;
+      case u'>':
+        entity = "&gt;";
+        break;
+      case u'"':
+        entity = "&quot;";
+        break;
+      case u'\'':
+        entity = "&apos;";
+        break;
+      default:
+        break;
+    }
+    if (entity != nullptr) {
+      while (*entity != 0) *dest++ = *entity++;
+      continue;
+    }
+    if (needsEscaping(c)) {
+      dest += encodeUtf8Into(u"\uFFFD", dest);
+      continue;
+    }
+    // Any other character, a surrogate pair taken whole; no replaced
+    // character is a surrogate, so a pair is never split here.
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < n &&
+                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    dest += encodeUtf8Into(text.substr(i, pair ? 2 : 1), dest);
+    if (pair) ++i;
+  }
+  out.resize(static_cast<size_t>(dest - out.data()));
+}
+
+Text escapeXml(TextView text) {
+  // Each character is replaced once, so "&" first and no entity escaped
+  // twice, exactly as five replacements in a row would do.
+  Text result;
+  result.reserve(text.size());
+  appendEscapedXml(result, text);
   return result;
 }

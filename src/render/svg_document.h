@@ -6,6 +6,7 @@
 #define FLOWSVG_RENDER_SVG_DOCUMENT_H_
 
 #include <cstdint>
+#include <string>
 
 #include "model/flowchart.h"
 #include "text/clock.h"
@@ -27,5 +28,10 @@ void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
 // nothing is escaped twice), then every character XML 1.0 forbids (U+0001 to
 // U+0008, U+000B, U+000C, U+000E to U+001F, U+FFFE, U+FFFF) by U+FFFD.
 Text escapeXml(TextView text);
+
+// Appends escapeXml(text) to out, in one pass; and the same encoded as
+// UTF-8, as writeLine would encode it.
+void appendEscapedXml(Text& out, TextView text);
+void appendEscapedUtf8(std::string& out, TextView text);
 
 #endif  // FLOWSVG_RENDER_SVG_DOCUMENT_H_

@@ -12,6 +12,7 @@
 #include "render/connectors.h"
 #include "render/render_test_support.h"
 #include "text/paths.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -210,7 +211,18 @@ TEST(EscapeXmlTest, ReplacesMarkupCharactersAndForbiddenOnes) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(escapeXml(c.input), c.output) << utf8(c.input);
+    // The UTF-8 form the document writer uses gives the same bytes that
+    // writing the escaped text would.
+    std::string bytes = "kept ";
+    appendEscapedUtf8(bytes, c.input);
+    EXPECT_EQ(bytes, "kept " + encodeUtf8(c.output)) << utf8(c.input);
   }
+  // Lone surrogate halves, as a cut value can leave, become U+FFFD in both.
+  const Text halves = {u'a', char16_t(0xD83D), u'<', char16_t(0xDE00)};
+  std::string bytes;
+  appendEscapedUtf8(bytes, halves);
+  EXPECT_EQ(bytes, encodeUtf8(escapeXml(halves)));
+  EXPECT_EQ(bytes, "a\xEF\xBF\xBD&lt;\xEF\xBF\xBD");
 }
 
 class GenerateSvgTest : public SvgDocumentTest {

@@ -120,19 +120,18 @@ int64_t parseInteger(TextView text) {
 }
 
 void appendInteger(Text& out, int64_t value) {
-  // Work on the unsigned magnitude so that -2^63 needs no special case.
-  uint64_t magnitude = static_cast<uint64_t>(value);
-  if (value < 0) {
-    magnitude = ~magnitude + 1;
-    out.push_back(u'-');
-  }
+  // Digits are produced from the right into a small buffer, then appended at
+  // once. The unsigned magnitude makes -2^63 need no special case.
   char16_t digits[20];
-  int count = 0;
+  char16_t* first = digits + 20;
+  uint64_t magnitude = static_cast<uint64_t>(value);
+  if (value < 0) magnitude = ~magnitude + 1;
   do {
-    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    *--first = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  while (count > 0) out.push_back(digits[--count]);
+  if (value < 0) out.push_back(u'-');
+  out.append(first, static_cast<size_t>(digits + 20 - first));
 }
 
 Text formatInteger(int64_t value) {

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -74,6 +76,29 @@ bool refill(OpenFile& file) {
     file.exhausted = true;
     return false;
   }
+}
+
+// Length of the run of bytes at the start of bytes that a line takes as
+// they are: 0x01 to 0x7F except LF and CR. Checks eight bytes at a time.
+size_t plainLineRun(std::string_view bytes) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  auto hasZeroByte = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  const size_t n = bytes.size();
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t v;
+    std::memcpy(&v, bytes.data() + i, 8);
+    if (((v & kHighs) | hasZeroByte(v) | hasZeroByte(v ^ (kOnes * '\n')) |
+         hasZeroByte(v ^ (kOnes * '\r'))) != 0) {
+      break;
+    }
+  }
+  for (; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0 || c >= 0x80 || c == '\n' || c == '\r') break;
+  }
+  return i;
 }
 
 // Reads one byte; -1 at the end of the file.
@@ -237,18 +262,12 @@ void readLineInto(FileHandle file, Text& line) {
   std::string& bytes = file->lineBytes;
   bytes.clear();
   for (;;) {
-    // Fast path: plain ASCII bytes other than the line-ending ones.
+    // Fast path: a run of plain ASCII bytes other than CR and LF.
     if (file->next < file->buffer.size()) {
-      size_t start = file->next;
-      size_t end = start;
-      const size_t size = file->buffer.size();
-      while (end < size) {
-        unsigned char c = static_cast<unsigned char>(file->buffer[end]);
-        if (c >= 0x80 || c == '\n' || c == '\r' || c == 0) break;
-        ++end;
-      }
-      bytes.append(file->buffer, start, end - start);
-      file->next = end;
+      const size_t run =
+          plainLineRun(std::string_view(file->buffer).substr(file->next));
+      bytes.append(file->buffer, file->next, run);
+      file->next += run;
     }
     int lead = takeByte(*file);
     if (lead < 0) break;
@@ -304,6 +323,22 @@ void writeLine(FileHandle file, TextView text) {
   *end++ = '\r';
   *end++ = '\n';
   file->waiting = static_cast<size_t>(end - file->output.get());
+}
+
+void writeEncodedLine(FileHandle file, std::string_view utf8) {
+  const size_t size = utf8.size() + 2;
+  if (size > kWriteBufferSize - file->waiting) flush(*file);
+  if (size > kWriteBufferSize) {
+    std::string line(utf8);
+    line += "\r\n";
+    if (!file->failed) writeAll(*file, line.data(), line.size());
+    return;
+  }
+  char* end = file->output.get() + file->waiting;
+  std::memcpy(end, utf8.data(), utf8.size());
+  end[utf8.size()] = '\r';
+  end[utf8.size() + 1] = '\n';
+  file->waiting += size;
 }
 
 int finishWriting(FileHandle file) {

@@ -16,6 +16,7 @@
 #define FLOWSVG_TEXT_TEXT_FILE_H_
 
 #include <string>
+#include <string_view>
 
 #include "text/strings.h"
 
@@ -64,6 +65,10 @@ int atEnd(FileHandle file);
 // Appends the UTF-8 encoding of text followed by CR LF. A failed write is
 // remembered by the handle (see finishWriting); closeFile ignores it.
 void writeLine(FileHandle file, TextView text);
+
+// Appends bytes that are already UTF-8 (the caller encoded them as writeLine
+// would) followed by CR LF. Lets a writer of many lines skip the UTF-16 step.
+void writeEncodedLine(FileHandle file, std::string_view utf8);
 
 // Writes what is still buffered and closes the file. Reports nothing. For a
 // handle from createReplacement it behaves as finishWriting.

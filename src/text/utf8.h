@@ -17,6 +17,10 @@ Text decodeUtf8(std::string_view bytes);
 // The same, into out (replacing its content and reusing its storage).
 void decodeUtf8Into(std::string_view bytes, Text& out);
 
+// Length of the run of plain ASCII bytes (0x01 to 0x7F) at the start of
+// bytes, checked eight bytes at a time.
+size_t asciiRunLength(std::string_view bytes);
+
 // Appends the UTF-8 encoding of text to out. An unpaired surrogate is
 // encoded as U+FFFD (EF BF BD); every other code point is written as is.
 void appendUtf8(std::string& out, TextView text);

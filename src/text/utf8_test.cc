@@ -50,6 +50,22 @@ TEST(Utf8Test, EncodesAndReplacesLoneSurrogates) {
   EXPECT_EQ(encodeUtf8(Text{char16_t(0xDE00), u'a'}),
             "\xEF\xBF\xBD"
             "a");
+  // ASCII blocks of every length around characters of every width, so the
+  // block-wise fast path meets them at every offset.
+  for (size_t before = 0; before < 20; ++before) {
+    for (const Text& odd : {Text(u"\u00E9"), Text(u"\u4E2D"),
+                            Text(u"\U0001F600"), Text(1, char16_t(0xDC00))}) {
+      Text text = Text(before, u'a') + odd + Text(before % 9, u'z');
+      std::string expected =
+          std::string(before, 'a') +
+          (odd[0] == 0xDC00 ? "\xEF\xBF\xBD" : encodeUtf8(odd)) +
+          std::string(before % 9, 'z');
+      EXPECT_EQ(encodeUtf8(text), expected) << before;
+      if (odd[0] != 0xDC00) {
+        EXPECT_EQ(decodeUtf8(expected), text) << before;
+      }
+    }
+  }
   // Round trip of every BMP code point outside the surrogate range.
   Text all;
   for (char32_t c = 1; c <= 0xFFFF; ++c) {
