@@ -1,5 +1,8 @@
 #include "render/connectors.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "render/svg_document.h"
 #include "render/svg_line.h"
 #include "text/wording.h"
@@ -20,21 +23,28 @@ const Text& paletteEntry(int32_t a, int32_t b) {
   return ConnectorPalette[static_cast<size_t>(index)];
 }
 
-// The itemid of every item in slot order, kept side by side so that finding
-// a parent scans a few hundred bytes rather than every item record.
-struct ItemIds {
-  explicit ItemIds(const Flowchart& chart) : count(chart.itemcount) {
-    for (int32_t i = 0; i < count; ++i) ids[i] = chart.items[i].itemid;
+// Finds the parent an id names: the first item in slot order with that
+// itemid. The (itemid, slot) pairs are sorted once per document, so each of
+// up to a thousand look-ups is a binary search.
+class ParentFinder {
+ public:
+  explicit ParentFinder(const Flowchart& chart) : count_(chart.itemcount) {
+    for (int32_t i = 0; i < count_; ++i) {
+      byId_[i] = {chart.items[i].itemid, i};
+    }
+    std::sort(byId_.begin(), byId_.begin() + count_);
   }
   // Slot of the first item whose itemid is id, or -1.
   int32_t find(int32_t id) const {
-    for (int32_t i = 0; i < count; ++i) {
-      if (ids[i] == id) return i;
-    }
-    return -1;
+    const auto end = byId_.begin() + count_;
+    const auto it = std::lower_bound(byId_.begin(), end,
+                                     std::pair<int32_t, int32_t>{id, -1});
+    return it != end && it->first == id ? it->second : -1;
   }
-  int32_t count;
-  int32_t ids[MaxItems];
+
+ private:
+  int32_t count_;
+  std::array<std::pair<int32_t, int32_t>, MaxItems> byId_;
 };
 
 // A cubic curve from the bottom centre of the parent's box to the top centre
@@ -70,14 +80,14 @@ Text connectorColour(int32_t a, int32_t b) { return paletteEntry(a, b); }
 
 void writeConnectors(const Flowchart& chart, FileHandle file) {
   SvgLine line(file);
-  const ItemIds items(chart);
+  const ParentFinder parents(chart);
   line.comment(wording::ConnectorsCommentText);
   for (int32_t c = 0; c < chart.itemcount; ++c) {
     const FlowItem& child = chart.items[c];
     for (int32_t j = 0; j < child.parentcount; ++j) {
       const int32_t id = child.parents[j];
       if (id <= 0) continue;
-      const int32_t p = items.find(id);
+      const int32_t p = parents.find(id);
       if (p < 0) continue;
       writeConnector(chart.items[p], child, line);
     }

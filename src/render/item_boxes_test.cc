@@ -50,6 +50,30 @@ TEST(ItemBoxTest, BoxWithoutContentHasOnlyItsTitleBar) {
   EXPECT_EQ(boxLines("[A.a]\nitemid = 11\ntitle = Order & pay\n"), expected);
 }
 
+TEST(ItemBoxTest, IdsAreWrittenInFullInEveryRange) {
+  const struct {
+    const char* itemid;
+    const char* groupId;
+  } cases[] = {
+      {"0", "node-0"},
+      {"9", "node-9"},
+      {"10", "node-10"},
+      {"99999", "node-99999"},
+      {"100000", "node-100000"},
+      {"1000000000", "node-1000000000"},
+      {"2147483647", "node-2147483647"},
+      {"-1", "node--1"},
+      {"-2147483648", "node--2147483648"},
+      {"4294967295", "node--1"},  // kept as its low 32 bits
+  };
+  for (const auto& c : cases) {
+    Lines box = boxLines(std::string("[A.a]\nitemid = ") + c.itemid + "\n");
+    ASSERT_FALSE(box.empty());
+    EXPECT_EQ(box[0], std::string("<g id=\"") + c.groupId +
+                          "\" filter=\"url(#shadow)\">");
+  }
+}
+
 TEST(ItemBoxTest, ContentLinesStandSixteenApart) {
   const Lines expected = {
       R"L(<g id="node--5" filter="url(#shadow)">)L",

@@ -201,11 +201,13 @@ void appendEscapedXml(Text& out, TextView text) {
 }
 
 void appendEscapedUtf8(std::string& out, TextView text) {
-  // Written through a pointer into room for the longest result: "&quot;"
-  // and "&apos;" take six bytes for one unit, more than any UTF-8 form.
   const size_t start = out.size();
-  out.resize(start + 6 * text.size());
-  char* dest = out.data() + start;
+  out.resize(start + MaxEscapedBytesPerUnit * text.size());
+  out.resize(start + escapeXmlUtf8Into(text, out.data() + start));
+}
+
+size_t escapeXmlUtf8Into(TextView text, char* const start) {
+  char* dest = start;
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
     const char16_t c = text[i];
@@ -248,7 +250,7 @@ void appendEscapedUtf8(std::string& out, TextView text) {
     dest += encodeUtf8Into(text.substr(i, pair ? 2 : 1), dest);
     if (pair) ++i;
   }
-  out.resize(static_cast<size_t>(dest - out.data()));
+  return static_cast<size_t>(dest - start);
 }
 
 Text escapeXml(TextView text) {

@@ -14,6 +14,7 @@
 #define FLOWSVG_RENDER_SVG_LINE_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -29,32 +30,56 @@ struct Escaped {
 
 class SvgLine {
  public:
-  explicit SvgLine(FileHandle file) : file_(file) { line_.reserve(256); }
+  explicit SvgLine(FileHandle file) : file_(file) { line_.resize(256); }
 
-  // An ASCII literal; its length is known when the program is built.
+  // An ASCII literal; its length is known when the program is built, so the
+  // copy is a few moves.
   template <size_t N>
   SvgLine& operator<<(const char (&ascii)[N]) {
-    line_.append(ascii, N - 1);
+    char* at = room(N - 1);
+    std::memcpy(at, ascii, N - 1);
+    used_ += N - 1;
     return *this;
   }
   SvgLine& operator<<(std::string_view ascii) {
-    line_ += ascii;
+    std::memcpy(room(ascii.size()), ascii.data(), ascii.size());
+    used_ += ascii.size();
     return *this;
   }
   SvgLine& operator<<(TextView text) {
-    appendUtf8(line_, text);
+    used_ += encodeUtf8Into(text, room(MaxUtf8BytesPerUnit * text.size()));
     return *this;
   }
-  SvgLine& operator<<(int32_t number);
+  SvgLine& operator<<(int32_t number) {
+    char* at = room(11);  // "-2147483648" at the most
+    uint32_t magnitude = static_cast<uint32_t>(number);
+    if (number < 0) {
+      *at++ = '-';
+      magnitude = ~magnitude + 1;
+    }
+    // The length first, by comparisons only, then the digits from the right.
+    size_t digits = 1;
+    for (uint32_t limit = 10; digits < 10 && magnitude >= limit; limit *= 10) {
+      ++digits;
+    }
+    char* last = at + digits;
+    for (char* p = last; p != at;) {
+      *--p = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    }
+    used_ = static_cast<size_t>(last - line_.data());
+    return *this;
+  }
   SvgLine& operator<<(Escaped description) {
-    appendEscapedUtf8(line_, description.text);
+    used_ += escapeXmlUtf8Into(description.text, room(MaxEscapedBytesPerUnit *
+                                                      description.text.size()));
     return *this;
   }
 
   // Writes the line built so far and starts the next one.
   void end() {
-    writeEncodedLine(file_, line_);
-    line_.clear();
+    writeEncodedLine(file_, std::string_view(line_.data(), used_));
+    used_ = 0;
   }
 
   // Writes one whole line.
@@ -71,22 +96,15 @@ class SvgLine {
   }
 
  private:
-  FileHandle file_;
-  std::string line_;
-};
+  // Where the next bytes go, with room for at least extra of them.
+  char* room(size_t extra) {
+    if (line_.size() - used_ < extra) line_.resize(2 * (used_ + extra));
+    return line_.data() + used_;
+  }
 
-inline SvgLine& SvgLine::operator<<(int32_t number) {
-  char digits[12];
-  char* first = digits + sizeof digits;
-  uint32_t magnitude = static_cast<uint32_t>(number);
-  if (number < 0) magnitude = ~magnitude + 1;
-  do {
-    *--first = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (number < 0) *--first = '-';
-  line_.append(first, static_cast<size_t>(digits + sizeof digits - first));
-  return *this;
-}
+  FileHandle file_;
+  std::string line_;  // bytes 0 to used_ - 1 are the line so far
+  size_t used_ = 0;
+};
 
 #endif  // FLOWSVG_RENDER_SVG_LINE_H_

@@ -259,6 +259,22 @@ Text readLine(FileHandle file) {
 }
 
 void readLineInto(FileHandle file, Text& line) {
+  // The common case: the whole line is plain ASCII lying in the buffer with
+  // its line break (and, after a CR, the byte that may be its LF).
+  const std::string& buffer = file->buffer;
+  if (file->next < buffer.size()) {
+    const size_t run =
+        plainLineRun(std::string_view(buffer).substr(file->next));
+    const size_t brk = file->next + run;
+    if (brk < buffer.size() &&
+        (buffer[brk] == '\n' || buffer[brk] == 0 ||
+         (buffer[brk] == '\r' && brk + 1 < buffer.size()))) {
+      widenAsciiInto(std::string_view(buffer).substr(file->next, run), line);
+      file->next = brk + 1;
+      if (buffer[brk] == '\r' && buffer[file->next] == '\n') ++file->next;
+      return;
+    }
+  }
   std::string& bytes = file->lineBytes;
   bytes.clear();
   for (;;) {

@@ -51,6 +51,11 @@ void widenAscii(const char* __restrict bytes, size_t count,
 
 }  // namespace
 
+void widenAsciiInto(std::string_view ascii, Text& out) {
+  out.resize(ascii.size());
+  widenAscii(ascii.data(), ascii.size(), out.data());
+}
+
 size_t asciiRunLength(std::string_view bytes) {
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kHighs = 0x8080808080808080u;

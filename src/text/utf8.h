@@ -17,6 +17,10 @@ Text decodeUtf8(std::string_view bytes);
 // The same, into out (replacing its content and reusing its storage).
 void decodeUtf8Into(std::string_view bytes, Text& out);
 
+// Replaces out's content by the given bytes, all of them ASCII, widened to
+// UTF-16 code units.
+void widenAsciiInto(std::string_view ascii, Text& out);
+
 // Length of the run of plain ASCII bytes (0x01 to 0x7F) at the start of
 // bytes, checked eight bytes at a time.
 size_t asciiRunLength(std::string_view bytes);
