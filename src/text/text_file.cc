@@ -306,18 +306,21 @@ void readLineInto(FileHandle file, Text& line) {
     }
     // A lead byte takes its following bytes whatever they are, a line break
     // included; a unit cut short by the end of the file is dropped.
-    std::string unit(1, static_cast<char>(lead));
+    const size_t unitStart = bytes.size();
+    bytes.push_back(static_cast<char>(lead));
     bool complete = true;
     for (int k = 0; k < follow; ++k) {
-      int byte = takeByte(*file);
+      const int byte = takeByte(*file);
       if (byte < 0) {
         complete = false;
         break;
       }
-      unit.push_back(static_cast<char>(byte));
+      bytes.push_back(static_cast<char>(byte));
     }
-    if (!complete) break;
-    bytes += unit;
+    if (!complete) {
+      bytes.resize(unitStart);
+      break;
+    }
   }
   decodeUtf8Into(bytes, line);
 }
