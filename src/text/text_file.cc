@@ -15,7 +15,7 @@
 #include "text/paths.h"
 #include "text/utf8.h"
 
-// One open file. Reading refills `buffer` with up to kTransferSize bytes at a
+// One open file. Reading refills `buffer` with up to ReadChunkSize bytes at a
 // time; writing collects whole lines in `output` and hands them to the
 // operating system in chunks of up to kWriteBufferSize bytes.
 struct OpenFile {
@@ -38,9 +38,7 @@ struct OpenFile {
 
 namespace {
 
-constexpr size_t kTransferSize = 4096;
-// Larger than the read buffer: an SVG document is written in few system
-// calls.
+// An SVG document is written in few system calls.
 constexpr size_t kWriteBufferSize = 64 * 1024;
 
 // Takes the exclusive advisory lock without waiting; false when another
@@ -62,10 +60,10 @@ bool isFolder(int fd) {
 bool refill(OpenFile& file) {
   if (file.next < file.buffer.size()) return true;
   if (file.exhausted || file.inMemory) return false;
-  file.buffer.resize(kTransferSize);
+  file.buffer.resize(ReadChunkSize);
   file.next = 0;
   for (;;) {
-    ssize_t got = read(file.fd, file.buffer.data(), kTransferSize);
+    ssize_t got = read(file.fd, file.buffer.data(), ReadChunkSize);
     if (got > 0) {
       file.buffer.resize(static_cast<size_t>(got));
       return true;

@@ -15,6 +15,7 @@
 #ifndef FLOWSVG_TEXT_TEXT_FILE_H_
 #define FLOWSVG_TEXT_TEXT_FILE_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@
 
 struct OpenFile;
 using FileHandle = OpenFile*;
+
+// How many bytes one read from a file brings at the most. A description of
+// the largest size the format allows is read in two system calls.
+inline constexpr size_t ReadChunkSize = 64 * 1024;
 
 // Opens an existing file for reading from its first byte. 0 when the file is
 // missing, is a folder, cannot be read, or another instance holds it.

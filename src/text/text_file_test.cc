@@ -120,20 +120,22 @@ TEST(ReadLineTest, EndOfFile) {
   closeFile(file);
 }
 
-TEST_F(TextFileTest, ReadsRealFilesAcrossTransferBoundaries) {
-  // A 10000-byte line, then a CR LF split across the 4096-byte refill, then
-  // a lead byte whose continuation lies in the next refill.
-  std::string longLine(10000, 'x');
+TEST_F(TextFileTest, ReadsRealFilesAcrossChunkBoundaries) {
+  // A line longer than a chunk, then a CR LF split between two reads, then a
+  // lead byte whose continuation comes with the next read.
+  const size_t chunk = ReadChunkSize;
+  const std::string longLine(chunk * 2 + 100, 'x');
   std::string bytes = longLine + "\n";
-  bytes += std::string(4096 * 3 - bytes.size() - 1, 'y') + "\r\nz";
-  bytes += std::string(4096 * 4 - bytes.size() - 1, 'w') +
+  const size_t secondStart = bytes.size();
+  bytes += std::string(chunk * 4 - bytes.size() - 1, 'y') + "\r\nz";
+  bytes += std::string(chunk * 5 - bytes.size() - 1, 'w') +
            "\xC3\xA9"
            "\n";
   put("in.txt", bytes);
   std::vector<Text> lines = readAll(openForReading(textPath("in.txt")));
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], Text(10000, u'x'));
-  EXPECT_EQ(lines[1].size(), 4096 * 3 - 10001 - 1u);
+  EXPECT_EQ(lines[0], Text(longLine.size(), u'x'));
+  EXPECT_EQ(lines[1].size(), chunk * 4 - secondStart - 1);
   EXPECT_EQ(lines[2].substr(0, 1), u"z");
   EXPECT_EQ(lines[2].back(), u'\u00E9');
 }
