@@ -168,43 +168,26 @@ bool needsEscaping(char16_t c) {
   return c >= 0xFFFE;
 }
 
-}  // namespace
-
-void appendEscapedXml(Text& out, TextView text) {
-  size_t begin = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (!needsEscaping(c)) continue;
-    out.append(text.data() + begin, i - begin);
-    begin = i + 1;
-    switch (c) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      case u'"':
-        out += u"&quot;";
-        break;
-      case u'\'':
-        out += u"&apos;";
-        break;
-      default:
-        out.push_back(u'\uFFFD');
-    }
+// The entity written for c, or nullptr when c has none (a forbidden
+// character, written as U+FFFD).
+const char* entityFor(char16_t c) {
+  switch (c) {
+    case u'&':
+      return "&amp;";
+    case u'<':
+      return "&lt;";
+    case u'>':
+      return "&gt;";
+    case u'"':
+      return "&quot;";
+    case u'\'':
+      return "&apos;";
+    default:
+      return nullptr;
   }
-  out.append(text.data() + begin, text.size() - begin);
 }
 
-void appendEscapedUtf8(std::string& out, TextView text) {
-  const size_t start = out.size();
-  out.resize(start + MaxEscapedBytesPerUnit * text.size());
-  out.resize(start + escapeXmlUtf8Into(text, out.data() + start));
-}
+}  // namespace
 
 size_t escapeXmlUtf8Into(TextView text, char* const start) {
   char* dest = start;
@@ -215,26 +198,7 @@ size_t escapeXmlUtf8Into(TextView text, char* const start) {
       *dest++ = static_cast<char>(c);
       continue;
     }
-    const char* entity = nullptr;
-    switch (c) {
-      case u'&':
-        entity = "&amp;";
-        break;
-      case u'<':
-        entity = "&lt;";
-        break;
-      case u'>':
-        entity = "&gt;";
-        break;
-      case u'"':
-        entity = "&quot;";
-        break;
-      case u'\'':
-        entity = "&apos;";
-        break;
-      default:
-        break;
-    }
+    const char* entity = entityFor(c);
     if (entity != nullptr) {
       while (*entity != 0) *dest++ = *entity++;
       continue;
@@ -258,6 +222,14 @@ Text escapeXml(TextView text) {
   // twice, exactly as five replacements in a row would do.
   Text result;
   result.reserve(text.size());
-  appendEscapedXml(result, text);
+  for (const char16_t c : text) {
+    if (!needsEscaping(c)) {
+      result.push_back(c);
+    } else if (const char* entity = entityFor(c)) {
+      while (*entity != 0) result.push_back(static_cast<char16_t>(*entity++));
+    } else {
+      result.push_back(u'\uFFFD');
+    }
+  }
   return result;
 }

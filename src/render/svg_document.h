@@ -29,16 +29,10 @@ void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
 // U+0008, U+000B, U+000C, U+000E to U+001F, U+FFFE, U+FFFF) by U+FFFD.
 Text escapeXml(TextView text);
 
-// Appends escapeXml(text) to out, in one pass.
-void appendEscapedXml(Text& out, TextView text);
-
 // Writes escapeXml(text) encoded as UTF-8, as writeLine would encode it, to
 // dest, which must hold MaxEscapedBytesPerUnit x text.size() bytes ("&quot;"
 // takes six bytes for one unit). Returns the number of bytes written.
 inline constexpr size_t MaxEscapedBytesPerUnit = 6;
 size_t escapeXmlUtf8Into(TextView text, char* dest);
-
-// Appends what escapeXmlUtf8Into writes to out.
-void appendEscapedUtf8(std::string& out, TextView text);
 
 #endif  // FLOWSVG_RENDER_SVG_DOCUMENT_H_

@@ -192,6 +192,13 @@ TEST_F(SvgDocumentTest, EachBandIsFollowedByItsBoxes) {
   EXPECT_EQ(Lines(at, at + static_cast<long>(expected.size())), expected);
 }
 
+// What the document writer puts into a line for text: escaped, as UTF-8.
+std::string escapedUtf8(TextView text) {
+  std::string bytes(MaxEscapedBytesPerUnit * text.size(), '\0');
+  bytes.resize(escapeXmlUtf8Into(text, bytes.data()));
+  return bytes;
+}
+
 TEST(EscapeXmlTest, ReplacesMarkupCharactersAndForbiddenOnes) {
   const struct {
     Text input;
@@ -213,14 +220,11 @@ TEST(EscapeXmlTest, ReplacesMarkupCharactersAndForbiddenOnes) {
     EXPECT_EQ(escapeXml(c.input), c.output) << utf8(c.input);
     // The UTF-8 form the document writer uses gives the same bytes that
     // writing the escaped text would.
-    std::string bytes = "kept ";
-    appendEscapedUtf8(bytes, c.input);
-    EXPECT_EQ(bytes, "kept " + encodeUtf8(c.output)) << utf8(c.input);
+    EXPECT_EQ(escapedUtf8(c.input), encodeUtf8(c.output)) << utf8(c.input);
   }
   // Lone surrogate halves, as a cut value can leave, become U+FFFD in both.
   const Text halves = {u'a', char16_t(0xD83D), u'<', char16_t(0xDE00)};
-  std::string bytes;
-  appendEscapedUtf8(bytes, halves);
+  const std::string bytes = escapedUtf8(halves);
   EXPECT_EQ(bytes, encodeUtf8(escapeXml(halves)));
   EXPECT_EQ(bytes, "a\xEF\xBF\xBD&lt;\xEF\xBF\xBD");
 }
