@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -28,10 +30,11 @@ std::string findProgram(const std::string& name) {
   size_t start = 0;
   for (;;) {
     const size_t end = folders.find(':', start);
-    std::string folder = folders.substr(
+    const std::string_view folder = std::string_view(folders).substr(
         start, end == std::string::npos ? std::string::npos : end - start);
-    if (folder.empty()) folder = ".";
-    const std::string candidate = folder + "/" + name;
+    // An empty entry stands for the current folder.
+    const std::string candidate =
+        (folder.empty() ? std::string(".") : std::string(folder)) + "/" + name;
     if (isExecutableFile(candidate)) return candidate;
     if (end == std::string::npos) return std::string();
     start = end + 1;
