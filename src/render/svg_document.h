@@ -6,7 +6,6 @@
 #define FLOWSVG_RENDER_SVG_DOCUMENT_H_
 
 #include <cstdint>
-#include <string>
 
 #include "model/flowchart.h"
 #include "text/clock.h"

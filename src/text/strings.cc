@@ -119,9 +119,9 @@ int64_t parseInteger(TextView text) {
   return static_cast<int64_t>(value);
 }
 
-void appendInteger(Text& out, int64_t value) {
-  // Digits are produced from the right into a small buffer, then appended at
-  // once. The unsigned magnitude makes -2^63 need no special case.
+Text formatInteger(int64_t value) {
+  // Digits are produced from the right into a small buffer. The unsigned
+  // magnitude makes -2^63 need no special case.
   char16_t digits[20];
   char16_t* first = digits + 20;
   uint64_t magnitude = static_cast<uint64_t>(value);
@@ -130,12 +130,8 @@ void appendInteger(Text& out, int64_t value) {
     *--first = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  if (value < 0) out.push_back(u'-');
-  out.append(first, static_cast<size_t>(digits + 20 - first));
-}
-
-Text formatInteger(int64_t value) {
   Text result;
-  appendInteger(result, value);
+  if (value < 0) result.push_back(u'-');
+  result.append(first, static_cast<size_t>(digits + 20 - first));
   return result;
 }

@@ -74,7 +74,4 @@ int64_t parseInteger(TextView text);
 // signed 64-bit range.
 Text formatInteger(int64_t value);
 
-// Appends formatInteger(value) to out.
-void appendInteger(Text& out, int64_t value);
-
 #endif  // FLOWSVG_TEXT_STRINGS_H_

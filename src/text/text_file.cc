@@ -327,14 +327,11 @@ int atEnd(FileHandle file) { return refill(*file) ? 0 : 1; }
 
 void writeLine(FileHandle file, TextView text) {
   const size_t most = MaxUtf8BytesPerUnit * text.size() + 2;
-  if (most > kWriteBufferSize - file->waiting) flush(*file);
   if (most > kWriteBufferSize) {
-    // A line longer than the buffer goes straight to the file.
-    std::string line = encodeUtf8(text);
-    line += "\r\n";
-    if (!file->failed) writeAll(*file, line.data(), line.size());
+    writeEncodedLine(file, encodeUtf8(text));
     return;
   }
+  if (most > kWriteBufferSize - file->waiting) flush(*file);
   char* end = file->output.get() + file->waiting;
   end += encodeUtf8Into(text, end);
   *end++ = '\r';
@@ -346,9 +343,9 @@ void writeEncodedLine(FileHandle file, std::string_view utf8) {
   const size_t size = utf8.size() + 2;
   if (size > kWriteBufferSize - file->waiting) flush(*file);
   if (size > kWriteBufferSize) {
-    std::string line(utf8);
-    line += "\r\n";
-    if (!file->failed) writeAll(*file, line.data(), line.size());
+    // A line longer than the buffer goes straight to the file.
+    if (!file->failed) writeAll(*file, utf8.data(), utf8.size());
+    if (!file->failed) writeAll(*file, "\r\n", 2);
     return;
   }
   char* end = file->output.get() + file->waiting;

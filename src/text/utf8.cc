@@ -49,13 +49,8 @@ void widenAscii(const char* __restrict bytes, size_t count,
   }
 }
 
-}  // namespace
-
-void widenAsciiInto(std::string_view ascii, Text& out) {
-  out.resize(ascii.size());
-  widenAscii(ascii.data(), ascii.size(), out.data());
-}
-
+// Length of the run of plain ASCII bytes (0x01 to 0x7F) at the start of
+// bytes, checked eight bytes at a time.
 size_t asciiRunLength(std::string_view bytes) {
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kHighs = 0x8080808080808080u;
@@ -69,6 +64,13 @@ size_t asciiRunLength(std::string_view bytes) {
   }
   while (i < n && static_cast<unsigned char>(bytes[i]) - 1u < 0x7Fu) ++i;
   return i;
+}
+
+}  // namespace
+
+void widenAsciiInto(std::string_view ascii, Text& out) {
+  out.resize(ascii.size());
+  widenAscii(ascii.data(), ascii.size(), out.data());
 }
 
 Text decodeUtf8(std::string_view bytes) {

@@ -21,10 +21,6 @@ void decodeUtf8Into(std::string_view bytes, Text& out);
 // UTF-16 code units.
 void widenAsciiInto(std::string_view ascii, Text& out);
 
-// Length of the run of plain ASCII bytes (0x01 to 0x7F) at the start of
-// bytes, checked eight bytes at a time.
-size_t asciiRunLength(std::string_view bytes);
-
 // Appends the UTF-8 encoding of text to out. An unpaired surrogate is
 // encoded as U+FFFD (EF BF BD); every other code point is written as is.
 void appendUtf8(std::string& out, TextView text);
