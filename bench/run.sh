@@ -23,7 +23,7 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DFLOWSVG_BENCH=ON -DFLOWSVG_TESTS=OFF -DFLOWSVG_DESKTOP=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)" --target flowsvg flowsvg_bench >/dev/null
 bench=build-bench/bench/flowsvg_bench
-flowsvg=build-bench/src/app/flowsvg
+flowsvg=build-bench/src/cli/flowsvg
 results=build-bench/results
 rm -rf "$results"
 mkdir -p "$results"

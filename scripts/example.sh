@@ -7,5 +7,5 @@ bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target flowsvg
 mkdir -p out
-build/src/app/flowsvg examples/sample_flowchart.txt out/sample_flowchart.svg
+build/src/cli/flowsvg examples/sample_flowchart.txt out/sample_flowchart.svg
 echo "SVG written to: $(pwd)/out/sample_flowchart.svg"

@@ -1,4 +1,4 @@
-#include "app/sample_file.h"
+#include "model/sample_file.h"
 
 #include "text/wording.h"
 

@@ -1,4 +1,4 @@
-#include "app/launch.h"
+#include "desktop/launch.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

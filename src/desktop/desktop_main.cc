@@ -1,7 +1,7 @@
 // flowsvg-desktop: the converter in one small fixed window. Takes no
 // arguments and exits with status 0, also when no window can be opened.
-#include "app/shell.h"
-#include "app/toolkit.h"
+#include "desktop/shell.h"
+#include "desktop/toolkit.h"
 #include "model/flowchart.h"
 #include "text/paths.h"
 

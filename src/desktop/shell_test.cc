@@ -1,4 +1,4 @@
-#include "app/shell.h"
+#include "desktop/shell.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/fake_toolkit.h"
+#include "desktop/fake_toolkit.h"
 #include "model/flowchart.h"
 #include "render/connectors.h"
 #include "text/utf8.h"

@@ -1,6 +1,6 @@
 // What the `flowsvg` command line asks for, and the names it derives.
-#ifndef FLOWSVG_APP_CLI_OPTIONS_H_
-#define FLOWSVG_APP_CLI_OPTIONS_H_
+#ifndef FLOWSVG_CLI_CLI_OPTIONS_H_
+#define FLOWSVG_CLI_CLI_OPTIONS_H_
 
 #include <cstdint>
 #include <vector>
@@ -38,4 +38,4 @@ Text helpText();
 // line breaks turned into ", ".
 Text successLine(TextView output, int32_t sections, int32_t items);
 
-#endif  // FLOWSVG_APP_CLI_OPTIONS_H_
+#endif  // FLOWSVG_CLI_CLI_OPTIONS_H_

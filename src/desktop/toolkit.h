@@ -12,8 +12,8 @@
 // literally: "&" is never a mnemonic marker, "~" is an ordinary character,
 // and a CR (U+000D) starts a new line. Positions and sizes are pixels in the
 // window's client area, origin at its top left corner, used unscaled.
-#ifndef FLOWSVG_APP_TOOLKIT_H_
-#define FLOWSVG_APP_TOOLKIT_H_
+#ifndef FLOWSVG_DESKTOP_TOOLKIT_H_
+#define FLOWSVG_DESKTOP_TOOLKIT_H_
 
 #include <cstdint>
 #include <memory>
@@ -108,4 +108,4 @@ class Toolkit {
 // links.
 std::unique_ptr<Toolkit> newDesktopToolkit();
 
-#endif  // FLOWSVG_APP_TOOLKIT_H_
+#endif  // FLOWSVG_DESKTOP_TOOLKIT_H_

@@ -19,8 +19,8 @@
 #include <map>
 #include <string>
 
-#include "app/launch.h"
-#include "app/toolkit.h"
+#include "desktop/launch.h"
+#include "desktop/toolkit.h"
 #include "text/paths.h"
 #include "text/utf8.h"
 

@@ -1,6 +1,6 @@
-#include "app/shell.h"
+#include "desktop/shell.h"
 
-#include "app/sample_file.h"
+#include "model/sample_file.h"
 #include "model/parser.h"
 #include "render/connectors.h"
 #include "render/svg_document.h"

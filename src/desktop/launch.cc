@@ -1,4 +1,4 @@
-#include "app/launch.h"
+#include "desktop/launch.h"
 
 #include <signal.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/sample_file.h"
+#include "model/sample_file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

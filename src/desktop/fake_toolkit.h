@@ -9,8 +9,8 @@
 // The record: every call the shell made, in order, as one line each in log
 // (control texts, message boxes, dialogs, folders opened), plus the created
 // controls and the text each control shows now.
-#ifndef FLOWSVG_APP_FAKE_TOOLKIT_H_
-#define FLOWSVG_APP_FAKE_TOOLKIT_H_
+#ifndef FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_
+#define FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_
 
 #include <cstdint>
 #include <deque>
@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/toolkit.h"
+#include "desktop/toolkit.h"
 #include "text/strings.h"
 
 class FakeToolkit : public Toolkit {
@@ -125,4 +125,4 @@ class FakeToolkit : public Toolkit {
   }
 };
 
-#endif  // FLOWSVG_APP_FAKE_TOOLKIT_H_
+#endif  // FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_

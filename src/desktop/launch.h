@@ -2,8 +2,8 @@
 // one by one: no shell ever sees them, so a folder named "a; touch x" or
 // "$(id)" reaches the program as that very text. The desktop toolkit opens
 // folders through it.
-#ifndef FLOWSVG_APP_LAUNCH_H_
-#define FLOWSVG_APP_LAUNCH_H_
+#ifndef FLOWSVG_DESKTOP_LAUNCH_H_
+#define FLOWSVG_DESKTOP_LAUNCH_H_
 
 #include <cstdint>
 #include <string>
@@ -16,4 +16,4 @@
 // fork failed). Whether the program then succeeds is not known here.
 int32_t launchDetached(const std::vector<std::string>& argv);
 
-#endif  // FLOWSVG_APP_LAUNCH_H_
+#endif  // FLOWSVG_DESKTOP_LAUNCH_H_

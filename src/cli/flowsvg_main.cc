@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_options.h"
-#include "app/sample_file.h"
+#include "cli/cli_options.h"
+#include "model/sample_file.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
 #include "render/connectors.h"

@@ -11,12 +11,12 @@
 // event is taken. Failures of the parser, the renderer and the sample writer
 // reach the user as error message boxes through a MessageBoxReporter; no
 // failure ends the program.
-#ifndef FLOWSVG_APP_SHELL_H_
-#define FLOWSVG_APP_SHELL_H_
+#ifndef FLOWSVG_DESKTOP_SHELL_H_
+#define FLOWSVG_DESKTOP_SHELL_H_
 
 #include <cstdint>
 
-#include "app/toolkit.h"
+#include "desktop/toolkit.h"
 #include "model/flowchart.h"
 #include "text/reporter.h"
 #include "text/strings.h"
@@ -86,4 +86,4 @@ class Shell {
   Text outputPath_;
 };
 
-#endif  // FLOWSVG_APP_SHELL_H_
+#endif  // FLOWSVG_DESKTOP_SHELL_H_

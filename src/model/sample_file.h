@@ -1,7 +1,7 @@
 // The ready-made sample description that the desktop's sample command and
 // `flowsvg --sample` write.
-#ifndef FLOWSVG_APP_SAMPLE_FILE_H_
-#define FLOWSVG_APP_SAMPLE_FILE_H_
+#ifndef FLOWSVG_MODEL_SAMPLE_FILE_H_
+#define FLOWSVG_MODEL_SAMPLE_FILE_H_
 
 #include <cstdint>
 
@@ -20,4 +20,4 @@ int32_t writeSampleFile(TextView path, Reporter& reporter);
 // not close it.
 void writeSampleLines(FileHandle file);
 
-#endif  // FLOWSVG_APP_SAMPLE_FILE_H_
+#endif  // FLOWSVG_MODEL_SAMPLE_FILE_H_
