@@ -43,7 +43,7 @@ bool writeFileBytes(const std::string& path, const std::string& bytes);
 // Ignores the messages of the parser and the writer.
 class SilentReporter : public Reporter {
  public:
-  void reportError(const Text&) override {}
+  void reportError(TextView, TextView, TextView) override {}
 };
 
 #endif  // FLOWSVG_BENCH_DESCRIPTIONS_H_

@@ -18,9 +18,10 @@
 namespace {
 
 // The next line of bytes from pos: units are a byte below 0x80, a lead byte
-// C0..F7 with its 1..3 following bytes whatever they are (a unit cut short
-// by the end is dropped and ends the line), or "?" for any other byte. A unit
-// starting with LF, CR or 0x00 ends the line; CR LF counts as one break.
+// C0..F7 with up to 1..3 following bytes that are not LF, CR or 0x00 (a
+// unit cut short by the end is dropped and ends the line; one cut short by
+// such a byte stays as it is, and the byte ends the line), or "?" for any
+// other byte. LF, CR or 0x00 end the line; CR LF counts as one break.
 std::string referenceLine(const std::string& bytes, size_t& pos) {
   std::string line;
   while (pos < bytes.size()) {
@@ -30,12 +31,18 @@ std::string referenceLine(const std::string& bytes, size_t& pos) {
                     : lead >= 0xF0 && lead <= 0xF7 ? 3
                                                    : 0;
     if (follow > 0) {
-      if (pos + follow > bytes.size()) {
+      size_t taken = 0;
+      while (taken < follow && pos + taken < bytes.size() &&
+             bytes[pos + taken] != '\n' && bytes[pos + taken] != '\r' &&
+             bytes[pos + taken] != 0) {
+        ++taken;
+      }
+      if (taken < follow && pos + taken == bytes.size()) {
         pos = bytes.size();
         break;
       }
-      line += bytes.substr(pos - 1, follow + 1);
-      pos += follow;
+      line += bytes.substr(pos - 1, taken + 1);
+      pos += taken;
     } else if (lead >= 0x80) {
       line.push_back('?');
     } else if (lead == '\n' || lead == 0) {

@@ -14,7 +14,7 @@ seconds=${FUZZ_SECONDS:-60}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DFLOWSVG_FUZZ=ON -DFLOWSVG_TESTS=OFF \
-  -DFLOWSVG_DESKTOP=OFF >/dev/null
+  -DFLOWSVG_DESKTOP=OFF -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_BENCH=OFF >/dev/null
 # target, largest input, extra options
 targets=(
   "fuzz_description 4096 -dict=fuzz/fuzz_description.dict"

@@ -17,14 +17,19 @@ run_tests() {
 
 bash scripts/setup.sh
 
+# Every option a run depends on is given, so that a build folder configured
+# otherwise before (tests off, say) never runs stale or missing tests.
+pinned=(-G Ninja -DCMAKE_CXX_COMPILER=g++ -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON
+  -DFLOWSVG_FUZZ=OFF -DFLOWSVG_BENCH=OFF)
+
 echo "== normal build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSVG_WERROR=ON \
-  -DFLOWSVG_DESKTOP=ON >/dev/null
+cmake -S . -B build "${pinned[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
 
 echo "== sanitizer build and tests (ASan + UBSan)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFLOWSVG_WERROR=ON \
+cmake -S . -B build-asan "${pinned[@]}" -DCMAKE_BUILD_TYPE=Debug \
   -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -82,7 +82,7 @@ expect_drawing_of_example pipe "$work/pipe.svg"
 "$flowsvg" - "$work/closed.svg" <&- >"$work/closed.out" 2>"$work/closed.err"
 rc=$?
 expect_rc closed 1
-expect_stderr closed "Cannot open the description file: -"
+expect_stderr closed "Cannot open the description file: - (Bad file descriptor)"
 [ -e "$work/closed.svg" ] && fail "closed: wrote a drawing"
 expect_stderr pipe "SVG file generated. File: -, Sections: 1, Items: 4"
 cat "$example" | "$flowsvg" -q - >"$work/pipe_default.svg" 2>"$work/pipe_default.err"
@@ -109,11 +109,11 @@ expect_same "names: input kept" "$work/names/drawing.svg" "$example"
 run missing_input "$work/no such file.txt" "$work/missing.svg"
 expect_rc missing_input 1
 expect_stderr missing_input \
-  "Cannot open the description file: $work/no such file.txt"
+  "Cannot open the description file: $work/no such file.txt (No such file or directory)"
 [ -e "$work/missing.svg" ] && fail "missing_input: an output was written"
 run folder_input "$work/names"
 expect_rc folder_input 1
-expect_stderr folder_input "Cannot open the description file: $work/names"
+expect_stderr folder_input "Cannot open the description file: $work/names (Is a directory)"
 
 # --- Wrong usage: 64, one line, nothing on standard output --------------
 for args in "" "-x chart.txt" "a b c" "--sample" "--sample a b" "-q"; do
@@ -137,7 +137,7 @@ printf 'earlier drawing\r\n' >"$work/keep/target.svg"
 cp "$work/keep/target.svg" "$work/earlier.bak"
 run missing_folder "$example" "$work/no folder/target.svg"
 expect_rc missing_folder 2
-expect_stderr missing_folder "Cannot create the SVG file: $work/no folder/target.svg"
+expect_stderr missing_folder "Cannot create the SVG file: $work/no folder/target.svg (No such file or directory)"
 # A file-size limit of 2 KiB makes writing the 6 KB drawing fail part-way.
 (
   ulimit -f 2
@@ -146,7 +146,7 @@ expect_stderr missing_folder "Cannot create the SVG file: $work/no folder/target
 ) >"$work/limit.out" 2>"$work/limit.err"
 rc=$?
 expect_rc limit 2
-expect_stderr limit "Cannot create the SVG file: $work/keep/target.svg"
+expect_stderr limit "Cannot create the SVG file: $work/keep/target.svg (File too large)"
 expect_same limit "$work/keep/target.svg" "$work/earlier.bak"
 [ "$(files_in "$work/keep")" = "target.svg " ] ||
   fail "limit: folder holds $(files_in "$work/keep")"
@@ -162,12 +162,12 @@ expect_same sample_limit "$work/keep/target.svg" "$work/earlier.bak"
   fail "sample_limit: folder holds $(files_in "$work/keep")"
 run sample_missing --sample "$work/no folder/sample.txt"
 expect_rc sample_missing 2
-expect_stderr sample_missing "Cannot create the SVG file: $work/no folder/sample.txt"
+expect_stderr sample_missing "Cannot create the sample file: $work/no folder/sample.txt (No such file or directory)"
 if [ -w /dev/full ]; then
   "$flowsvg" "$example" - >/dev/full 2>"$work/full.err"
   rc=$?
   expect_rc full 2
-  expect_stderr full "Cannot create the SVG file: -"
+  expect_stderr full "Cannot create the SVG file: - (No space left on device)"
 fi
 
 # --- A replaced file keeps its permission bits ---------------------------

@@ -1,7 +1,7 @@
 #include "desktop/shell.h"
 
-#include "model/sample_file.h"
 #include "model/parser.h"
+#include "model/sample_file.h"
 #include "render/connectors.h"
 #include "render/svg_document.h"
 #include "text/paths.h"
@@ -74,7 +74,10 @@ constexpr ControlSpec kControls[] = {
 
 }  // namespace
 
-void MessageBoxReporter::reportError(const Text& message) {
+void MessageBoxReporter::reportError(TextView caption, TextView path,
+                                     TextView reason) {
+  Text message = Text(caption) + shownPath(path);
+  if (!reason.empty()) message += kLineBreak + Text(reason);
   toolkit_.messageBox(wording::MessageBoxTitle, message, MessageIcon::Error);
 }
 
@@ -183,7 +186,14 @@ void Shell::generate() {
   const Text items = formatInteger(chart_.itemcount);
   setStatus(Text(wording::ParsedBefore) + sections +
             Text(wording::ParsedSections) + items + Text(wording::ParsedItems));
-  if (generateSvg(chart_, outputPath_, reporter_) == 0) {
+  // Writing over the description would destroy what was just read.
+  const bool ontoInput =
+      sameFile(identityOf(inputPath_), identityOf(outputPath_));
+  if (ontoInput) {
+    reporter_.reportError(wording::CreateFailureCaption, outputPath_,
+                          wording::ItIsTheInputReason);
+  }
+  if (ontoInput || generateSvg(chart_, outputPath_, reporter_) == 0) {
     setStatus(wording::WriteFailedStatus);
     toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
                         MessageIcon::Error);

@@ -46,7 +46,8 @@ enum ControlId : int32_t {
 class MessageBoxReporter : public Reporter {
  public:
   explicit MessageBoxReporter(Toolkit& toolkit) : toolkit_(toolkit) {}
-  void reportError(const Text& message) override;
+  // The caption and path, and the reason on a line of its own.
+  void reportError(TextView caption, TextView path, TextView reason) override;
 
  private:
   Toolkit& toolkit_;

@@ -321,14 +321,18 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
     Outcome outcome;
     int sections;
     int items;
+    const char16_t* reason = u"";  // the failure's reason in its box
   };
   const Case cases[] = {
       {"no input yet", nullptr, nullptr, nullptr, ChooseFirst, 0, 0},
-      {"missing input", "gone.txt", nullptr, nullptr, LoadFailed, 0, 0},
+      {"missing input", "gone.txt", nullptr, nullptr, LoadFailed, 0, 0,
+       u"No such file or directory"},
       {"output folder missing", "in.txt", kTwoItems.c_str(), "nowhere/o.svg",
-       WriteFailed, 1, 2},
+       WriteFailed, 1, 2, u"No such file or directory"},
       {"output is a folder", "in.txt", kTwoItems.c_str(), "taken.svg",
-       WriteFailed, 1, 2},
+       WriteFailed, 1, 2, u"Is a directory"},
+      {"output is the input", "in.svg", kTwoItems.c_str(), "in.svg",
+       WriteFailed, 1, 2, u"it is the input file"},
       {"written", "in.txt", kTwoItems.c_str(), nullptr, Written, 1, 2},
       {"empty description", "empty.ini", "", "empty.svg", Written, 0, 0},
       {"ampersands", "R&D in.txt", kTwoItems.c_str(), "R&D/a&b.svg", Written, 1,
@@ -363,7 +367,8 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
       case LoadFailed:
         expected = {kParsing,
                     u"box error: " + kTitle +
-                        u": Cannot open the description file: " + input,
+                        u": Cannot open the description file: " + input +
+                        u"\r" + c.reason,
                     u"text 13: Status: \u2717 The description could not be "
                     u"loaded"};
         break;
@@ -371,9 +376,12 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
         expected = {
             kParsing, parsedStatus(c.sections, c.items),
             u"box error: " + kTitle + u": Cannot create the SVG file: " +
-                output,
+                output + u"\r" + c.reason,
             u"text 13: Status: \u2717 SVG file could not be written",
             u"box error: " + kTitle + u": SVG file could not be written."};
+        if (std::string(c.input) == c.output) {
+          EXPECT_EQ(readBytes(root_ / c.input), c.description);
+        }
         break;
       case Written: {
         const uintmax_t size = fs::file_size(encodeUtf8(output));
@@ -483,8 +491,9 @@ TEST_F(ShellTest, ASampleThatCannotBeWrittenShowsAnErrorBoxAndChangesNothing) {
   EXPECT_EQ(shell.run(), 0);
   EXPECT_EQ(sinceMark(fake),
             (std::vector<Text>{u"box error: " + kTitle +
-                               u": Cannot create the SVG file: " +
-                               t(root_ / "gone" / "sample_flowchart.txt")}));
+                               u": Cannot create the sample file: " +
+                               t(root_ / "gone" / "sample_flowchart.txt") +
+                               u"\rNo such file or directory"}));
   EXPECT_EQ(shell.inputPath(), t(input));
   EXPECT_EQ(fake.shown[InputPathText], t(input));
   EXPECT_EQ(fake.shown[StatusText],

@@ -1,5 +1,8 @@
 #include "model/parser.h"
 
+#include <new>
+
+#include "text/system_error.h"
 #include "text/wording.h"
 
 namespace {
@@ -43,10 +46,8 @@ void setParents(FlowItem& item, TextView value) {
   }
 }
 
-}  // namespace
-
-void readDescription(Flowchart& chart, FileHandle file) {
-  clearFlowchart(chart);
+// The reading loop of readDescription; may run out of memory.
+void readLines(Flowchart& chart, FileHandle file) {
   Text section;
   int32_t current = -1;  // slot of the current item, -1 before the first
   Text raw;              // one line as read; the views below point into it
@@ -100,18 +101,34 @@ void readDescription(Flowchart& chart, FileHandle file) {
       addContentPair(chart, current, key, value);
     }
   }
+}
+
+}  // namespace
+
+int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
+                        Reporter& reporter) {
+  clearFlowchart(chart);
+  Text failure;
+  try {
+    readLines(chart, file);
+    failure = Text(readFailure(file));
+  } catch (const std::bad_alloc&) {
+    failure = outOfMemoryReason();
+  }
   closeFile(file);
+  if (failure.empty()) return 1;
+  clearFlowchart(chart);
+  reporter.reportError(wording::OpenFailureCaption, name, failure);
+  return 0;
 }
 
 int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter) {
   clearFlowchart(chart);
-  FileHandle file = openForReading(path);
+  Text reason;
+  FileHandle file = openForReading(path, &reason);
   if (file == nullptr) {
-    Text message(wording::OpenFailureCaption);
-    message += path;
-    reporter.reportError(message);
+    reporter.reportError(wording::OpenFailureCaption, path, reason);
     return 0;
   }
-  readDescription(chart, file);
-  return 1;
+  return readDescription(chart, file, path, reporter);
 }

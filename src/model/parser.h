@@ -18,13 +18,17 @@
 #include "text/text_file.h"
 
 // Empties the chart, then fills it from the description file at path.
-// Returns 1 when the file was opened and read (whatever it held); 0 when it
-// cannot be opened, after reporting OpenFailureCaption followed by the path
-// through reporter. The chart is left empty on 0.
+// Returns 1 when the file was opened and read to its end (whatever it held);
+// 0 when it cannot be opened or read, after reporting OpenFailureCaption,
+// the path and the reason through reporter. The chart is left empty on 0.
 int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter);
 
 // Empties the chart and fills it from an already opened file, which it then
-// closes. Used for standard input and for descriptions held in memory.
-void readDescription(Flowchart& chart, FileHandle file);
+// closes. Used for standard input and for descriptions held in memory. name
+// is what a failure report calls the file ("-" for standard input). Returns
+// 1, or 0 after reporting a read failure (an I/O error, memory run out), with
+// the chart left empty.
+int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
+                        Reporter& reporter);
 
 #endif  // FLOWSVG_MODEL_PARSER_H_

@@ -6,24 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "testing/test_support.h"
 #include "text/utf8.h"
 
 namespace {
-
-// Records what the parser reports instead of showing it.
-class RecordingReporter : public Reporter {
- public:
-  void reportError(const Text& message) override {
-    messages.push_back(message);
-  }
-  std::vector<Text> messages;
-};
 
 class ParserTest : public testing::Test {
  protected:
   // Parses a description given as UTF-8 text with "\n" line ends.
   Flowchart& parse(const std::string& description) {
-    readDescription(*chart_, openBytes(description));
+    RecordingReporter reporter;
+    EXPECT_EQ(readDescription(*chart_, openBytes(description), u"-", reporter),
+              1);
     return *chart_;
   }
   std::unique_ptr<Flowchart> chart_ = std::make_unique<Flowchart>();
@@ -228,32 +222,39 @@ TEST_F(ParserTest, ByteLevelQuirks) {
   EXPECT_EQ(c.items[1].itemid, 1);
 }
 
-TEST_F(ParserTest, ParseDescriptionReportsMissingFile) {
-  parse("[Header]\nsubtitle = s\n[A.b]\nitemid = 1\n");
-  RecordingReporter reporter;
-  EXPECT_EQ(parseDescription(*chart_, u"/no/such/file.txt", reporter), 0);
-  EXPECT_EQ(reporter.messages,
-            std::vector<Text>{u"Cannot open the description file: "
-                              u"/no/such/file.txt"});
-  EXPECT_EQ(chart_->itemcount, 0);
-  EXPECT_EQ(chart_->sectioncount, 0);
-  EXPECT_EQ(chart_->subtitle, u"");
+// A file that cannot be opened is reported with its reason, and the model
+// is left empty, whatever an earlier parse put there.
+TEST_F(ParserTest, ParseDescriptionReportsFilesItCannotOpen) {
+  TempFolder folder;
+  struct Case {
+    std::string path;
+    const char* reason;
+  } cases[] = {
+      {folder.file("missing.txt"), "No such file or directory"},
+      {folder.path(), "Is a directory"},
+  };
+  for (const Case& c : cases) {
+    parse("[Header]\nsubtitle = s\n[A.b]\nitemid = 1\n");
+    RecordingReporter reporter;
+    EXPECT_EQ(parseDescription(*chart_, decodeUtf8(c.path), reporter), 0);
+    EXPECT_EQ(reporter.messages,
+              std::vector<std::string>{"Cannot open the description file: " +
+                                       c.path});
+    EXPECT_EQ(reporter.reasons, std::vector<std::string>{c.reason});
+    EXPECT_EQ(chart_->itemcount, 0);
+    EXPECT_EQ(chart_->sectioncount, 0);
+    EXPECT_EQ(chart_->subtitle, u"");
+  }
 }
 
 TEST_F(ParserTest, ParseDescriptionReadsFile) {
-  char name[] = "/tmp/flowsvg-parser-XXXXXX";
-  ASSERT_NE(mkdtemp(name), nullptr);
-  std::string path = std::string(name) + "/in.txt";
-  FILE* f = fopen(path.c_str(), "wb");
-  fputs("[A.b]\r\nitemid = 3\r\n", f);
-  fclose(f);
+  TempFolder folder;
+  writeBytes(folder.file("in.txt"), "[A.b]\r\nitemid = 3\r\n");
   RecordingReporter reporter;
-  EXPECT_EQ(parseDescription(*chart_, decodeUtf8(path), reporter), 1);
+  EXPECT_EQ(parseDescription(*chart_, folder.text("in.txt"), reporter), 1);
   EXPECT_TRUE(reporter.messages.empty());
   EXPECT_EQ(chart_->itemcount, 1);
   EXPECT_EQ(chart_->items[0].itemid, 3);
-  remove(path.c_str());
-  rmdir(name);
 }
 
 }  // namespace

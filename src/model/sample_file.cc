@@ -7,15 +7,15 @@ void writeSampleLines(FileHandle file) {
 }
 
 int32_t writeSampleFile(TextView path, Reporter& reporter) {
-  FileHandle file = createReplacement(path);
+  Text reason;
+  FileHandle file = createReplacement(path, &reason);
   int32_t written = 0;
   if (file != nullptr) {
     writeSampleLines(file);
-    written = finishWriting(file);
+    written = finishWriting(file, &reason);
   }
   if (written == 0) {
-    Text message(wording::CreateFailureCaption);
-    reporter.reportError(message + Text(path));
+    reporter.reportError(wording::SampleFailureCaption, path, reason);
   }
   return written;
 }

@@ -12,8 +12,8 @@
 // Writes the 40 lines of the sample description (wording::SampleLines, each
 // ended by CR LF) to path through the same replace-when-complete writer as
 // the SVG. Returns 1 when the file was written completely; otherwise 0 after
-// reporting CreateFailureCaption followed by path through reporter, with an
-// earlier file at path left as it was.
+// reporting SampleFailureCaption, path and the reason through reporter, with
+// an earlier file at path left as it was.
 int32_t writeSampleFile(TextView path, Reporter& reporter);
 
 // Writes the same 40 lines to an open file (for `flowsvg --sample -`). Does

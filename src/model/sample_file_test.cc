@@ -10,41 +10,19 @@
 
 #include "model/flowchart.h"
 #include "model/parser.h"
+#include "testing/test_support.h"
 #include "text/utf8.h"
 
 namespace {
 
-class RecordingReporter : public Reporter {
- public:
-  void reportError(const Text& message) override {
-    messages.push_back(encodeUtf8(message));
-  }
-  std::vector<std::string> messages;
-};
-
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 class SampleFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = "/tmp/flowsvg-sample-XXXXXX";
-    ASSERT_NE(mkdtemp(folder_.data()), nullptr);
-  }
-  void TearDown() override {
-    remove((folder_ + "/sample.txt").c_str());
-    remove(folder_.c_str());
-  }
-  std::string folder_;
+  TempFolder folder_;
   RecordingReporter reporter_;
 };
 
 TEST_F(SampleFileTest, WritesTheBundledExampleByteForByte) {
-  std::string path = folder_ + "/sample.txt";
+  std::string path = folder_.file("sample.txt");
   ASSERT_EQ(writeSampleFile(decodeUtf8(path), reporter_), 1);
   EXPECT_TRUE(reporter_.messages.empty());
   std::string bytes = readBytes(path);
@@ -57,7 +35,7 @@ TEST_F(SampleFileTest, WritesTheBundledExampleByteForByte) {
 }
 
 TEST_F(SampleFileTest, ReadsBackAsOneBandOfFourItems) {
-  std::string path = folder_ + "/sample.txt";
+  std::string path = folder_.file("sample.txt");
   ASSERT_EQ(writeSampleFile(decodeUtf8(path), reporter_), 1);
   auto chart = std::make_unique<Flowchart>();
   ASSERT_EQ(parseDescription(*chart, decodeUtf8(path), reporter_), 1);
@@ -78,10 +56,13 @@ TEST_F(SampleFileTest, ReadsBackAsOneBandOfFourItems) {
 }
 
 TEST_F(SampleFileTest, MissingFolderIsReported) {
-  std::string missing = folder_ + "/missing/sample.txt";
+  std::string missing = folder_.file("missing/sample.txt");
   EXPECT_EQ(writeSampleFile(decodeUtf8(missing), reporter_), 0);
   EXPECT_EQ(reporter_.messages,
-            std::vector<std::string>{"Cannot create the SVG file: " + missing});
+            std::vector<std::string>{"Cannot create the sample file: " +
+                                     missing});
+  EXPECT_EQ(reporter_.reasons,
+            std::vector<std::string>{"No such file or directory"});
 }
 
 }  // namespace

@@ -1,12 +1,6 @@
 #include "render/render_test_support.h"
 
-#include <dirent.h>
-#include <stdlib.h>
-
-#include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "model/parser.h"
 #include "text/paths.h"
@@ -15,7 +9,8 @@
 std::unique_ptr<Flowchart> newChart() { return std::make_unique<Flowchart>(); }
 
 void readChart(Flowchart& chart, const std::string& description) {
-  readDescription(chart, openBytes(description));
+  RecordingReporter reporter;
+  readDescription(chart, openBytes(description), u"-", reporter);
 }
 
 int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
@@ -32,40 +27,6 @@ int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
   return slot;
 }
 
-std::string makeTempFolder() {
-  const char* base = getenv("TMPDIR");
-  std::string pattern =
-      std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-      "/flowsvg-render-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return std::string();
-  return pattern;
-}
-
-std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::vector<std::string> folderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string capture(const std::function<void(FileHandle)>& write) {
   std::string folder = makeTempFolder();
   std::string path = folder + "/out.svg";
@@ -74,8 +35,7 @@ std::string capture(const std::function<void(FileHandle)>& write) {
   write(file);
   closeFile(file);
   std::string bytes = readBytes(path);
-  remove(path.c_str());
-  remove(folder.c_str());
+  removeTree(folder);
   return bytes;
 }
 
@@ -105,13 +65,8 @@ bool wellFormedXml(const std::string& bytes) {
   std::string path = folder + "/document.svg";
   writeBytes(path, bytes);
   int status = std::system(("xmllint --noout " + path).c_str());
-  remove(path.c_str());
-  remove(folder.c_str());
+  removeTree(folder);
   return status == 0;
 }
 
 std::string utf8(const Text& text) { return encodeUtf8(text); }
-
-void RecordingReporter::reportError(const Text& message) {
-  messages.push_back(encodeUtf8(message));
-}

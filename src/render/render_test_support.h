@@ -1,5 +1,6 @@
 // Helpers shared by the renderer tests: charts built from description text,
-// written output captured as lines, and a reporter that records messages.
+// written output captured as lines, XML checks. The helpers of every layer
+// come with testing/test_support.h.
 #ifndef FLOWSVG_RENDER_RENDER_TEST_SUPPORT_H_
 #define FLOWSVG_RENDER_RENDER_TEST_SUPPORT_H_
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "model/flowchart.h"
+#include "testing/test_support.h"
 #include "text/reporter.h"
 #include "text/text_file.h"
 
@@ -22,18 +24,6 @@ void readChart(Flowchart& chart, const std::string& description);
 // Returns its slot.
 int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
                   int32_t height, int32_t column, int32_t sectionno);
-
-// A new empty folder under the system's temporary folder.
-std::string makeTempFolder();
-
-// Every byte of the file at path; empty when it cannot be read.
-std::string readBytes(const std::string& path);
-
-// Writes bytes to the file at path, replacing what was there.
-void writeBytes(const std::string& path, const std::string& bytes);
-
-// Names in the folder, sorted.
-std::vector<std::string> folderEntries(const std::string& folder);
 
 // Runs write on a new file and returns the bytes it wrote.
 std::string capture(const std::function<void(FileHandle)>& write);
@@ -53,11 +43,5 @@ bool wellFormedXml(const std::string& bytes);
 
 // UTF-8 of a text, for comparing with captured lines.
 std::string utf8(const Text& text);
-
-class RecordingReporter : public Reporter {
- public:
-  void reportError(const Text& message) override;
-  std::vector<std::string> messages;  // UTF-8
-};
 
 #endif  // FLOWSVG_RENDER_RENDER_TEST_SUPPORT_H_

@@ -12,12 +12,17 @@
 #include "text/reporter.h"
 #include "text/text_file.h"
 
-// Lays the chart out and writes it to path. The document goes to a temporary
-// file beside path that replaces path only once every byte is written and
-// the file closed. Returns 1 on success; 0 when the file cannot be created,
-// written or closed, after reporting CreateFailureCaption followed by path
-// through reporter; an earlier file at path is then left as it was.
+// Lays the chart out and writes it to path, stamped with the present local
+// time. The document is written by createReplacement (text_file.h), so an
+// earlier file at path keeps its content until the new one is complete.
+// Returns 1 on success; 0 when the file cannot be created, written or
+// closed, after reporting CreateFailureCaption, path and the reason through
+// reporter; an earlier file at path is then left as it was.
 int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
+
+// The same, with the given generation time in the timestamp comment.
+int32_t generateSvgAt(Flowchart& chart, TextView path, Reporter& reporter,
+                      Timestamp generated);
 
 // Lays the chart out and writes the whole document to an open file, with
 // the given generation time in its timestamp comment. Does not close it.

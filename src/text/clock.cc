@@ -1,7 +1,5 @@
 #include "text/clock.h"
 
-#include <time.h>
-
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
@@ -66,17 +64,6 @@ Timestamp timestampFromFields(int year, int month, int day, int hour,
                               int minute, int second) {
   return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 +
          second;
-}
-
-Timestamp currentTime() {
-  time_t now = time(nullptr);
-  struct tm local;
-  if (now == static_cast<time_t>(-1) || localtime_r(&now, &local) == nullptr) {
-    return -1;
-  }
-  return timestampFromFields(local.tm_year + 1900, local.tm_mon + 1,
-                             local.tm_mday, local.tm_hour, local.tm_min,
-                             local.tm_sec);
 }
 
 Text formatTimestamp(TextView mask, Timestamp time) {

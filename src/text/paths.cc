@@ -1,41 +1,10 @@
 #include "text/paths.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <string>
-
-#include "text/utf8.h"
-
 namespace {
 
 bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
 
 }  // namespace
-
-std::string nativePath(TextView path) { return encodeUtf8(path); }
-
-Text textFromNativePath(std::string_view path) { return decodeUtf8(path); }
-
-int64_t fileSizeOf(TextView path) {
-  size_t length = path.size();
-  while (length > 0 && isSeparator(path[length - 1])) --length;
-  if (length == 0) return -1;
-  struct stat info;
-  if (stat(nativePath(path.substr(0, length)).c_str(), &info) != 0) return -1;
-  if (S_ISDIR(info.st_mode)) return -2;
-  return static_cast<int64_t>(info.st_size);
-}
-
-int32_t fileAttributesOf(TextView path) {
-  if (path.empty()) return -1;
-  struct stat info;
-  if (stat(nativePath(path).c_str(), &info) != 0) return -1;
-  int32_t flags = 0;
-  if (S_ISDIR(info.st_mode)) flags |= FolderAttribute;
-  if ((info.st_mode & 0222) == 0) flags |= 1;  // read-only
-  return flags;
-}
 
 Text folderPart(TextView path) {
   for (size_t i = path.size(); i > 0; --i) {
@@ -58,19 +27,22 @@ Text extensionPart(TextView path) {
   return Text();
 }
 
-Text programPath() {
-  std::string buffer(256, '\0');
-  for (;;) {
-    ssize_t got = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (got < 0) return Text();
-    if (static_cast<size_t>(got) < buffer.size()) {
-      buffer.resize(static_cast<size_t>(got));
-      break;
+Text shownPath(TextView path) {
+  constexpr char16_t kHex[] = u"0123456789abcdef";
+  Text shown;
+  shown.reserve(path.size());
+  for (size_t i = 0; i < path.size(); ++i) {
+    const char16_t c = path[i];
+    if (c < 0x20 || c == 0x7F) {
+      shown += u"\\x";
+      shown.push_back(kHex[c >> 4]);
+      shown.push_back(kHex[c & 0xF]);
+    } else if (c >= 0xDC80 && c <= 0xDCFF &&
+               (i == 0 || path[i - 1] < 0xD800 || path[i - 1] > 0xDBFF)) {
+      shown.push_back(u'\uFFFD');  // a byte that is not UTF-8
+    } else {
+      shown.push_back(c);
     }
-    buffer.resize(buffer.size() * 2);  // never cut a long path short
   }
-  Text path = textFromNativePath(buffer);
-  constexpr TextView kLongPathPrefix = u"\\\\?\\";
-  if (path.starts_with(kLongPathPrefix)) path.erase(0, kLongPathPrefix.size());
-  return path;
+  return shown;
 }

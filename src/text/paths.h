@@ -1,5 +1,11 @@
 // Paths and file information. Both "/" and "\" count as separators in the
 // path texts the shell works with.
+//
+// Names are the system's: on POSIX a file name is bytes, not necessarily
+// UTF-8. A Text holds each byte that is not part of valid UTF-8 as a lone
+// surrogate U+DC80 to U+DCFF ("surrogateescape"), and nativePath turns it
+// back into that byte, so every name reaches the system calls byte for byte.
+// Shown to a person, such a byte is U+FFFD (shownPath).
 #ifndef FLOWSVG_TEXT_PATHS_H_
 #define FLOWSVG_TEXT_PATHS_H_
 
@@ -28,12 +34,42 @@ Text folderPart(TextView path);
 // directly follows a separator; otherwise the empty text.
 Text extensionPart(TextView path);
 
-// Full path of the running program's file (on Linux from /proc/self/exe),
-// never shortened. Empty if the platform cannot tell.
+// Full path of the running program's file, never shortened. Empty if the
+// platform cannot tell.
 Text programPath();
 
-// Converts a path text to the bytes the operating system takes, and back.
+// A path as a person is shown it in a message or a label: each control
+// character (U+0000 to U+001F, U+007F) as "\x" and two lower-case hex
+// digits, so that a message stays one line, and each byte that is not
+// UTF-8 as U+FFFD.
+Text shownPath(TextView path);
+
+// Which file a path names, links followed. Two paths name the same file
+// exactly when both identities are known and equal. Only an existing
+// regular file has a known identity: a terminal or pipe shared by standard
+// input and output is no conflict.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t file = 0;
+  bool known = false;
+};
+FileIdentity identityOf(TextView path);
+FileIdentity identityOfStandardInput();
+FileIdentity identityOfStandardOutput();
+inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.device == b.device && a.file == b.file;
+}
+
+#ifdef _WIN32
+// The wide-character path the Win32 API takes: the text as it is, made
+// absolute and given the \\?\ prefix where it would not fit MAX_PATH.
+std::wstring nativePath(TextView path);
+Text textFromNativePath(std::wstring_view path);
+#else
+// The bytes the operating system takes (UTF-8, escaped bytes restored), and
+// back.
 std::string nativePath(TextView path);
 Text textFromNativePath(std::string_view path);
+#endif
 
 #endif  // FLOWSVG_TEXT_PATHS_H_

@@ -1,7 +1,7 @@
-// How the parser and the renderer tell their caller that a file could not be
-// opened, created or written. The caller supplies the reporter: the desktop
-// window shows an error message box, the command line prints a line to
-// standard error, a test records the message.
+// How the parser, the renderer and the sample writer tell their caller that
+// a file could not be opened, read, created or written. The caller supplies
+// the reporter: the desktop window shows an error message box, the command
+// line prints one line to standard error, a test records the parts.
 #ifndef FLOWSVG_TEXT_REPORTER_H_
 #define FLOWSVG_TEXT_REPORTER_H_
 
@@ -10,8 +10,14 @@
 class Reporter {
  public:
   virtual ~Reporter() = default;
-  // message is a caption followed directly by the path concerned.
-  virtual void reportError(const Text& message) = 0;
+  // caption is a text of the wording file that ends in ": " and names what
+  // failed (OpenFailureCaption, CreateFailureCaption, SampleFailureCaption);
+  // path is the file concerned, as the caller named it; reason is why, in
+  // the system's words ("No such file or directory") or ours ("it is the
+  // input file"), empty when nothing more is known. Each reporter lays the
+  // three parts out for its medium.
+  virtual void reportError(TextView caption, TextView path,
+                           TextView reason) = 0;
 };
 
 #endif  // FLOWSVG_TEXT_REPORTER_H_

@@ -3,19 +3,22 @@
 //
 // A FileHandle names one open file and is used in one direction only. It is
 // 0 only as the result of a failed open; it is valid until closeFile (or
-// finishWriting), which releases everything it owns. Handles are not shared
-// between threads.
+// finishWriting), which releases everything it owns. A handle is used by one
+// thread at a time; different handles may be used on different threads.
 //
-// Exclusive access rests on advisory locking: openForReading and
-// createForWriting take an exclusive, non-blocking flock() on the file and
-// fail when another holder has one, so two instances of this program never
-// read and write the same file at once. Programs that take no lock are not
-// kept out. A replacement locks its temporary file; readers of the old target
-// keep reading the old content, since the rename swaps in a new file.
+// Failures carry their reason: the operations that can fail fill an optional
+// reason text with the system's words for the error (the C library's English
+// text on POSIX, FormatMessageW's on Windows) or with one of ours from the
+// wording file ("it is the input file", "locked by another program").
+//
+// Reading takes no lock: a replacement swaps a complete new file in, so a
+// reader sees the old or the new content, never a mix. Writing a file in
+// place (the fallback below) locks it exclusively for the write.
 #ifndef FLOWSVG_TEXT_TEXT_FILE_H_
 #define FLOWSVG_TEXT_TEXT_FILE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,43 +32,72 @@ using FileHandle = OpenFile*;
 inline constexpr size_t ReadChunkSize = 64 * 1024;
 
 // Opens an existing file for reading from its first byte. 0 when the file is
-// missing, is a folder, cannot be read, or another instance holds it.
-FileHandle openForReading(TextView path);
+// missing, is a folder or cannot be read, with the reason in *reason.
+FileHandle openForReading(TextView path, Text* reason = nullptr);
 
 // Reads standard input as a description file (for "-" on the command line).
-// 0 when standard input is closed.
-FileHandle openStandardInput();
+// 0 when standard input is closed or is a folder, with the reason.
+FileHandle openStandardInput(Text* reason = nullptr);
 
 // Reads the given bytes as if they were a file's content (tests, fuzzing).
 FileHandle openBytes(std::string bytes);
 
-// Creates the file, or cuts an existing one to length 0, for writing. 0 when
-// that fails; then nothing stays open. Nothing is written at creation.
+// Creates the file, or cuts an existing one to length 0, for writing, in
+// place. 0 when that fails; then nothing stays open. Nothing is written at
+// creation. The programs write through createReplacement instead.
 FileHandle createForWriting(TextView path);
 
-// Starts writing a file that replaces path only when it is complete: the
-// lines go to a new temporary file in path's folder, and finishWriting renames
-// it over path. 0 when the temporary file cannot be created (for instance the
-// folder does not exist or is not writable); then nothing is left behind.
-// A symbolic link is followed, so the file it points to is replaced. A
-// device or pipe at path (/dev/null, /dev/stdout) is written in place.
-FileHandle createReplacement(TextView path);
+// Starts writing a file that takes path's place only when it is complete,
+// so that an earlier file at path keeps its content until then and after
+// any failure, a crash of the machine included. 0 when writing cannot start,
+// with the reason; then nothing is left behind.
+//
+// - An existing file is replaced through a new temporary file in its folder,
+//   flushed to the disk before it is renamed over the file and the folder
+//   flushed after; the new file keeps the old one's owner, group, mode
+//   (setuid, setgid and sticky bits included), ACL and extended attributes.
+//   A new file is written the same way without the flushes: after a crash
+//   it may be empty, but nothing that existed is lost.
+// - Where a temporary file cannot keep all that (a file with several hard
+//   links, an owner that cannot be restored, an ACL or attribute that cannot
+//   be copied, a folder that is not writable), the file is written in place
+//   as "> path" would: the whole content is collected in memory and written
+//   at finishWriting in one go, under an exclusive lock waited for up to
+//   5 seconds (then the reason is LockedReason).
+// - A symbolic link is followed where the kernel's fs.protected_symlinks=1
+//   rule lets "> path" follow it: in a sticky world-writable folder only a
+//   link owned by the user or by the folder's owner; otherwise 0 with
+//   LinkRefusedReason. A dangling link makes the file it points to.
+// - A path naming one of this process's open descriptors (/dev/stdout,
+//   /dev/stderr, /dev/fd/N, /proc/self/fd/N, or a link to one) writes to
+//   that descriptor as it is: never opened anew, cut, renamed or closed.
+// - A device or pipe (/dev/null, a FIFO) is written in place.
+// - A folder is refused.
+FileHandle createReplacement(TextView path, Text* reason = nullptr);
 
 // Writes to standard output (for "-" on the command line).
 FileHandle attachStandardOutput();
 
 // The next line: bytes up to LF, CR LF, a lone CR or a 0x00 byte, decoded
-// from UTF-8. Lead bytes C0..F7 take their 1..3 following bytes whatever
-// they are (a line break included); bytes 80..BF and F8..FF read as "?". A
-// line of any length comes back whole. At the end of the file: empty text.
+// from UTF-8. Lead bytes C0..F7 take their 1..3 following bytes, but never a
+// LF, CR or 0x00: the unit stops before such a byte (its incomplete
+// sequence decodes as U+FFFD) and the byte ends the line. Bytes 80..BF and
+// F8..FF read as "?". A line of any length comes back whole; running out of
+// memory ends the reading with readFailure set. At the end of the file, or
+// after a failure: the empty text.
 Text readLine(FileHandle file);
 
 // The same, into line (reusing its storage), for readers of many lines.
 void readLineInto(FileHandle file, Text& line);
 
-// 1 when no further byte can be read, otherwise 0. A read error counts as
-// the end of the file.
+// 1 when no further byte can be read, otherwise 0. When a read would block
+// (a non-blocking pipe or terminal) it waits for data; a read error ends the
+// reading like the end of the file, and readFailure then tells it apart.
 int atEnd(FileHandle file);
+
+// Why reading stopped before the end of the file: empty while every read
+// succeeded, else the reason (an I/O error, a folder, out of memory).
+TextView readFailure(FileHandle file);
 
 // Appends the UTF-8 encoding of text followed by CR LF. A failed write is
 // remembered by the handle (see finishWriting); closeFile ignores it.
@@ -80,10 +112,10 @@ void writeEncodedLine(FileHandle file, std::string_view utf8);
 void closeFile(FileHandle file);
 
 // Writes what is still buffered, closes the file and tells whether every
-// byte reached it: 1 when every write and the close succeeded (and, for a
-// replacement, the rename over the target did too), otherwise 0. On 0 a
-// replacement's temporary file is removed and the target is left as it was.
-// A replaced target keeps its permission bits.
-int finishWriting(FileHandle file);
+// byte reached it: 1 when every write, flush and close succeeded (and, for a
+// replacement, the file took path's place), otherwise 0 with the reason of
+// the first failure. On 0 a replacement's temporary file is removed and an
+// earlier file at path is left as it was.
+int finishWriting(FileHandle file, Text* reason = nullptr);
 
 #endif  // FLOWSVG_TEXT_TEXT_FILE_H_

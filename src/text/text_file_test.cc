@@ -80,20 +80,22 @@ TEST(ReadLineTest, ByteRules) {
       {"byte-order mark kept", "\xEF\xBB\xBF[a]", {u"\uFEFF[a]"}},
       {"single-byte code page word before a break",
        "caf\xE9\r\nx",
-       {u"caf\uFFFD\r\nx"}},
-      {"two-byte lead swallows CR only", "a\xC3\r\nb", {u"a\uFFFD\r", u"b"}},
-      {"four-byte lead swallows CR, LF and one more",
-       "a\xF0\r\nbc",
-       {u"a\uFFFD\r\nbc"}},
+       {u"caf\uFFFD", u"x"}},
+      {"two-byte lead stops before CR", "a\xC3\r\nb", {u"a\uFFFD", u"b"}},
+      {"four-byte lead stops before CR", "a\xF0\r\nbc", {u"a\uFFFD", u"bc"}},
+      {"three-byte lead stops before LF after one continuation",
+       "a\xE2\x82\nb",
+       {u"a\uFFFD", u"b"}},
+      {"a lead takes any other byte", "a\xC3zb\n", {u"a\uFFFDzb"}},
       {"continuation byte reads as ?",
        "a\x80"
        "b",
        {u"a?b"}},
       {"F8..FF read as ?", "\xF8\xFF", {u"??"}},
       {"NUL ends a line", std::string("ab\0cd\r\n", 7), {u"ab", u"cd"}},
-      {"lead swallowing NUL ends the decoded line",
+      {"lead stops before NUL, which ends the line",
        std::string("a\xC3\0zz\nq", 7),
-       {u"a\uFFFD", u"q"}},
+       {u"a\uFFFD", u"zz", u"q"}},
       {"unit cut by end of file dropped", "ab\xE2\x82", {u"ab"}},
       {"UTF-16 file reads a line per character",
        std::string("a\0b\0", 4),
@@ -140,21 +142,29 @@ TEST_F(TextFileTest, ReadsRealFilesAcrossChunkBoundaries) {
   EXPECT_EQ(lines[2].back(), u'\u00E9');
 }
 
-TEST_F(TextFileTest, OpenForReadingRefusals) {
-  EXPECT_EQ(openForReading(textPath("missing.txt")), nullptr);
-  EXPECT_EQ(openForReading(textFromNativePath(dir_)), nullptr);
+TEST_F(TextFileTest, OpenForReadingRefusalsCarryTheirReason) {
+  Text reason;
+  EXPECT_EQ(openForReading(textPath("missing.txt"), &reason), nullptr);
+  EXPECT_EQ(reason, u"No such file or directory");
+  EXPECT_EQ(openForReading(textFromNativePath(dir_), &reason), nullptr);
+  EXPECT_EQ(reason, u"Is a directory");
+}
+
+// Readers take no lock: two conversions of one description at once both
+// read it, and a replacement of it meanwhile does not disturb them.
+TEST_F(TextFileTest, ReadersDoNotLockEachOtherOut) {
   put("held.txt", "a\n");
   FileHandle first = openForReading(textPath("held.txt"));
   ASSERT_NE(first, nullptr);
-  // Held exclusively: a second open, for reading or writing, fails.
-  EXPECT_EQ(openForReading(textPath("held.txt")), nullptr);
-  EXPECT_EQ(createForWriting(textPath("held.txt")), nullptr);
-  EXPECT_EQ(createReplacement(textPath("held.txt")), nullptr);
-  EXPECT_EQ(get("held.txt"), "a\n");
-  closeFile(first);
-  FileHandle again = openForReading(textPath("held.txt"));
-  EXPECT_NE(again, nullptr);
-  closeFile(again);
+  FileHandle second = openForReading(textPath("held.txt"));
+  ASSERT_NE(second, nullptr);
+  FileHandle writer = createReplacement(textPath("held.txt"));
+  ASSERT_NE(writer, nullptr);
+  writeLine(writer, u"b");
+  EXPECT_EQ(finishWriting(writer), 1);
+  EXPECT_EQ(readAll(first), std::vector<Text>{u"a"});
+  EXPECT_EQ(readAll(second), std::vector<Text>{u"a"});
+  EXPECT_EQ(get("held.txt"), "b\r\n");
 }
 
 TEST_F(TextFileTest, WriteLineBytes) {

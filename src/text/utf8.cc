@@ -79,7 +79,12 @@ Text decodeUtf8(std::string_view bytes) {
   return out;
 }
 
-void decodeUtf8Into(std::string_view bytes, Text& out) {
+namespace {
+
+// Decodes bytes into out. Each maximal ill-formed subpart becomes one U+FFFD,
+// or, when escapeBytes is set, each of its bytes the lone surrogate U+DC00
+// plus the byte.
+void decodeInto(std::string_view bytes, Text& out, bool escapeBytes) {
   out.clear();
   size_t i = 0;
   const size_t n = bytes.size();
@@ -108,7 +113,8 @@ void decodeUtf8Into(std::string_view bytes, Text& out) {
       cp = lead & 0x07;
     } else {
       // C0, C1, F5..FF and stray continuation bytes are ill-formed alone.
-      out.push_back(kReplacement);
+      out.push_back(escapeBytes ? static_cast<char16_t>(0xDC00 + lead)
+                                : kReplacement);
       ++i;
       continue;
     }
@@ -127,11 +133,45 @@ void decodeUtf8Into(std::string_view bytes, Text& out) {
     }
     if (got == need) {
       appendCodePoint(out, cp);
+    } else if (escapeBytes) {
+      for (size_t k = i; k < j; ++k) {
+        out.push_back(
+            static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[k])));
+      }
     } else {
       out.push_back(kReplacement);
     }
     i = j;
   }
+}
+
+}  // namespace
+
+void decodeUtf8Into(std::string_view bytes, Text& out) {
+  decodeInto(bytes, out, false);
+}
+
+Text decodeUtf8Escaped(std::string_view bytes) {
+  Text out;
+  decodeInto(bytes, out, true);
+  return out;
+}
+
+std::string encodeUtf8Escaped(TextView text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0xDC80 || c > 0xDCFF) continue;
+    // A low surrogate that completes a pair is part of a character.
+    if (i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF) continue;
+    appendUtf8(out, text.substr(start, i - start));
+    out.push_back(static_cast<char>(c - 0xDC00));
+    start = i + 1;
+  }
+  appendUtf8(out, text.substr(start));
+  return out;
 }
 
 size_t encodeUtf8Into(TextView text, char* dest) {

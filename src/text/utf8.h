@@ -34,4 +34,13 @@ size_t encodeUtf8Into(TextView text, char* dest);
 // The UTF-8 encoding of text, as appendUtf8 writes it.
 std::string encodeUtf8(TextView text);
 
+// Names the system hands over are bytes that need not be UTF-8. These two
+// keep every byte: decodeUtf8Escaped decodes like decodeUtf8 but turns each
+// byte of an ill-formed sequence into the lone surrogate U+DC00 + byte
+// (U+DC80 to U+DCFF), and encodeUtf8Escaped turns such a surrogate back into
+// its byte (any other lone surrogate becomes U+FFFD, EF BF BD). For every
+// byte string b without 0x00: encodeUtf8Escaped(decodeUtf8Escaped(b)) == b.
+Text decodeUtf8Escaped(std::string_view bytes);
+std::string encodeUtf8Escaped(TextView text);
+
 #endif  // FLOWSVG_TEXT_UTF8_H_

@@ -35,6 +35,18 @@ inline constexpr T DiagramTitleCaption = u"Process Flowchart";
 inline constexpr T SummaryCaption = u"Summary";
 inline constexpr T CreateFailureCaption = u"Cannot create the SVG file: ";
 
+// Failures: the sample's caption, and the reasons of our own that follow a
+// caption and path (the system's reasons come from system_error.h). The
+// command line puts a reason in parentheses after the path, a message box on
+// a line of its own.
+inline constexpr T SampleFailureCaption = u"Cannot create the sample file: ";
+inline constexpr T ReasonBefore = u" (";
+inline constexpr T ReasonAfter = u")";
+inline constexpr T ItIsTheInputReason = u"it is the input file";
+inline constexpr T LockedReason = u"locked by another program";
+inline constexpr T LinkRefusedReason =
+    u"it is a link another user placed in a shared folder; not followed";
+
 // Main window.
 inline constexpr T MessageBoxTitle = u"Flowchart SVG Generator";
 inline constexpr T StatusPrefix = u"Status";

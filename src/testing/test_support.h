@@ -1,0 +1,56 @@
+// Helpers that tests of several layers share: temporary folders, whole-file
+// bytes, folder listings and a reporter that records what it is told. Built
+// into the test-support library that every test program links.
+#ifndef FLOWSVG_TESTING_TEST_SUPPORT_H_
+#define FLOWSVG_TESTING_TEST_SUPPORT_H_
+
+#include <string>
+#include <vector>
+
+#include "text/reporter.h"
+#include "text/strings.h"
+
+// A new empty folder under the system's temporary folder; its path uses "/"
+// on every platform.
+std::string makeTempFolder();
+
+// Removes the folder with everything in it.
+void removeTree(const std::string& folder);
+
+// A new empty folder for the lifetime of the object, removed with its
+// content afterwards.
+class TempFolder {
+ public:
+  TempFolder() : path_(makeTempFolder()) {}
+  ~TempFolder() { removeTree(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  // The path of name inside the folder, and the same as a Text.
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  Text text(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Every byte of the file at path; empty when it cannot be read.
+std::string readBytes(const std::string& path);
+
+// Writes bytes to the file at path, replacing what was there.
+void writeBytes(const std::string& path, const std::string& bytes);
+
+// Names in the folder, sorted.
+std::vector<std::string> folderEntries(const std::string& folder);
+
+// Records every report: messages holds caption and path joined (UTF-8),
+// reasons the reason of the same report.
+class RecordingReporter : public Reporter {
+ public:
+  void reportError(TextView caption, TextView path, TextView reason) override;
+  std::vector<std::string> messages;
+  std::vector<std::string> reasons;
+};
+
+#endif  // FLOWSVG_TESTING_TEST_SUPPORT_H_

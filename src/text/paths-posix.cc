@@ -1,0 +1,84 @@
+// File information and names on POSIX systems.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "text/paths.h"
+#include "text/utf8.h"
+
+namespace {
+
+bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
+
+FileIdentity identityFrom(int status, const struct stat& info) {
+  FileIdentity identity;
+  if (status == 0 && S_ISREG(info.st_mode)) {
+    identity.device = static_cast<uint64_t>(info.st_dev);
+    identity.file = static_cast<uint64_t>(info.st_ino);
+    identity.known = true;
+  }
+  return identity;
+}
+
+FileIdentity identityOfDescriptor(int fd) {
+  struct stat info;
+  int status = fstat(fd, &info);
+  return identityFrom(status, info);
+}
+
+}  // namespace
+
+std::string nativePath(TextView path) { return encodeUtf8Escaped(path); }
+
+Text textFromNativePath(std::string_view path) {
+  return decodeUtf8Escaped(path);
+}
+
+int64_t fileSizeOf(TextView path) {
+  size_t length = path.size();
+  while (length > 0 && isSeparator(path[length - 1])) --length;
+  if (length == 0) return -1;
+  struct stat info;
+  if (stat(nativePath(path.substr(0, length)).c_str(), &info) != 0) return -1;
+  if (S_ISDIR(info.st_mode)) return -2;
+  return static_cast<int64_t>(info.st_size);
+}
+
+int32_t fileAttributesOf(TextView path) {
+  if (path.empty()) return -1;
+  struct stat info;
+  if (stat(nativePath(path).c_str(), &info) != 0) return -1;
+  int32_t flags = 0;
+  if (S_ISDIR(info.st_mode)) flags |= FolderAttribute;
+  if ((info.st_mode & 0222) == 0) flags |= 1;  // read-only
+  return flags;
+}
+
+Text programPath() {
+  std::string buffer(256, '\0');
+  for (;;) {
+    ssize_t got = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (got < 0) return Text();
+    if (static_cast<size_t>(got) < buffer.size()) {
+      buffer.resize(static_cast<size_t>(got));
+      break;
+    }
+    buffer.resize(buffer.size() * 2);  // never cut a long path short
+  }
+  return textFromNativePath(buffer);
+}
+
+FileIdentity identityOf(TextView path) {
+  struct stat info;
+  int status = stat(nativePath(path).c_str(), &info);
+  return identityFrom(status, info);
+}
+
+FileIdentity identityOfStandardInput() {
+  return identityOfDescriptor(STDIN_FILENO);
+}
+
+FileIdentity identityOfStandardOutput() {
+  return identityOfDescriptor(STDOUT_FILENO);
+}
