@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing flowsvg needs on Debian 12: compilers,
 # CMake, GoogleTest, Google Benchmark, wxWidgets, Xvfb and the X tools the
-# window test drives, xmllint and libxml2, Chromium for the render check.
+# window test drives, xmllint and libxml2, Chromium for the render check,
+# Liberation Sans and fontTools for the table of text widths, perf.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -11,6 +12,9 @@ packages=(
   libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
   chromium hyperfine time python3 fonts-dejavu-core
 )
+# The advance widths of Liberation Sans behind the width warnings
+# (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.
+packages+=(fonts-liberation2 python3-fonttools linux-perf)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -31,11 +31,15 @@ expect_rc() {  # NAME WANTED
   [ "$rc" -eq "$2" ] || fail "$1: exit status $rc, expected $2"
 }
 
-expect_stderr() {  # NAME TEXT: stderr is exactly the one line TEXT
+# The lines of a stream that are not warnings about the description.
+not_warnings() { grep -Ev '^.*:[0-9]+: warning: |^.*: warning: [0-9]+ more warnings' "$1"; }
+
+expect_stderr() {  # NAME TEXT: besides warnings, stderr is the one line TEXT
   local got
-  got=$(cat "$work/$1.err")
+  got=$(not_warnings "$work/$1.err")
   [ "$got" = "$2" ] || fail "$1: stderr was '$got', expected '$2'"
-  [ "$(wc -l <"$work/$1.err")" -eq 1 ] || fail "$1: stderr is not one line"
+  [ "$(not_warnings "$work/$1.err" | wc -l)" -eq 1 ] ||
+    fail "$1: stderr is not one line"
 }
 
 expect_same() {  # NAME FILE1 FILE2
@@ -64,6 +68,19 @@ expect_stderr golden \
   "SVG file generated. File: $work/golden/example.svg, Sections: 1, Items: 4"
 expect_drawing_of_example golden "$work/golden/example.svg"
 [ -s "$work/golden.out" ] && fail "golden: wrote to standard output"
+
+# The bundled example gives exactly the warnings true of it, before the
+# success line: its shortened Note value, and its line 41 (the second part of
+# the summary line, after the CR inside it) with no "=".
+cat >"$work/golden.expected" <<EOF
+$example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
+SVG file generated. File: $work/golden/example.svg, Sections: 1, Items: 4
+EOF
+diff -u "$work/golden.expected" "$work/golden.err" || fail "golden: warnings differ"
+run golden_quiet -q "$example" "$work/golden/quiet.svg"
+expect_rc golden_quiet 0
+[ -s "$work/golden_quiet.err" ] && fail "golden_quiet: -q still printed"
 
 # --- The sample description is the bundled example ----------------------
 run sample --sample "$work/sample.txt"

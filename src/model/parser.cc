@@ -1,7 +1,9 @@
 #include "model/parser.h"
 
+#include <memory>
 #include <new>
 
+#include "model/description_warnings.h"
 #include "text/system_error.h"
 #include "text/wording.h"
 
@@ -46,50 +48,70 @@ void setParents(FlowItem& item, TextView value) {
   }
 }
 
-// The reading loop of readDescription; may run out of memory.
-void readLines(Flowchart& chart, FileHandle file) {
+// The reading loop of readDescription; may run out of memory. warn, when
+// given, hears of every decision; it never changes what is read.
+void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
   Text section;
   int32_t current = -1;  // slot of the current item, -1 before the first
   Text raw;              // one line as read; the views below point into it
   while (!atEnd(file) && chart.itemcount < MaxItems) {
     readLineInto(file, raw);
+    if (warn) warn->startLine(raw, lastLineWasUtf8(file));
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
       section = midPart(line, 2, textLength(line) - 2);
       if (section != wording::HeaderSectionName &&
-          section != wording::SummarySectionName &&
-          findSection(chart, section) < 0) {
-        addSection(chart, section);
+          section != wording::SummarySectionName) {
+        int32_t listed = findSection(chart, section);
+        const bool added = listed < 0;
+        if (added) listed = addSection(chart, section);
+        if (warn) warn->sectionLine(section, listed, added && listed >= 0);
       }
       continue;
     }
     int32_t pos = findText(line, u"=");
-    if (pos == 0) continue;
+    if (pos == 0) {
+      if (warn) warn->strayLine(line);
+      continue;
+    }
     const TextView key = trimSpacesView(line.substr(0, pos - 1));
     const TextView value = trimSpacesView(line.substr(pos));
     if (section == wording::HeaderSectionName) {
-      if (key == wording::SubtitleKey) {
+      const bool subtitle = key == wording::SubtitleKey;
+      const bool company = !subtitle && key == wording::CompanyKey;
+      if (subtitle) {
         chart.subtitle.assign(value);
-      } else if (key == wording::CompanyKey) {
+      } else if (company) {
         chart.company.assign(value);
       }
+      if (warn)
+        warn->keywordSectionKey(section, key, value, subtitle || company);
       continue;
     }
     if (section == wording::SummarySectionName) {
-      if (key == wording::SummaryKey) chart.summary.assign(value);
+      const bool text = key == wording::SummaryKey;
+      if (text) chart.summary.assign(value);
+      if (warn) warn->keywordSectionKey(section, key, value, text);
       continue;
     }
-    if (section.empty()) continue;
+    if (section.empty()) {
+      if (warn) warn->keyWithoutSection(key, value);
+      continue;
+    }
     if (key == u"itemid") {
       current = chart.itemcount++;
       startItem(chart.items[current], static_cast<int32_t>(parseInteger(value)),
                 section);
       int32_t s = findSection(chart, section);
       if (s >= 0) ++chart.sections[s].itemcount;
+      if (warn) warn->itemStarted(chart, current, section, value);
       continue;
     }
-    if (current < 0) continue;
+    if (current < 0) {
+      if (warn) warn->keyWithoutItem(key);
+      continue;
+    }
     FlowItem& item = chart.items[current];
     if (key == u"fromid") {
       setParents(item, value);
@@ -98,20 +120,28 @@ void readLines(Flowchart& chart, FileHandle file) {
     } else if (key == u"title") {
       item.title.assign(value);
     } else {
+      const bool kept = item.contentcount < MaxContentPairs;
       addContentPair(chart, current, key, value);
+      if (warn) warn->contentLine(chart, current, key, value, kept);
+      continue;
     }
+    if (warn) warn->itemKey(chart, current, key, value);
   }
 }
 
 }  // namespace
 
 int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
-                        Reporter& reporter) {
+                        Reporter& reporter, DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text failure;
   try {
-    readLines(chart, file);
+    std::unique_ptr<DescriptionWarnings> warnings;
+    if (sink != nullptr)
+      warnings = std::make_unique<DescriptionWarnings>(*sink);
+    readLines(chart, file, warnings.get());
     failure = Text(readFailure(file));
+    if (warnings && failure.empty()) warnings->finish(chart, file);
   } catch (const std::bad_alloc&) {
     failure = outOfMemoryReason();
   }
@@ -122,7 +152,8 @@ int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
   return 0;
 }
 
-int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter) {
+int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
+                         DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text reason;
   FileHandle file = openForReading(path, &reason);
@@ -130,5 +161,5 @@ int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter) {
     reporter.reportError(wording::OpenFailureCaption, path, reason);
     return 0;
   }
-  return readDescription(chart, file, path, reporter);
+  return readDescription(chart, file, path, reporter, sink);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "model/drawing_rules.h"
 #include "render/svg_document.h"
 #include "render/svg_line.h"
 #include "text/wording.h"
@@ -10,9 +11,6 @@
 std::array<Text, 8> ConnectorPalette;
 
 namespace {
-
-constexpr int32_t MostSummaryLines = 6;
-constexpr int32_t LongestSummaryLine = 90;
 
 // The palette entry (3 x a + 5 x b) mod 8. Callers pass sums that are never
 // negative; the fold keeps any other argument inside the palette as well.

@@ -37,6 +37,8 @@ struct OpenFile {
   std::string lineBytes;    // the current line's bytes, reused
   bool exhausted = false;   // end of file (or a read failure) met
   bool inMemory = false;    // buffer is the whole content
+  bool linePlain = true;    // the last line was plain ASCII (fast path)
+  bool lineReplaced = false;  // ... or had bytes 80..BF, F8..FF put as "?"
 
   // Writing.
   std::unique_ptr<char[]> output;  // bytes not yet handed on

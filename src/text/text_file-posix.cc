@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "text/open_file.h"
@@ -586,5 +587,105 @@ int finishWriting(FileHandle file, Text* reason) {
   const int ok = file->failed ? 0 : 1;
   if (!ok) setReason(reason, file->failure);
   delete file;
+  return ok;
+}
+
+// --- Replacements flushed together ----------------------------------------
+
+struct PendingReplacement {
+  std::string temporary;
+  std::string target;
+  int32_t slot = -1;
+  dev_t device = 0;
+};
+
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason) {
+  *pending = nullptr;
+  Replacement* replacement = file->replacement.get();
+  if (replacement == nullptr || replacement->route != Route::Replace ||
+      replacement->slot < 0) {
+    return finishWriting(file, reason);
+  }
+  flushOutput(*file);
+  struct stat info;
+  if (!file->failed && fstat(fdOf(*file), &info) != 0) {
+    noteFailure(*file, systemErrorText(errno));
+  }
+  if (close(fdOf(*file)) != 0) noteFailure(*file, systemErrorText(errno));
+  if (file->failed) {
+    unlink(replacement->temporary.c_str());
+    forgetTemporaryFile(replacement->slot);
+    setReason(reason, file->failure);
+    delete file;
+    return 0;
+  }
+  auto* waiting = new PendingReplacement;
+  waiting->temporary = std::move(replacement->temporary);
+  waiting->target = std::move(replacement->target);
+  waiting->slot = replacement->slot;
+  waiting->device = info.st_dev;
+  delete file;
+  *pending = waiting;
+  return 1;
+}
+
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons) {
+  const size_t count = pending.size();
+  std::vector<int> ok(count, 1);
+  std::vector<Text> why(count);
+  // One flush per file system, before any rename: after a crash each
+  // target holds its old content or its complete new one.
+  std::vector<dev_t> flushed;
+  for (size_t k = 0; k < count; ++k) {
+    const dev_t device = pending[k]->device;
+    bool done = false;
+    for (dev_t d : flushed) done = done || d == device;
+    if (done) continue;
+    flushed.push_back(device);
+    const std::string folder = folderOf(pending[k]->temporary);
+    const int fd = open(folder.empty() ? "." : folder.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && syncfs(fd) != 0) error = errno;
+    if (fd >= 0) close(fd);
+    if (error == 0) continue;
+    for (size_t j = k; j < count; ++j) {
+      if (pending[j]->device == device) {
+        ok[j] = 0;
+        why[j] = systemErrorText(error);
+      }
+    }
+  }
+  std::vector<std::string> folders;
+  std::unordered_set<std::string> seen;
+  for (size_t k = 0; k < count; ++k) {
+    PendingReplacement& file = *pending[k];
+    if (ok[k] && rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+      ok[k] = 0;
+      why[k] = systemErrorText(errno);
+    }
+    if (!ok[k]) unlink(file.temporary.c_str());
+    forgetTemporaryFile(file.slot);
+    if (!ok[k]) continue;
+    const std::string folder = folderOf(file.target);
+    if (seen.insert(folder).second) folders.push_back(folder);
+  }
+  // Each folder once, after its renames.
+  for (const std::string& folder : folders) {
+    const std::string probe = joinPath(folder, "x");
+    if (syncFolderOf(probe)) continue;
+    const Text reason = systemErrorText(errno);
+    for (size_t k = 0; k < count; ++k) {
+      if (ok[k] && folderOf(pending[k]->target) == folder) {
+        ok[k] = 0;
+        why[k] = reason;
+      }
+    }
+  }
+  for (PendingReplacement* file : pending) delete file;
+  if (reasons != nullptr) *reasons = std::move(why);
   return ok;
 }

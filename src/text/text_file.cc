@@ -64,6 +64,7 @@ bool endsLine(int byte) { return byte == '\n' || byte == '\r' || byte == 0; }
 void collectLine(OpenFile& file) {
   std::string& bytes = file.lineBytes;
   bytes.clear();
+  file.lineReplaced = false;
   for (;;) {
     // Fast path: a run of plain ASCII bytes other than CR and LF.
     if (file.next < file.buffer.size()) {
@@ -89,6 +90,7 @@ void collectLine(OpenFile& file) {
                                                 : -1;
     if (follow < 0) {
       bytes.push_back('?');  // 80..BF alone, F8..FF
+      file.lineReplaced = true;
       continue;
     }
     // A lead byte takes its following bytes, but never a byte that ends the
@@ -154,11 +156,13 @@ void readLineInto(FileHandle file, Text& line) {
         (buffer[brk] == '\n' || buffer[brk] == 0 ||
          (buffer[brk] == '\r' && brk + 1 < buffer.size()))) {
       widenAsciiInto(std::string_view(buffer).substr(file->next, run), line);
+      file->linePlain = true;
       file->next = brk + 1;
       if (buffer[brk] == '\r' && buffer[file->next] == '\n') ++file->next;
       return;
     }
   }
+  file->linePlain = false;
   try {
     collectLine(*file);
     decodeUtf8Into(file->lineBytes, line);
@@ -173,6 +177,11 @@ void readLineInto(FileHandle file, Text& line) {
     file->inMemory = false;
     noteFailure(*file, outOfMemoryReason());
   }
+}
+
+bool lastLineWasUtf8(FileHandle file) {
+  return file->linePlain ||
+         (!file->lineReplaced && isWellFormedUtf8(file->lineBytes));
 }
 
 int atEnd(FileHandle file) { return refill(*file) ? 0 : 1; }

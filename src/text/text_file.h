@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/strings.h"
 
@@ -90,6 +91,11 @@ Text readLine(FileHandle file);
 // The same, into line (reusing its storage), for readers of many lines.
 void readLineInto(FileHandle file, Text& line);
 
+// Whether the bytes of the line last read were UTF-8 as they stood in the
+// file: false when a byte of it was read as "?" or U+FFFD because it was not
+// (the parser's warnings tell the user so).
+bool lastLineWasUtf8(FileHandle file);
+
 // 1 when no further byte can be read, otherwise 0. When a read would block
 // (a non-blocking pipe or terminal) it waits for data; a read error ends the
 // reading like the end of the file, and readFailure then tells it apart.
@@ -117,5 +123,40 @@ void closeFile(FileHandle file);
 // the first failure. On 0 a replacement's temporary file is removed and an
 // earlier file at path is left as it was.
 int finishWriting(FileHandle file, Text* reason = nullptr);
+
+// --- Replacements flushed together ------------------------------------------
+//
+// A program that writes many files in one run (flowsvg -O) flushes the disk
+// once for all the files it replaces, instead of once per file, and only
+// then renames them into place. Each platform's file code provides these
+// two; a platform that cannot flush many files at once may finish each file
+// at once, exactly as finishWriting does, and hand back no pending file.
+
+// A complete temporary file that waits for commitReplacements to take its
+// target's place. It stays remembered as a temporary file (temporary_files.h)
+// until then, so an interruption removes it.
+struct PendingReplacement;
+
+// As finishWriting, except for a file that replaces an existing one through
+// a temporary file: that one is written out and closed without its flush,
+// *pending receives it and the caller must hand it to commitReplacements,
+// which alone renames it over its target. For every other file (a new file,
+// a file written in place, a device, a descriptor, a temporary file that
+// could not be remembered) it does exactly what finishWriting does and sets
+// *pending to 0. Returns 1, or 0 with the reason (then *pending is 0 and
+// nothing is left behind).
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason = nullptr);
+
+// Puts the pending files in place: flushes each file system that holds them
+// once (syncfs), then renames each over its target, then flushes each of
+// their folders once. Returns one result per pending file, in order: 1 when
+// the file took its target's place durably; 0 with the reason in
+// (*reasons)[k] otherwise, the target then left as it was unless the
+// failure came after the rename (a folder that could not be flushed). Frees
+// every pending file; nothing is left behind.
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons);
 
 #endif  // FLOWSVG_TEXT_TEXT_FILE_H_

@@ -1,0 +1,346 @@
+#include "cli/conversions.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "cli/cli_options.h"
+#include "model/diagnostics.h"
+#include "model/flowchart.h"
+#include "model/parser.h"
+#include "render/svg_document.h"
+#include "text/paths.h"
+#include "text/reporter.h"
+#include "text/text_file.h"
+#include "text/utf8.h"
+#include "text/wording.h"
+
+namespace {
+
+// What one file gave, kept until it is its turn to be printed.
+struct Outcome {
+  std::vector<std::pair<int32_t, Text>> warnings;  // line, text
+  size_t hiddenWarnings = 0;                       // beyond MostWarningsShown
+  bool warned = false;                             // any warning, shown or not
+  std::vector<Text> errors;                        // whole lines
+  Text success;              // the success line, empty for none
+  int status = ExitWritten;  // ExitInputUnreadable, ExitOutputUnwritable
+  PendingReplacement* pending = nullptr;  // waits for the batch's flush
+};
+
+class OutcomeReporter : public Reporter {
+ public:
+  explicit OutcomeReporter(Outcome& outcome) : outcome_(outcome) {}
+  void reportError(TextView caption, TextView path, TextView reason) override {
+    outcome_.errors.push_back(errorLine(caption, path, reason));
+  }
+
+ private:
+  Outcome& outcome_;
+};
+
+class OutcomeSink : public DiagnosticsSink {
+ public:
+  OutcomeSink(Outcome& outcome, bool keep) : outcome_(outcome), keep_(keep) {}
+  void warning(int32_t line, TextView text) override {
+    outcome_.warned = true;
+    if (!keep_) return;
+    if (outcome_.warnings.size() < MostWarningsShown) {
+      outcome_.warnings.emplace_back(line, Text(text));
+    } else {
+      ++outcome_.hiddenWarnings;
+    }
+  }
+
+ private:
+  Outcome& outcome_;
+  bool keep_;
+};
+
+// Reads the description; false (after reporting) when it cannot be opened
+// or read.
+bool readInput(Flowchart& chart, const Text& input, Reporter& reporter,
+               DiagnosticsSink* sink) {
+  if (input != u"-") {
+    return parseDescription(chart, input, reporter, sink) == 1;
+  }
+  Text reason;
+  FileHandle file = openStandardInput(&reason);
+  if (file == nullptr) {
+    clearFlowchart(chart);
+    reporter.reportError(wording::OpenFailureCaption, input, reason);
+    return false;
+  }
+  return readDescription(chart, file, input, reporter, sink) == 1;
+}
+
+// Whether writing output would overwrite the description it was drawn from
+// (the same path, a link to it, or standard input redirected from it).
+bool outputIsInput(const Text& input, const Text& output) {
+  const FileIdentity in =
+      input == u"-" ? identityOfStandardInput() : identityOf(input);
+  const FileIdentity out =
+      output == u"-" ? identityOfStandardOutput() : identityOf(output);
+  return sameFile(in, out);
+}
+
+// Writes the drawing of chart to output; false (after reporting) when it
+// cannot be written. With later, a file that replaces an existing one is
+// left in outcome.pending for the batch's flush.
+bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
+                 bool later, Outcome& outcome, Reporter& reporter) {
+  Text reason;
+  FileHandle file = output == u"-" ? attachStandardOutput()
+                                   : createReplacement(output, &reason);
+  if (file != nullptr) {
+    writeSvg(chart, file, generated);
+    const int written =
+        later && output != u"-"
+            ? finishWritingLater(file, &outcome.pending, &reason)
+            : finishWriting(file, &reason);
+    if (written == 1) return true;
+  }
+  reporter.reportError(wording::CreateFailureCaption, output, reason);
+  return false;
+}
+
+struct Run {
+  const std::vector<Text>& inputs;
+  const std::vector<Text>& outputs;
+  const RunSettings& settings;
+  bool many;   // more than one file: outputs are checked for clashes
+  bool later;  // more than one conversion: replacements flushed together
+  std::vector<Outcome> outcomes;
+};
+
+void convertOne(Run& run, size_t k, Flowchart& chart) {
+  Outcome& outcome = run.outcomes[k];
+  const RunSettings& settings = run.settings;
+  if (outcome.status != ExitWritten) return;  // refused before reading
+  OutcomeReporter reporter(outcome);
+  OutcomeSink sink(outcome, !settings.quiet);
+  const bool listen = settings.check || !settings.quiet;
+  const Text& input = run.inputs[k];
+  if (!readInput(chart, input, reporter, listen ? &sink : nullptr)) {
+    outcome.status = ExitInputUnreadable;
+    return;
+  }
+  if (settings.check) return;
+  const Text& output = run.outputs[k];
+  if (!run.many && outputIsInput(input, output)) {
+    reporter.reportError(wording::CreateFailureCaption, output,
+                         wording::ItIsTheInputReason);
+    outcome.status = ExitOutputUnwritable;
+    return;
+  }
+  const Timestamp generated =
+      settings.fixedTime >= 0 ? settings.fixedTime : currentTime();
+  if (!writeOutput(chart, output, generated, run.later, outcome, reporter)) {
+    outcome.status = ExitOutputUnwritable;
+    return;
+  }
+  if (!settings.quiet) {
+    outcome.success =
+        successLine(shownPath(output), chart.sectioncount, chart.itemcount);
+  }
+}
+
+// Refuses, before anything is read, every output of a run of many that is
+// one of the run's inputs or that an earlier file already writes.
+void refuseClashes(Run& run) {
+  const size_t count = run.inputs.size();
+  std::vector<FileIdentity> inputs(count);
+  for (size_t k = 0; k < count; ++k) inputs[k] = identityOf(run.inputs[k]);
+  std::vector<FileIdentity> outputs(count);
+  for (size_t k = 0; k < count; ++k) {
+    const Text& output = run.outputs[k];
+    outputs[k] = identityOf(output);
+    Text reason;
+    if (sameFile(outputs[k], inputs[k])) {
+      reason = wording::ItIsTheInputReason;
+    }
+    for (size_t j = 0; j < count && reason.empty(); ++j) {
+      if (sameFile(outputs[k], inputs[j])) reason = wording::ItIsAnInputReason;
+    }
+    for (size_t j = 0; j < k && reason.empty(); ++j) {
+      if (run.outputs[j] == output || sameFile(outputs[j], outputs[k])) {
+        reason = Text(wording::SameOutputBefore) + shownPath(run.inputs[j]);
+      }
+    }
+    if (reason.empty()) continue;
+    run.outcomes[k].errors.push_back(
+        errorLine(wording::CreateFailureCaption, output, reason));
+    run.outcomes[k].status = ExitOutputUnwritable;
+  }
+}
+
+// Puts every pending replacement of the run in place, one flush for all.
+void commitPending(Run& run) {
+  std::vector<PendingReplacement*> pending;
+  std::vector<size_t> owners;
+  for (size_t k = 0; k < run.outcomes.size(); ++k) {
+    if (run.outcomes[k].pending == nullptr) continue;
+    pending.push_back(run.outcomes[k].pending);
+    owners.push_back(k);
+    run.outcomes[k].pending = nullptr;
+  }
+  if (pending.empty()) return;
+  std::vector<Text> reasons;
+  const std::vector<int> done = commitReplacements(pending, &reasons);
+  for (size_t p = 0; p < owners.size(); ++p) {
+    if (done[p] == 1) continue;
+    Outcome& outcome = run.outcomes[owners[p]];
+    outcome.errors.push_back(errorLine(wording::CreateFailureCaption,
+                                       run.outputs[owners[p]], reasons[p]));
+    outcome.success.clear();
+    outcome.status = ExitOutputUnwritable;
+  }
+}
+
+// Prints what one file gave: its warnings in line order, its errors, its
+// success line; each stream written once.
+void printOutcome(Run& run, size_t k) {
+  Outcome& outcome = run.outcomes[k];
+  std::stable_sort(
+      outcome.warnings.begin(), outcome.warnings.end(),
+      [](const auto& a, const auto& b) { return a.first < b.first; });
+  const Text name = shownPath(run.inputs[k]);
+  std::string warnings;
+  for (const auto& [line, text] : outcome.warnings) {
+    appendUtf8(warnings, name + Text(wording::WarningBeforeLine) +
+                             formatInteger(line) +
+                             Text(wording::WarningAfterLine) + text);
+    warnings += '\n';
+  }
+  if (outcome.hiddenWarnings > 0) {
+    appendUtf8(warnings, name + Text(wording::WarningAfterLine) +
+                             replaceAll(wording::MoreWarnings, u"{n}",
+                                        formatInteger(static_cast<int64_t>(
+                                            outcome.hiddenWarnings))));
+    warnings += '\n';
+  }
+  std::string errors;
+  for (const Text& line : outcome.errors) {
+    appendUtf8(errors, line);
+    errors += '\n';
+  }
+  if (!outcome.success.empty()) {
+    if (run.settings.watchTimes) {
+      appendUtf8(errors, Text(wording::WatchTimeBefore) +
+                             formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
+                             Text(wording::WatchTimeAfter));
+    }
+    appendUtf8(errors, outcome.success);
+    errors += '\n';
+  }
+  FILE* warningStream = run.settings.check ? stdout : stderr;
+  if (warningStream == stderr) {
+    warnings += errors;
+    errors.clear();
+  }
+  if (!warnings.empty()) {
+    std::fwrite(warnings.data(), 1, warnings.size(), warningStream);
+    std::fflush(warningStream);
+  }
+  if (!errors.empty()) {
+    std::fwrite(errors.data(), 1, errors.size(), stderr);
+    std::fflush(stderr);
+  }
+  outcome.warnings.clear();
+}
+
+}  // namespace
+
+Text errorLine(TextView caption, TextView path, TextView reason) {
+  Text line = Text(caption) + shownPath(path);
+  if (!reason.empty()) {
+    line +=
+        Text(wording::ReasonBefore) + Text(reason) + Text(wording::ReasonAfter);
+  }
+  return line;
+}
+
+bool printLine(FILE* stream, TextView text) {
+  std::string bytes = encodeUtf8(text);
+  bytes += '\n';
+  const size_t put = std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  return std::fflush(stream) == 0 && put == bytes.size();
+}
+
+int32_t defaultThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int32_t>(std::min(cores, 9999u));
+}
+
+int runConversions(const std::vector<Text>& inputs,
+                   const std::vector<Text>& outputs,
+                   const RunSettings& settings, const std::vector<char>* only) {
+  std::vector<size_t> chosen;
+  for (size_t k = 0; k < inputs.size(); ++k) {
+    if (only == nullptr || (*only)[k] != 0) chosen.push_back(k);
+  }
+  const size_t count = chosen.size();
+  Run run{inputs,    outputs,
+          settings,  inputs.size() > 1,
+          count > 1, std::vector<Outcome>(inputs.size())};
+  if (run.many && !settings.check) refuseClashes(run);
+
+  const size_t threads = std::min(
+      count, static_cast<size_t>(std::max<int32_t>(settings.threads, 1)));
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::vector<char> done(count, 0);
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    auto chart = std::make_unique<Flowchart>();
+    for (;;) {
+      const size_t c = next.fetch_add(1);
+      if (c >= count) break;
+      convertOne(run, chosen[c], *chart);
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        done[c] = 1;
+      }
+      finished.notify_all();
+    }
+  };
+  std::vector<std::thread> workers;
+  if (threads <= 1) {
+    work();
+  } else {
+    for (size_t t = 0; t < threads; ++t) workers.emplace_back(work);
+  }
+  // Each file in turn as soon as it is done, up to the first one waiting
+  // for the batch's flush; the rest after the flush.
+  size_t printed = 0;
+  for (; printed < count; ++printed) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      finished.wait(lock, [&] { return done[printed] != 0; });
+    }
+    if (run.outcomes[chosen[printed]].pending != nullptr) break;
+    printOutcome(run, chosen[printed]);
+  }
+  for (std::thread& worker : workers) worker.join();
+  commitPending(run);
+  for (; printed < count; ++printed) printOutcome(run, chosen[printed]);
+
+  bool unwritable = false;
+  bool unreadable = false;
+  bool warned = false;
+  for (size_t k : chosen) {
+    const Outcome& outcome = run.outcomes[k];
+    unwritable = unwritable || outcome.status == ExitOutputUnwritable;
+    unreadable = unreadable || outcome.status == ExitInputUnreadable;
+    warned = warned || outcome.warned;
+  }
+  if (unwritable) return ExitOutputUnwritable;
+  if (unreadable) return ExitInputUnreadable;
+  if (settings.check && warned) return ExitWarnings;
+  return ExitWritten;
+}
