@@ -102,6 +102,7 @@ void collectLine(OpenFile& file) {
       const int byte = peekByte(file);
       if (byte < 0) {
         bytes.resize(unitStart);
+        file.lineReplaced = true;
         return;
       }
       if (endsLine(byte)) break;

@@ -92,8 +92,9 @@ Text readLine(FileHandle file);
 void readLineInto(FileHandle file, Text& line);
 
 // Whether the bytes of the line last read were UTF-8 as they stood in the
-// file: false when a byte of it was read as "?" or U+FFFD because it was not
-// (the parser's warnings tell the user so).
+// file: false when a byte of it was read as "?" or U+FFFD, or left out at
+// the end of the file, because it was not (the parser's warnings tell the
+// user so).
 bool lastLineWasUtf8(FileHandle file);
 
 // 1 when no further byte can be read, otherwise 0. When a read would block

@@ -6,14 +6,17 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "text/paths.h"
+#include "text/temporary_files.h"
 
 namespace {
 
@@ -107,6 +110,38 @@ TEST(ReadLineTest, ByteRules) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(readAll(openBytes(c.bytes)), c.lines) << c.what;
+  }
+}
+
+// Whether each line was UTF-8 as it stood in the file, whatever the reader
+// made of it.
+TEST(ReadLineTest, TellsLinesThatWereNotUtf8) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<bool> utf8;
+  } cases[] = {
+      {"plain ASCII", "a = b\r\n", {true}},
+      {"well-formed UTF-8", "\xE4\xB8\xAD \xF0\x9F\x98\x80\n", {true}},
+      {"byte-order mark", "\xEF\xBB\xBFx\n", {true}},
+      {"single-byte code page word before a break",
+       "caf\xE9\r\nx",
+       {false, true}},
+      {"continuation byte alone", "a\x80z\nb\n", {false, true}},
+      {"overlong form", "\xC0\xAF\n", {false}},
+      {"encoded surrogate", "\xED\xA0\x80\n", {false}},
+      {"lead byte cut by the end of the file", "ok\nab\xE2\x82", {true, false}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FileHandle file = openBytes(c.bytes);
+    std::vector<bool> got;
+    while (!atEnd(file)) {
+      readLine(file);
+      got.push_back(lastLineWasUtf8(file));
+    }
+    closeFile(file);
+    EXPECT_EQ(got, c.utf8);
   }
 }
 
@@ -263,6 +298,98 @@ TEST_F(TextFileTest, ReplacementWritesThroughSymbolicLink) {
   struct stat info;
   ASSERT_EQ(lstat(path("link.svg").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+// Replacements of a batch wait, complete, beside their targets until the
+// commit renames them all; new files go in place at once.
+TEST_F(TextFileTest, BatchReplacementsTakeTheirPlaceAtTheCommit) {
+  put("a.svg", "old a");
+  put("b.svg", "old b");
+  chmod(path("b.svg").c_str(), 0600);
+  std::vector<PendingReplacement*> pending;
+  for (const char* name : {"a.svg", "b.svg", "c.svg"}) {
+    FileHandle file = createReplacement(textPath(name));
+    ASSERT_NE(file, nullptr);
+    writeLine(file, Text(u"new ") + Text(1, char16_t(name[0])));
+    PendingReplacement* waiting = nullptr;
+    ASSERT_EQ(finishWritingLater(file, &waiting), 1);
+    if (waiting != nullptr) pending.push_back(waiting);
+  }
+  ASSERT_EQ(pending.size(), 2u);  // the new c.svg did not wait
+  EXPECT_EQ(get("a.svg"), "old a");
+  EXPECT_EQ(get("b.svg"), "old b");
+  EXPECT_EQ(get("c.svg"), "new c\r\n");
+  EXPECT_EQ(entries().size(), 5u);  // two temporary files beside them
+  std::vector<Text> reasons;
+  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{1, 1}));
+  EXPECT_EQ(get("a.svg"), "new a\r\n");
+  EXPECT_EQ(get("b.svg"), "new b\r\n");
+  struct stat info;
+  ASSERT_EQ(stat(path("b.svg").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  std::vector<std::string> names = entries();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.svg", "b.svg", "c.svg"}));
+}
+
+// A target that turned into a folder while its replacement waited: that
+// one fails with the reason and leaves nothing behind; the others go in.
+TEST_F(TextFileTest, CommitReportsEachFailure) {
+  put("a.svg", "old a");
+  put("b.svg", "old b");
+  std::vector<PendingReplacement*> pending(2);
+  for (int k = 0; k < 2; ++k) {
+    FileHandle file = createReplacement(textPath(k == 0 ? "a.svg" : "b.svg"));
+    ASSERT_NE(file, nullptr);
+    writeLine(file, u"new");
+    ASSERT_EQ(finishWritingLater(file, &pending[k]), 1);
+    ASSERT_NE(pending[k], nullptr);
+  }
+  ASSERT_EQ(unlink(path("a.svg").c_str()), 0);
+  ASSERT_EQ(mkdir(path("a.svg").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(path("a.svg/inside").c_str(), 0755), 0);
+  std::vector<Text> reasons;
+  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{0, 1}));
+  ASSERT_EQ(reasons.size(), 2u);
+  EXPECT_EQ(reasons[0], u"Is a directory");
+  EXPECT_EQ(get("b.svg"), "new\r\n");
+  std::vector<std::string> names = entries();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.svg", "b.svg"}));
+}
+
+// Many replacements may wait at once, each remembered as a temporary file:
+// an interruption while they wait removes every one of them. The child
+// process is interrupted for real by SIGINT, with the program's handlers.
+TEST_F(TextFileTest, InterruptedBatchLeavesNoTemporaryFile) {
+  constexpr int kFiles = 150;  // more than one block of remembered files
+  for (int k = 0; k < kFiles; ++k) put(std::to_string(k) + ".svg", "old");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    guardTemporaryFiles();
+    std::vector<PendingReplacement*> pending;
+    for (int k = 0; k < kFiles; ++k) {
+      FileHandle file = createReplacement(textPath(std::to_string(k) + ".svg"));
+      if (file == nullptr) _exit(10);
+      writeLine(file, u"new");
+      PendingReplacement* waiting = nullptr;
+      if (finishWritingLater(file, &waiting) != 1 || waiting == nullptr) {
+        _exit(11);
+      }
+      pending.push_back(waiting);
+    }
+    raise(SIGINT);
+    _exit(12);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGINT);
+  EXPECT_EQ(entries().size(), static_cast<size_t>(kFiles));
+  for (int k = 0; k < kFiles; ++k) {
+    EXPECT_EQ(get(std::to_string(k) + ".svg"), "old");
+  }
 }
 
 }  // namespace

@@ -330,7 +330,7 @@ inline constexpr T LineTooWideWarning =
     u"{room} px its box leaves for it";
 inline constexpr T NotUtf8Warning =
     u"the line holds bytes that are not UTF-8, read as \"?\" or "
-    u"\"\uFFFD\" (save the file as UTF-8)";
+    u"\"\uFFFD\" or left out (save the file as UTF-8)";
 inline constexpr T ByteOrderMarkWarning =
     u"the file begins with a byte-order mark, which keeps this first line "
     u"from being read; the line is ignored (save the file as UTF-8 without a "
