@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev libxml2-dev libxml2-utils
   libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
-  chromium hyperfine time python3 fonts-dejavu-core
+  chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
 )
 
 missing=()
