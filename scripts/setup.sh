@@ -10,7 +10,8 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev libxml2-dev libxml2-utils
   libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
-  chromium hyperfine time python3 fonts-dejavu-core
+  chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
+  xfsprogs acl
 )
 # The advance widths of Liberation Sans behind the width warnings
 # (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.

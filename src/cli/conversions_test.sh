@@ -9,32 +9,11 @@ flowsvg=$1
 src=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-many-XXXXXX")
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-example=$src/examples/sample_flowchart.txt
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# run NAME ARGS...: runs flowsvg; stdout, stderr and the exit status land in
-# $work/NAME.out, .err and $rc.
-run() {
-  local name=$1
-  shift
-  "$flowsvg" "$@" >"$work/$name.out" 2>"$work/$name.err"
-  rc=$?
-}
-
-expect_rc() {  # NAME WANTED
-  [ "$rc" -eq "$2" ] || fail "$1: exit status $rc, expected $2"
-}
+. "$src/src/testing/test_support.sh"
 
 expect_file() {  # NAME FILE EXPECTED-CONTENT-FILE
   diff -u "$3" "$2" >/dev/null || fail "$1: $2 is not as expected"
 }
-
-files_in() { ls -A "$1" | tr '\n' ' '; }
 
 # A small description with a title of its own and no warning.
 describe() {  # TITLE
@@ -212,8 +191,4 @@ for args in "--sample $work/date/sample.txt" "--help" "--version"; do
   expect_rc "date_ignored $args" 0
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish

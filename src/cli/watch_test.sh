@@ -4,19 +4,15 @@
 # gives one conversion with its time line, the drawing in place is that of
 # the last save, and SIGINT or SIGTERM ends the watch with the conventional
 # status and no temporary file left.
-# Usage: watch_test.sh FLOWSVG
+# Usage: watch_test.sh FLOWSVG SOURCE_DIR
 set -u
 flowsvg=$1
+src=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-watch-XXXXXX")
 watcher=
 trap '[ -n "$watcher" ] && kill -9 "$watcher" 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
+. "$src/src/testing/test_support.sh"
 export SOURCE_DATE_EPOCH=1700000000
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 describe() {  # TITLE [ITEMS]
   printf '[Flow.Steps]\n'
@@ -136,8 +132,4 @@ rc=$?
   "Cannot watch the folder: $work/no such folder (No such file or directory)" ] ||
   fail "nofolder: stderr was $(cat "$work/nofolder.err")"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish
