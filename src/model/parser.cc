@@ -9,6 +9,13 @@
 
 namespace {
 
+// The item keys. As views their lengths are known when the program is
+// built, so comparing a key with them costs no scan for their ends.
+constexpr TextView ItemidKey = u"itemid";
+constexpr TextView FromidKey = u"fromid";
+constexpr TextView ImageKey = u"image";
+constexpr TextView TitleKey = u"title";
+
 // Fills the slot as a new item read under the given section name; nothing of
 // an item that used the slot in an earlier parse survives.
 void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
@@ -16,13 +23,13 @@ void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
   item.fromid.clear();
   item.image.clear();
   item.title.clear();
-  int32_t dot = findText(sectionName, u".");
-  if (dot > 0) {
-    item.grouppart = leftPart(sectionName, dot - 1);
-    item.namepart = midPart(sectionName, dot + 1);
+  const size_t dot = sectionName.find(u'.');
+  if (dot != TextView::npos) {
+    item.grouppart.assign(sectionName.substr(0, dot));
+    item.namepart.assign(sectionName.substr(dot + 1));
   } else {
     item.grouppart.clear();
-    item.namepart = sectionName;
+    item.namepart.assign(sectionName);
   }
   item.x = item.y = item.column = item.sectionno = item.height = 0;
   item.width = ItemWidth;
@@ -52,6 +59,11 @@ void setParents(FlowItem& item, TextView value) {
 // given, hears of every decision; it never changes what is read.
 void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
   Text section;
+  // The index of the current section in the chart's list, -1 when it is
+  // not listed (the header, the summary, a name the full list did not
+  // take): only a section line lists a name, so this is what findSection
+  // would find for the current section name until the next section line.
+  int32_t sectionIndex = -1;
   int32_t current = -1;  // slot of the current item, -1 before the first
   Text raw;              // one line as read; the views below point into it
   while (!atEnd(file) && chart.itemcount < MaxItems) {
@@ -60,23 +72,25 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
-      section = midPart(line, 2, textLength(line) - 2);
+      section.assign(line.substr(1, line.size() - 2));
+      sectionIndex = -1;
       if (section != wording::HeaderSectionName &&
           section != wording::SummarySectionName) {
-        int32_t listed = findSection(chart, section);
-        const bool added = listed < 0;
-        if (added) listed = addSection(chart, section);
-        if (warn) warn->sectionLine(section, listed, added && listed >= 0);
+        sectionIndex = findSection(chart, section);
+        const bool added = sectionIndex < 0;
+        if (added) sectionIndex = addSection(chart, section);
+        if (warn)
+          warn->sectionLine(section, sectionIndex, added && sectionIndex >= 0);
       }
       continue;
     }
-    int32_t pos = findText(line, u"=");
-    if (pos == 0) {
+    const size_t equals = line.find(u'=');
+    if (equals == TextView::npos) {
       if (warn) warn->strayLine(line);
       continue;
     }
-    const TextView key = trimSpacesView(line.substr(0, pos - 1));
-    const TextView value = trimSpacesView(line.substr(pos));
+    const TextView key = trimSpacesView(line.substr(0, equals));
+    const TextView value = trimSpacesView(line.substr(equals + 1));
     if (section == wording::HeaderSectionName) {
       const bool subtitle = key == wording::SubtitleKey;
       const bool company = !subtitle && key == wording::CompanyKey;
@@ -99,12 +113,11 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
       if (warn) warn->keyWithoutSection(key, value);
       continue;
     }
-    if (key == u"itemid") {
+    if (key == ItemidKey) {
       current = chart.itemcount++;
       startItem(chart.items[current], static_cast<int32_t>(parseInteger(value)),
                 section);
-      int32_t s = findSection(chart, section);
-      if (s >= 0) ++chart.sections[s].itemcount;
+      if (sectionIndex >= 0) ++chart.sections[sectionIndex].itemcount;
       if (warn) warn->itemStarted(chart, current, section, value);
       continue;
     }
@@ -113,11 +126,11 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
       continue;
     }
     FlowItem& item = chart.items[current];
-    if (key == u"fromid") {
+    if (key == FromidKey) {
       setParents(item, value);
-    } else if (key == u"image") {
+    } else if (key == ImageKey) {
       item.image.assign(value);
-    } else if (key == u"title") {
+    } else if (key == TitleKey) {
       item.title.assign(value);
     } else {
       const bool kept = item.contentcount < MaxContentPairs;

@@ -59,7 +59,9 @@ FileHandle adopt(int fd, bool writing, bool owns) {
   file->native = fd;
   file->writing = writing;
   file->ownsNative = owns;
-  if (writing) file->output = std::make_unique<char[]>(WriteBufferSize);
+  if (writing) {
+    file->output = std::make_unique_for_overwrite<char[]>(WriteBufferSize);
+  }
   return file;
 }
 

@@ -4,6 +4,7 @@
 // and replaces the files.
 #include "text/text_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -23,26 +24,28 @@ bool refill(OpenFile& file) {
 }
 
 // Length of the run of bytes at the start of bytes that a line takes as
-// they are: 0x01 to 0x7F except LF and CR. Checks eight bytes at a time.
+// they are: 0x01 to 0x7F except LF and CR. Eight bytes at a time are let
+// through by one cheap test that flags every byte below 0x0E or above 0x7F
+// (and at times a byte after one of them); a flagged block is looked at
+// byte by byte, and the scan goes on in blocks after it.
 size_t plainLineRun(std::string_view bytes) {
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kHighs = 0x8080808080808080u;
-  auto hasZeroByte = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
   const size_t n = bytes.size();
   size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t v;
-    std::memcpy(&v, bytes.data() + i, 8);
-    if (((v & kHighs) | hasZeroByte(v) | hasZeroByte(v ^ (kOnes * '\n')) |
-         hasZeroByte(v ^ (kOnes * '\r'))) != 0) {
-      break;
+  for (;;) {
+    for (; i + 8 <= n; i += 8) {
+      uint64_t v;
+      std::memcpy(&v, bytes.data() + i, 8);
+      if ((((v - kOnes * 0x0E) | v) & kHighs) != 0) break;
     }
+    const size_t block = std::min(n, i + 8);
+    for (; i < block; ++i) {
+      const unsigned char c = static_cast<unsigned char>(bytes[i]);
+      if (c == 0 || c >= 0x80 || c == '\n' || c == '\r') return i;
+    }
+    if (i == n) return n;
   }
-  for (; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c == 0 || c >= 0x80 || c == '\n' || c == '\r') break;
-  }
-  return i;
 }
 
 // Reads one byte; -1 at the end of the file.
@@ -224,6 +227,46 @@ void writeEncodedLine(FileHandle file, std::string_view utf8) {
   end[utf8.size()] = '\r';
   end[utf8.size() + 1] = '\n';
   file->waiting += size;
+}
+
+LineRoom lineRoom(FileHandle file, size_t used, size_t more) {
+  OpenFile& f = *file;
+  const size_t need = used + more;
+  if (f.buildingLong) {
+    if (f.longLine.size() < need) f.longLine.resize(2 * need);
+    return {f.longLine.data(), f.longLine.size()};
+  }
+  constexpr size_t kRoom = WriteBufferSize - 2;  // CR LF always fit after
+  if (need <= kRoom - f.waiting) {
+    return {f.output.get() + f.waiting, kRoom - f.waiting};
+  }
+  char* const built = f.output.get() + f.waiting;
+  if (need > kRoom) {
+    // Longer than the whole buffer: built beside it from here on.
+    f.longLine.assign(built, used);
+    f.longLine.resize(2 * need);
+    f.buildingLong = true;
+    return {f.longLine.data(), f.longLine.size()};
+  }
+  // Hand the waiting bytes on, then move the line to the buffer's start.
+  const size_t before = f.waiting;
+  flushOutput(f);
+  std::memmove(f.output.get(), f.output.get() + before, used);
+  return {f.output.get(), kRoom};
+}
+
+void endLineInPlace(FileHandle file, size_t used) {
+  OpenFile& f = *file;
+  if (f.buildingLong) {
+    f.buildingLong = false;
+    writeEncodedLine(file, std::string_view(f.longLine.data(), used));
+    std::string().swap(f.longLine);
+    return;
+  }
+  char* end = f.output.get() + f.waiting + used;
+  end[0] = '\r';
+  end[1] = '\n';
+  f.waiting += used + 2;
 }
 
 void closeFile(FileHandle file) { finishWriting(file); }
