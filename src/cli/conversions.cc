@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "cli/cli_options.h"
@@ -150,29 +152,53 @@ void convertOne(Run& run, size_t k, Flowchart& chart) {
   }
 }
 
+// A file's identity as a key of a hash table.
+struct IdentityHash {
+  size_t operator()(const std::pair<uint64_t, uint64_t>& id) const {
+    return std::hash<uint64_t>()(id.first * 0x9E3779B97F4A7C15u ^ id.second);
+  }
+};
+
 // Refuses, before anything is read, every output of a run of many that is
-// one of the run's inputs or that an earlier file already writes.
+// one of the run's inputs or that an earlier file already writes. Hash
+// tables keep this linear in the number of files.
 void refuseClashes(Run& run) {
+  using Key = std::pair<uint64_t, uint64_t>;
   const size_t count = run.inputs.size();
   std::vector<FileIdentity> inputs(count);
-  for (size_t k = 0; k < count; ++k) inputs[k] = identityOf(run.inputs[k]);
-  std::vector<FileIdentity> outputs(count);
+  std::unordered_set<Key, IdentityHash> inputSet;
+  for (size_t k = 0; k < count; ++k) {
+    inputs[k] = identityOf(run.inputs[k]);
+    if (inputs[k].known) inputSet.insert({inputs[k].device, inputs[k].file});
+  }
+  std::unordered_map<Text, size_t> byPath;  // output path -> first file
+  std::unordered_map<Key, size_t, IdentityHash> byIdentity;
   for (size_t k = 0; k < count; ++k) {
     const Text& output = run.outputs[k];
-    outputs[k] = identityOf(output);
+    const FileIdentity identity = identityOf(output);
+    const Key key{identity.device, identity.file};
     Text reason;
-    if (sameFile(outputs[k], inputs[k])) {
+    if (sameFile(identity, inputs[k])) {
       reason = wording::ItIsTheInputReason;
-    }
-    for (size_t j = 0; j < count && reason.empty(); ++j) {
-      if (sameFile(outputs[k], inputs[j])) reason = wording::ItIsAnInputReason;
-    }
-    for (size_t j = 0; j < k && reason.empty(); ++j) {
-      if (run.outputs[j] == output || sameFile(outputs[j], outputs[k])) {
-        reason = Text(wording::SameOutputBefore) + shownPath(run.inputs[j]);
+    } else if (identity.known && inputSet.count(key) != 0) {
+      reason = wording::ItIsAnInputReason;
+    } else {
+      auto earlier = byPath.find(output);
+      if (earlier == byPath.end() && identity.known) {
+        const auto same = byIdentity.find(key);
+        if (same != byIdentity.end())
+          earlier = byPath.find(run.outputs[same->second]);
+      }
+      if (earlier != byPath.end()) {
+        reason = Text(wording::SameOutputBefore) +
+                 shownPath(run.inputs[earlier->second]);
       }
     }
-    if (reason.empty()) continue;
+    if (reason.empty()) {
+      byPath.emplace(output, k);
+      if (identity.known) byIdentity.emplace(key, k);
+      continue;
+    }
     run.outcomes[k].errors.push_back(
         errorLine(wording::CreateFailureCaption, output, reason));
     run.outcomes[k].status = ExitOutputUnwritable;
@@ -298,8 +324,12 @@ int runConversions(const std::vector<Text>& inputs,
           count > 1, std::vector<Outcome>(inputs.size())};
   if (run.many && !settings.check) refuseClashes(run);
 
-  const size_t threads = std::min(
-      count, static_cast<size_t>(std::max<int32_t>(settings.threads, 1)));
+  // Asking for the processors reads a file; one conversion needs no answer.
+  const size_t threads =
+      count <= 1 ? count
+                 : std::min(count, static_cast<size_t>(settings.threads > 0
+                                                           ? settings.threads
+                                                           : defaultThreads()));
   std::mutex mutex;
   std::condition_variable finished;
   std::vector<char> done(count, 0);

@@ -33,7 +33,7 @@ struct RunSettings {
   bool check = false;        // read and warn only; warnings go to stdout
   bool watchTimes = false;   // each success line starts with the time of day
   Timestamp fixedTime = -1;  // the drawings' time; -1 for each one's now
-  int32_t threads = 1;       // conversions at once
+  int32_t threads = 0;       // conversions at once; 0 for defaultThreads()
 };
 
 // Converts inputs[k] to outputs[k] for every k (with check, only reads the

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
   StandardErrorReporter reporter;
   RunSettings settings;
   settings.quiet = options.quiet;
-  settings.threads = options.jobs > 0 ? options.jobs : defaultThreads();
+  settings.threads = options.jobs;
   const bool converts = options.action == CliAction::Convert ||
                         options.action == CliAction::ConvertMany ||
                         options.action == CliAction::Watch;

@@ -5,7 +5,9 @@
 // text_file.h):
 // - Descriptor: the path names one of our open descriptors; write to it.
 // - Device: a device or pipe; open it and write to it.
-// - NewFile: nothing there yet; a temporary file renamed into place.
+// - NewFile: nothing there yet; an unnamed file (O_TMPFILE) given its name
+//   when complete, or where that cannot be done a temporary file renamed
+//   into place.
 // - Replace: an existing file; a temporary file with the old one's owner,
 //   mode, ACL and attributes, flushed, renamed over it, folder flushed.
 // - InPlace: an existing file the temporary route cannot stand in for; the
@@ -240,35 +242,86 @@ std::string nameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates "." + name + "." and six random letters in the target's folder,
-// the name shortened so that the whole stays within NAME_MAX. It is created
-// as "> path" creates a new file (mode 0666 less the umask, the folder's
-// default ACL), since that is what a new file must look like. -1 with errno
-// on failure.
-int createTemporary(const std::string& target, std::string& temporary) {
+// A temporary name beside the target: "." + name + "." and six random
+// letters, the name shortened so that the whole stays within NAME_MAX.
+std::string temporaryNameFor(const std::string& target) {
   constexpr size_t kExtra = 8;  // "." before, "." and six letters after
   constexpr char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   static std::atomic<uint64_t> counter{0};
   std::string name = nameOf(target);
   if (name.size() + kExtra > NAME_MAX) name.resize(NAME_MAX - kExtra);
-  const std::string stem = joinPath(folderOf(target), "." + name + ".");
+  std::string temporary = joinPath(folderOf(target), "." + name + ".");
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t bits = (static_cast<uint64_t>(now.tv_nsec) << 20) ^
+                  (static_cast<uint64_t>(getpid()) << 40) ^
+                  (counter.fetch_add(1) * 0x9E3779B97F4A7C15u);
+  for (int k = 0; k < 6; ++k) {
+    temporary.push_back(kLetters[bits % 62]);
+    bits /= 62;
+  }
+  return temporary;
+}
+
+// Creates a file of a temporary name in the target's folder. It is created
+// as "> path" creates a new file (mode 0666 less the umask, the folder's
+// default ACL), since that is what a new file must look like. -1 with errno
+// on failure.
+int createTemporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t bits = (static_cast<uint64_t>(now.tv_nsec) << 20) ^
-                    (static_cast<uint64_t>(getpid()) << 40) ^
-                    (counter.fetch_add(1) * 0x9E3779B97F4A7C15u);
-    temporary = stem;
-    for (int k = 0; k < 6; ++k) {
-      temporary.push_back(kLetters[bits % 62]);
-      bits /= 62;
-    }
+    temporary = temporaryNameFor(target);
     const int fd = open(temporary.c_str(),
                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Whether new files can be written without a name until they are complete:
+// an unnamed file (O_TMPFILE) is given its name with linkat through
+// /proc/self/fd, which needs /proc.
+bool unnamedFilesWork() {
+  static const bool work = access("/proc/self/fd", X_OK) == 0;
+  return work;
+}
+
+// Creates an unnamed file in the target's folder, as "> path" creates a new
+// file (mode 0666 less the umask, the folder's default ACL). Nothing of it
+// is seen in the folder until linkUnnamed gives it its name, and if the
+// program ends first it is gone: there is no temporary file to remove. -1
+// when the file system or the system cannot do that.
+int createUnnamed(const std::string& target) {
+  if (!unnamedFilesWork()) return -1;
+  const std::string folder = folderOf(target);
+  return open(folder.empty() ? "." : folder.c_str(),
+              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// Gives the unnamed file fd the name target: at once when the name is
+// free; when another program took it meanwhile, through a temporary name
+// renamed over it, so that the last writer wins as with any replacement.
+// false with errno on failure.
+bool linkUnnamed(int fd, const std::string& target) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(),
+             AT_SYMLINK_FOLLOW) == 0) {
+    return true;
+  }
+  if (errno != EEXIST) return false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temporary = temporaryNameFor(target);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(),
+               AT_SYMLINK_FOLLOW) == 0) {
+      if (rename(temporary.c_str(), target.c_str()) == 0) return true;
+      const int error = errno;
+      unlink(temporary.c_str());
+      errno = error;
+      return false;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 // Gives the temporary file fd everything the file at target has besides its
@@ -543,6 +596,16 @@ FileHandle createReplacement(TextView path, Text* reason) {
   // Another name for the same file would keep the old content.
   if (exists && old.st_nlink > 1) return startInPlace(target, reason);
 
+  if (!exists) {
+    const int fd = createUnnamed(target);
+    if (fd >= 0) {
+      FileHandle file = adopt(fd, true, true);
+      file->replacement = std::make_unique<Replacement>();
+      file->replacement->route = Route::NewFile;  // no temporary name
+      file->replacement->target = target;
+      return file;
+    }
+  }
   std::string temporary;
   const int fd = createTemporary(target, temporary);
   if (fd < 0) {
@@ -574,10 +637,20 @@ int finishWriting(FileHandle file, Text* reason) {
   if (route == Route::Replace && !file->failed && fsync(fdOf(*file)) != 0) {
     noteFailure(*file, systemErrorText(errno));
   }
+  // An unnamed new file gets its name before it is closed; if the close
+  // then fails, the name goes again.
+  const bool unnamed =
+      route == Route::NewFile && replacement->temporary.empty();
+  bool named = false;
+  if (unnamed && !file->failed) {
+    named = linkUnnamed(fdOf(*file), replacement->target);
+    if (!named) noteFailure(*file, systemErrorText(errno));
+  }
   if (file->ownsNative && close(fdOf(*file)) != 0) {
     noteFailure(*file, systemErrorText(errno));
+    if (named) unlink(replacement->target.c_str());
   }
-  if (route == Route::NewFile || route == Route::Replace) {
+  if ((route == Route::NewFile && !unnamed) || route == Route::Replace) {
     const char* temporary = replacement->temporary.c_str();
     if (!file->failed &&
         rename(temporary, replacement->target.c_str()) != 0) {

@@ -3,9 +3,11 @@
 // own descriptors, the in-place fallback with its lock and its limits.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -266,6 +268,38 @@ TEST(ReplacementTest, ConcurrentWritersEachSucceedAndTheLastWins) {
     ASSERT_EQ(content.compare(at, 60, std::string(60, content[0])), 0);
   }
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"chart.svg"});
+}
+
+// A new file has no name until it is complete (an unnamed file given its
+// name at the end), so even a program killed outright while writing one,
+// which no handler can clean up after, leaves nothing behind.
+TEST(ReplacementTest, NewFileHasNoNameUntilComplete) {
+  TempFolder folder;
+  const int probe =
+      open(folder.path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (probe < 0) GTEST_SKIP() << "no unnamed files on this file system";
+  close(probe);
+  FileHandle file = createReplacement(folder.text("new.svg"));
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"new");
+  EXPECT_TRUE(folderEntries(folder.path()).empty());
+  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"new.svg"});
+  EXPECT_EQ(readBytes(folder.file("new.svg")), "new\r\n");
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FileHandle killed = createReplacement(folder.text("killed.svg"));
+    if (killed == nullptr) _exit(10);
+    for (int line = 0; line < 20000; ++line) writeLine(killed, u"partial");
+    raise(SIGKILL);
+    _exit(11);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"new.svg"});
 }
 
 }  // namespace
