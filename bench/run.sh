@@ -74,20 +74,29 @@ cp "$results/largest.svg" "$results/durable.svg"
 
 # batch NAME DESCRIPTION ROUNDS: 1,000 copies of DESCRIPTION converted by
 # one flowsvg -O into new SVGs beside them, against cp of those SVGs into a
-# fresh folder; then the same conversion replacing the SVGs it wrote.
+# fresh folder; then the same conversion replacing the SVGs it wrote. Each
+# round works in a fresh folder, and the folders of earlier rounds are only
+# moved aside, not removed, until the end: ext4 makes creating files in a
+# folder where many were just deleted far slower (it steps over recently
+# freed inodes), which would blur both figures.
 batch() {
   local name=$1 description=$2 batch_rounds=$3
   local dir=$results/batch-$name
-  mkdir -p "$dir/in" "$dir/svg"
+  mkdir -p "$dir/in" "$dir/svg" "$dir/old" "$dir/work" "$dir/copy"
+  echo 0 >"$dir/round"
   for k in $(seq -w 1 1000); do cp "$description" "$dir/in/d$k.txt"; done
   "$flowsvg" -q -O "$dir"/in/*.txt
-  cp "$dir"/in/*.svg "$dir/svg/"
+  mv "$dir"/in/*.svg "$dir/svg/"
+  cp "$dir"/in/*.txt "$dir/work/"  # the names the timed runs are given
+  local next="n=\$((\$(cat $dir/round) + 1)); echo \$n >$dir/round"
   "$alternate" "$batch_rounds" \
-    flowsvg "rm -f $dir/in/*.svg" "$flowsvg" -q -O "@glob:$dir/in/*.txt" :: \
-    cp "rm -rf $dir/copy && mkdir $dir/copy" /bin/cp "@glob:$dir/svg/*.svg" "$dir/copy/" \
+    flowsvg "$next; mv $dir/work $dir/old/work\$n && mkdir $dir/work && cp $dir/in/*.txt $dir/work/" \
+    "$flowsvg" -q -O "@glob:$dir/work/*.txt" :: \
+    cp "mv $dir/copy $dir/old/copy\$(cat $dir/round) && mkdir $dir/copy" \
+    /bin/cp "@glob:$dir/svg/*.svg" "$dir/copy/" \
     | tee "$results/batch-$name.txt"
   "$alternate" "$batch_rounds" \
-    replacing - "$flowsvg" -q -O "@glob:$dir/in/*.txt" \
+    replacing - "$flowsvg" -q -O "@glob:$dir/work/*.txt" \
     | tee "$results/batch-$name-replacing.txt"
   rm -rf "$dir"
 }

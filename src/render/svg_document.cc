@@ -134,16 +134,20 @@ void writeBand(const Section& section, SvgLine& line) {
 
 void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
                    Timestamp generated) {
+  // The boxes, connectors and summary panel write lines of their own: the
+  // lines built here go to the file before each of them.
   SvgLine line(file);
   writeProlog(canvas, line, generated);
   writeHeader(chart, canvas, line);
   line.comment(wording::SectionsCommentText);
   for (int32_t b = 0; b < chart.sectioncount; ++b) {
     writeBand(chart.sections[b], line);
+    line.release();
     for (int32_t i = 0; i < chart.itemcount; ++i) {
       if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, file);
     }
   }
+  line.release();
   writeConnectors(chart, file);
   writeSummaryPanel(chart, canvas, file);
   line.write("</svg>");

@@ -4,14 +4,16 @@
 //
 //   SvgLine line(file);
 //   line << "<rect x=\"" << x << "\" />";
-//   line.end();  // the line and CR LF join the bytes to be written
+//   line.end();      // ends the line with CR LF
+//   line.release();  // the lines go to the file (also on destruction)
 //
 // Fixed markup goes in as ASCII literals, numbers in decimal, texts of the
 // program (captions, the timestamp) as UTF-16 texts, and text from the
 // description through Escaped, which applies the XML escaping on the way.
 // The bytes are those writeLine would write for the same text. Lines of
-// several SvgLines on one file may follow each other, but one line is built
-// by one SvgLine from its first byte to its end.
+// several SvgLines on one file may follow each other, but an SvgLine holds
+// its ended lines in the buffer until it releases them: one that lives
+// while another writer writes to the file must release() first.
 #ifndef FLOWSVG_RENDER_SVG_LINE_H_
 #define FLOWSVG_RENDER_SVG_LINE_H_
 
@@ -96,11 +98,24 @@ class SvgLine {
     return *this;
   }
 
-  // Writes the line built so far and starts the next one.
+  // Ends the line built so far with CR LF and starts the next one.
   void end() {
-    endLineInPlace(file_, used_);
+    std::memcpy(room(2), "\r\n", 2);
+    used_ += 2;
+    ended_ = used_;
+  }
+
+  // Hands the lines ended so far to the file. Must come before anything
+  // else writes to the file (another SvgLine, writeLine) while this one
+  // lives; its destructor does it too. Nothing may be built after the last
+  // end().
+  void release() {
+    if (ended_ > 0) endLineInPlace(file_, ended_ - 2);
     begin();
   }
+  ~SvgLine() { release(); }
+  SvgLine(const SvgLine&) = delete;
+  SvgLine& operator=(const SvgLine&) = delete;
 
   // Writes one whole line; nothing may be built yet.
   template <size_t N>
@@ -126,19 +141,28 @@ class SvgLine {
       "666768697071727374757677787980818283848586878889909192939495969798"
       "99";
 
-  // The next line's place is asked for with its first bytes (size_ 0 makes
-  // the first room() ask): in between, another writer may have added lines
-  // to the file.
+  // The place of the next lines is asked for with their first bytes
+  // (size_ 0 makes the first room() ask).
   void begin() {
     start_ = nullptr;
     size_ = 0;
     used_ = 0;
+    ended_ = 0;
   }
 
   // Where the next bytes go, with room for at least extra of them; extra is
-  // never 0.
+  // never 0. When the room runs out, the lines ended so far go to the file
+  // first; the line being built then starts where the file's next bytes go,
+  // which is where it already stands.
   char* room(size_t extra) {
     if (size_ - used_ < extra) [[unlikely]] {
+      if (ended_ > 0) {
+        endLineInPlace(file_, ended_ - 2, used_ - ended_);
+        start_ += ended_;
+        size_ -= ended_;
+        used_ -= ended_;
+        ended_ = 0;
+      }
       const LineRoom room = lineRoom(file_, used_, extra);
       start_ = room.start;
       size_ = room.size;
@@ -147,9 +171,12 @@ class SvgLine {
   }
 
   FileHandle file_;
-  char* start_ = nullptr;  // the line's first byte, in the write buffer
+  // Ended lines (each with its CR LF) and the line being built, in the
+  // file's write buffer (or beside it, for a line longer than the buffer).
+  char* start_ = nullptr;  // the first byte
   size_t size_ = 0;        // bytes that fit from start_
-  size_t used_ = 0;        // bytes of the line so far
+  size_t used_ = 0;        // bytes so far
+  size_t ended_ = 0;       // of which the ended lines
 };
 
 #endif  // FLOWSVG_RENDER_SVG_LINE_H_

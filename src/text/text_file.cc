@@ -255,12 +255,18 @@ LineRoom lineRoom(FileHandle file, size_t used, size_t more) {
   return {f.output.get(), kRoom};
 }
 
-void endLineInPlace(FileHandle file, size_t used) {
+void endLineInPlace(FileHandle file, size_t used, size_t keep) {
   OpenFile& f = *file;
   if (f.buildingLong) {
     f.buildingLong = false;
     writeEncodedLine(file, std::string_view(f.longLine.data(), used));
-    std::string().swap(f.longLine);
+    if (keep == 0) {
+      std::string().swap(f.longLine);
+      return;
+    }
+    // The start of the next line stays beside the buffer.
+    f.longLine.erase(0, used + 2);
+    f.buildingLong = true;
     return;
   }
   char* end = f.output.get() + f.waiting + used;

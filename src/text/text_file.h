@@ -126,12 +126,16 @@ void writeEncodedLine(FileHandle file, std::string_view utf8);
 // bytes at the new start are the same. A line of any length fits (a long
 // one is built beside the buffer). No other write to the file may come
 // between the first call and endLineInPlace.
+//
+// The "line" may be several, each but the last already ended with CR LF;
+// and with keep, the keep bytes that follow the line's CR LF are the start
+// of the next line, which stays where the next lineRoom call puts it.
 struct LineRoom {
   char* start;  // the line's first byte
   size_t size;  // bytes that fit from start, CR LF not counted
 };
 LineRoom lineRoom(FileHandle file, size_t used, size_t more);
-void endLineInPlace(FileHandle file, size_t used);
+void endLineInPlace(FileHandle file, size_t used, size_t keep = 0);
 
 // Writes what is still buffered and closes the file. Reports nothing. For a
 // handle from createReplacement it behaves as finishWriting.
