@@ -2,8 +2,9 @@
 // flowsvg --watch: starts the watch on FOLDER/plan.txt (a copy of
 // DESCRIPTION) writing FOLDER/plan.svg, then saves the description SAVES
 // times the way editors do (a new file renamed over the old one, a pause
-// between saves) and times each from the rename to the SVG renamed into
-// place, as inotify on the folder reports it. Ends the watch with SIGINT.
+// between saves) and times each from the rename to the SVG in place (renamed
+// over the old one, or at first linked in as a new file), as inotify on the
+// folder reports it. Ends the watch with SIGINT.
 // Prints the median, minimum and maximum in microseconds.
 //
 //   watch_latency FLOWSVG DESCRIPTION FOLDER SAVES
@@ -41,7 +42,8 @@ bool writeFile(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(out.flush());
 }
 
-// Waits up to timeoutMs for name to be renamed into the watched folder.
+// Waits up to timeoutMs for name to be renamed or linked into the watched
+// folder.
 bool waitForRename(int inotify, const std::string& name, int timeoutMs) {
   alignas(struct inotify_event) char events[16384];
   const double deadline = now() + timeoutMs * 1000.0;
@@ -78,7 +80,9 @@ int main(int argc, char** argv) {
   if (!writeFile(input, description)) return 1;
 
   const int inotify = inotify_init1(IN_CLOEXEC);
-  if (inotify_add_watch(inotify, folder.c_str(), IN_MOVED_TO) < 0) return 1;
+  if (inotify_add_watch(inotify, folder.c_str(), IN_MOVED_TO | IN_CREATE) < 0) {
+    return 1;
+  }
   std::vector<char*> args = {argv[1],
                              const_cast<char*>("-q"),
                              const_cast<char*>("--watch"),

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -330,27 +329,40 @@ int runConversions(const std::vector<Text>& inputs,
                  : std::min(count, static_cast<size_t>(settings.threads > 0
                                                            ? settings.threads
                                                            : defaultThreads()));
+  // The threads print as they go: whoever finishes the file that is next
+  // in the order of the arguments prints it and every finished one after
+  // it, so nobody waits to print. Printing stops at the first file whose
+  // replacement waits for the batch's flush; the rest follow the flush.
   std::mutex mutex;
-  std::condition_variable finished;
   std::vector<char> done(count, 0);
+  size_t printed = 0;     // files printed, in order
+  bool printing = false;  // a thread is printing
   std::atomic<size_t> next{0};
   auto work = [&](Flowchart& chart) {
     for (;;) {
       const size_t c = next.fetch_add(1);
       if (c >= count) break;
       convertOne(run, chosen[c], chart);
-      {
-        std::lock_guard<std::mutex> lock(mutex);
-        done[c] = 1;
+      std::unique_lock<std::mutex> lock(mutex);
+      done[c] = 1;
+      if (printing) continue;
+      printing = true;
+      while (printed < count && done[printed] != 0 &&
+             run.outcomes[chosen[printed]].pending == nullptr) {
+        const size_t k = chosen[printed++];
+        lock.unlock();
+        printOutcome(run, k);
+        lock.lock();
       }
-      finished.notify_all();
+      printing = false;
     }
   };
-  std::vector<std::thread> workers;
   if (threads <= 1) {
     work(mainChart());
   } else {
-    for (size_t t = 0; t < threads; ++t) {
+    // This thread converts too, with the chart it keeps for the run.
+    std::vector<std::thread> workers;
+    for (size_t t = 1; t < threads; ++t) {
       workers.emplace_back([&] {
         // Default-initialised: the members' own initialisers are all it
         // needs, without zeroing the whole table first.
@@ -358,19 +370,9 @@ int runConversions(const std::vector<Text>& inputs,
         work(*chart);
       });
     }
+    work(mainChart());
+    for (std::thread& worker : workers) worker.join();
   }
-  // Each file in turn as soon as it is done, up to the first one waiting
-  // for the batch's flush; the rest after the flush.
-  size_t printed = 0;
-  for (; printed < count; ++printed) {
-    {
-      std::unique_lock<std::mutex> lock(mutex);
-      finished.wait(lock, [&] { return done[printed] != 0; });
-    }
-    if (run.outcomes[chosen[printed]].pending != nullptr) break;
-    printOutcome(run, chosen[printed]);
-  }
-  for (std::thread& worker : workers) worker.join();
   commitPending(run);
   for (; printed < count; ++printed) printOutcome(run, chosen[printed]);
 

@@ -172,6 +172,28 @@ TEST(ReplacementTest, ProtectedLinksRuleHoldsWhateverTheSystemSetting) {
   EXPECT_EQ(readBytes(folder.file("secret")), "new\r\n");
 }
 
+// A link on the way to the file is held to the same rule as one at its end,
+// and a path with "." and ".." in it is followed as written.
+TEST(ReplacementTest, LinksOnTheWayAreCheckedToo) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+  TempFolder folder;
+  const std::string shared = folder.file("shared");
+  const std::string elsewhere = folder.file("elsewhere");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(mkdir(elsewhere.c_str(), 0755), 0);
+  ASSERT_EQ(symlink(elsewhere.c_str(), (shared + "/dir").c_str()), 0);
+  ASSERT_EQ(lchown((shared + "/dir").c_str(), 4242, 4242), 0);
+  Text reason;
+  EXPECT_EQ(replace(shared + "/dir/chart.svg", &reason), -1);
+  EXPECT_EQ(reason,
+            u"it is a link another user placed in a shared folder; "
+            u"not followed");
+  EXPECT_TRUE(folderEntries(elsewhere).empty());
+  EXPECT_EQ(replace(folder.path() + "/./elsewhere/../elsewhere/x.svg"), 1);
+  EXPECT_EQ(folderEntries(elsewhere), std::vector<std::string>{"x.svg"});
+}
+
 // /dev/fd/N and the like name a descriptor this process holds: it is
 // written as it is (appended to, here), never opened anew, cut or renamed.
 TEST(ReplacementTest, OwnDescriptorPathsAreWrittenAsTheyAre) {
