@@ -9,6 +9,10 @@
 #include <new>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/open_file.h"
 #include "text/system_error.h"
 #include "text/utf8.h"
@@ -24,15 +28,29 @@ bool refill(OpenFile& file) {
 }
 
 // Length of the run of bytes at the start of bytes that a line takes as
-// they are: 0x01 to 0x7F except LF and CR. Eight bytes at a time are let
-// through by one cheap test that flags every byte below 0x0E or above 0x7F
-// (and at times a byte after one of them); a flagged block is looked at
-// byte by byte, and the scan goes on in blocks after it.
+// they are: 0x01 to 0x7F except LF and CR. With SSE2 (every x86-64
+// processor) sixteen bytes are tested at a time. Otherwise eight bytes at a
+// time are let through by one cheap test that flags every byte below 0x0E
+// or above 0x7F (and at times a byte after one of them); a flagged block is
+// looked at byte by byte, and the scan goes on in blocks after it.
 size_t plainLineRun(std::string_view bytes) {
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  constexpr uint64_t kHighs = 0x8080808080808080u;
   const size_t n = bytes.size();
   size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const __m128i block =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+    // Bytes 0x80 and above are negative as signed bytes.
+    const __m128i ends =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(block, _mm_set1_epi8(1)),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+  }
+#endif
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
   for (;;) {
     for (; i + 8 <= n; i += 8) {
       uint64_t v;
