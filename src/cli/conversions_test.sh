@@ -160,6 +160,20 @@ rc=$?
 expect_rc check_stdin 3
 grep -q '^-:41: warning: ' "$work/check_stdin.out" || fail "check_stdin: no warning for -"
 
+# A file that is no description at all: a screenful of warnings, then how
+# many more there were.
+seq 1 1005 | sed 's/^/stray line /' >"$work/check/stray.txt"
+run check_many --check "$work/check/stray.txt"
+expect_rc check_many 3
+[ "$(wc -l <"$work/check_many.out")" -eq 1001 ] ||
+  fail "check_many: $(wc -l <"$work/check_many.out") lines"
+[ "$(sed -n 1000p "$work/check_many.out")" = \
+  "$work/check/stray.txt:1000: warning: \"stray line 1000\" is no section line, comment or key = value line; the line is ignored" ] ||
+  fail "check_many: line 1000 is $(sed -n 1000p "$work/check_many.out")"
+[ "$(tail -1 "$work/check_many.out")" = \
+  "$work/check/stray.txt: warning: 5 more warnings are not shown" ] ||
+  fail "check_many: last line is $(tail -1 "$work/check_many.out")"
+
 # --- SOURCE_DATE_EPOCH ----------------------------------------------------
 mkdir "$work/date"
 SOURCE_DATE_EPOCH=0 TZ=Asia/Tokyo run date_a -q "$example" "$work/date/a.svg"
