@@ -15,6 +15,7 @@
 // than the font). With GTK's defaults the two fonts are the same at the
 // same resolution, so the factor is exactly 1. The window is laid out and
 // shown once its controls are made, before the first event or box.
+#include <fnmatch.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -477,7 +478,7 @@ class GtkToolkit : public Toolkit {
       gchar* filename = gtk_file_chooser_get_filename(chooser);
       if (filename != nullptr) {
         choice.outcome = FileChoice::Outcome::Chosen;
-        choice.path = textFromNativePath(filename);
+        choice.path = textFromNativePath(realName(filename));
         g_free(filename);
       } else {
         gchar* uri = gtk_file_chooser_get_uri(chooser);
@@ -490,6 +491,70 @@ class GtkToolkit : public Toolkit {
     }
     gtk_widget_destroy(dialog);
     return choice;
+  }
+
+  static gboolean matchesPattern(const GtkFileFilterInfo* info,
+                                 gpointer data) {
+    const auto* patterns = static_cast<std::vector<std::string>*>(data);
+    std::string name;
+    if (info->filename != nullptr) {
+      name = info->filename;
+      name.erase(0, name.rfind('/') + 1);
+    } else if (info->display_name != nullptr) {
+      name = info->display_name;
+    }
+    for (const std::string& pattern : *patterns) {
+      if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
+        return TRUE;
+      }
+    }
+    return FALSE;
+  }
+
+  static void deletePatterns(gpointer data) {
+    delete static_cast<std::vector<std::string>*>(data);
+  }
+
+  // The name of the file the user meant by filename. The chooser's location
+  // entry completes a name that is not UTF-8 with its display name
+  // ("caf\xef\xbf\xbd.txt (invalid encoding)"), which names no file: where
+  // filename does not exist and exactly one file in its folder has that
+  // display name, that file's own name is meant.
+  static std::string realName(const char* filename) {
+    if (g_file_test(filename, G_FILE_TEST_EXISTS)) return filename;
+    GFile* file = g_file_new_for_path(filename);
+    GFile* folder = g_file_get_parent(file);
+    gchar* typed = g_file_get_basename(file);
+    std::string found;
+    int matches = 0;
+    GFileEnumerator* entries =
+        folder == nullptr
+            ? nullptr
+            : g_file_enumerate_children(
+                  folder,
+                  G_FILE_ATTRIBUTE_STANDARD_NAME
+                  "," G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME,
+                  G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+    if (entries != nullptr) {
+      while (GFileInfo* info =
+                 g_file_enumerator_next_file(entries, nullptr, nullptr)) {
+        const char* shown = g_file_info_get_display_name(info);
+        if (typed != nullptr && shown != nullptr &&
+            std::string(shown) == typed) {
+          gchar* path = g_build_filename(g_file_peek_path(folder),
+                                         g_file_info_get_name(info), nullptr);
+          found = path;
+          g_free(path);
+          ++matches;
+        }
+        g_object_unref(info);
+      }
+      g_object_unref(entries);
+    }
+    g_free(typed);
+    if (folder != nullptr) g_object_unref(folder);
+    g_object_unref(file);
+    return matches == 1 ? found : std::string(filename);
   }
 
   // The "|"-separated label and pattern pairs as the chooser's filters, the
@@ -507,17 +572,25 @@ class GtkToolkit : public Toolkit {
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
       GtkFileFilter* entry = gtk_file_filter_new();
       gtk_file_filter_set_name(entry, toGtk(parts[i]).c_str());
-      const TextView patterns = parts[i + 1];
+      // Matched against the name's own bytes: GTK's patterns match the
+      // display name, which for a name that is not UTF-8 ends in
+      // " (invalid encoding)" and so would hide "caf\xe9.txt" from "*.txt".
+      auto* patterns = new std::vector<std::string>;
+      const TextView list = parts[i + 1];
       size_t from = 0;
       for (;;) {
-        const size_t semicolon = patterns.find(u';', from);
-        const Text pattern(patterns.substr(from, semicolon - from));
+        const size_t semicolon = list.find(u';', from);
+        const Text pattern(list.substr(from, semicolon - from));
         // "*.*" means every file, also one without a dot.
-        gtk_file_filter_add_pattern(
-            entry, pattern == u"*.*" ? "*" : toGtk(pattern).c_str());
+        patterns->push_back(pattern == u"*.*" ? "*" : nativePath(pattern));
         if (semicolon == TextView::npos) break;
         from = semicolon + 1;
       }
+      gtk_file_filter_add_custom(
+          entry,
+          static_cast<GtkFileFilterFlags>(GTK_FILE_FILTER_FILENAME |
+                                          GTK_FILE_FILTER_DISPLAY_NAME),
+          matchesPattern, patterns, deletePatterns);
       gtk_file_chooser_add_filter(chooser, entry);
       if (static_cast<int32_t>(i / 2) == index) {
         gtk_file_chooser_set_filter(chooser, entry);
