@@ -61,11 +61,10 @@ Text desktopHelpText() {
 }
 
 Text absolutePath(TextView path, TextView folder) {
-  const bool absolute =
-      (!path.empty() && isSeparator(path[0])) ||
-      (path.size() >= 2 && path[1] == u':' &&
-       ((path[0] >= u'A' && path[0] <= u'Z') ||
-        (path[0] >= u'a' && path[0] <= u'z')));
+  const bool absolute = (!path.empty() && isSeparator(path[0])) ||
+                        (path.size() >= 2 && path[1] == u':' &&
+                         ((path[0] >= u'A' && path[0] <= u'Z') ||
+                          (path[0] >= u'a' && path[0] <= u'z')));
   if (absolute || path.empty() || folder.empty()) return Text(path);
   return Text(folder) + Text(path);
 }

@@ -96,8 +96,9 @@ TEST(DesktopCommandLineTest, MakesAPathAbsoluteAgainstTheWorkingFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(encodeUtf8(absolutePath(decodeUtf8(c.path), decodeUtf8(c.folder))),
-              c.absolute);
+    EXPECT_EQ(
+        encodeUtf8(absolutePath(decodeUtf8(c.path), decodeUtf8(c.folder))),
+        c.absolute);
   }
 }
 

@@ -40,7 +40,7 @@ class FakeToolkit : public Toolkit {
   int32_t windowOpens = 1;
   struct Step {
     ToolkitEvent event;
-    char16_t shortcut = 0;  // when set, the event is the shortcut's
+    char16_t shortcut = 0;         // when set, the event is the shortcut's
     std::function<void()> before;  // may be empty
   };
   std::deque<Step> steps;
@@ -48,23 +48,23 @@ class FakeToolkit : public Toolkit {
   std::deque<int32_t> questionAnswers;
 
   void click(int32_t id, std::function<void()> before = nullptr) {
-    steps.push_back({{EventKind::Control, id, FileChoice()}, 0,
-                     std::move(before)});
+    steps.push_back(
+        {{EventKind::Control, id, FileChoice()}, 0, std::move(before)});
   }
   void press(char16_t letter, std::function<void()> before = nullptr) {
     steps.push_back({ToolkitEvent(), letter, std::move(before)});
   }
   void drop(FileChoice dropped, std::function<void()> before = nullptr) {
-    steps.push_back({{EventKind::FileDropped, 0, std::move(dropped)}, 0,
+    steps.push_back({{EventKind::FileDropped, 0, std::move(dropped)},
+                     0,
                      std::move(before)});
   }
   void other() { steps.push_back({ToolkitEvent(), 0, nullptr}); }
   // A dialog's answer: the chosen path, or cancelled when empty.
   void answer(const Text& path) {
-    dialogAnswers.push_back(
-        {path.empty() ? FileChoice::Outcome::Cancelled
-                      : FileChoice::Outcome::Chosen,
-         path});
+    dialogAnswers.push_back({path.empty() ? FileChoice::Outcome::Cancelled
+                                          : FileChoice::Outcome::Chosen,
+                             path});
   }
 
   // Record.

@@ -235,9 +235,9 @@ void Shell::chooseInput() {
 
 void Shell::chooseOutput() {
   // The dialog starts in the output's folder with its name filled in.
-  const FileChoice choice = toolkit_.saveFileDialog(
-      {Text(wording::SaveDialogTitle), outputPath_,
-       Text(wording::SaveDialogFilter), 0});
+  const FileChoice choice =
+      toolkit_.saveFileDialog({Text(wording::SaveDialogTitle), outputPath_,
+                               Text(wording::SaveDialogFilter), 0});
   if (choice.outcome == FileChoice::Outcome::Cancelled) return;
   if (choice.outcome == FileChoice::Outcome::NotLocal) {
     reporter_.reportError(wording::CreateFailureCaption, choice.path,

@@ -52,11 +52,11 @@ enum ControlId : int32_t {
 // Where the program runs from, as the desktop program finds it on the
 // system (user_folders.h); the tests state it.
 struct ProgramPlace {
-  Text programFile;         // full path of the running program
-  bool installed = false;   // it runs from the bin folder it was installed to
+  Text programFile;        // full path of the running program
+  bool installed = false;  // it runs from the bin folder it was installed to
   bool folderWritable = true;  // its folder can be written
-  Text documentsFolder;     // the user's documents folder, ending in a
-                            // separator; empty when unknown
+  Text documentsFolder;        // the user's documents folder, ending in a
+                               // separator; empty when unknown
 };
 
 // Shows every reported failure as an error message box titled

@@ -127,9 +127,21 @@ TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
       {7, K::PushButton, S::Wrapped, {110, 107, 110, 28}, u"Browse..."},
       {8, K::StaticText, S::PathLine, {230, 110, 450, 20}, u""},
       {9, K::GroupFrame, S::Wrapped, {10, 175, 680, 185}, kTitle},
-      {10, K::PushButton, S::Wrapped, {25, 200, 150, 35}, u"\u25B6 Generate SVG"},
-      {11, K::PushButton, S::Wrapped, {190, 200, 150, 35}, u"\u270E Write sample"},
-      {12, K::PushButton, S::Wrapped, {355, 200, 150, 35}, u"\u2302 Open folder"},
+      {10,
+       K::PushButton,
+       S::Wrapped,
+       {25, 200, 150, 35},
+       u"\u25B6 Generate SVG"},
+      {11,
+       K::PushButton,
+       S::Wrapped,
+       {190, 200, 150, 35},
+       u"\u270E Write sample"},
+      {12,
+       K::PushButton,
+       S::Wrapped,
+       {355, 200, 150, 35},
+       u"\u2302 Open folder"},
       {13, K::StaticText, S::Sunken, {25, 250, 650, 100}, kHelp},
   };
   FakeToolkit fake;
@@ -503,9 +515,8 @@ TEST_F(ShellTest, AnEditedSampleIsReplacedOnlyWhenTheUserSaysSo) {
       u"question: " + kTitle + u": " + sample +
       u" differs from the sample description.\rReplace it with the sample? "
       u"Your changes in it will be lost. [Replace|Cancel]";
-  const Text written =
-      u"text 13: Status: Sample description written\rFile: " + sample +
-      u"\rPress 'Generate SVG' to draw it";
+  const Text written = u"text 13: Status: Sample description written\rFile: " +
+                       sample + u"\rPress 'Generate SVG' to draw it";
   const std::string edited = kSampleBytes + "Owner = me\r\n";
   struct Case {
     const char* label;
@@ -699,13 +710,12 @@ TEST_F(ShellTest, AnInstalledOrUnwritableProgramKeepsItsFilesInTheDocuments) {
     EXPECT_EQ(fake.log.front(), u"text 8: " + output);
     EXPECT_EQ(fake.log[1], u"text 5: " + sample);
     EXPECT_EQ(fake.log[2],
-              u"text 13: Status: Sample description written\rFile: " +
-                  sample + u"\rPress 'Generate SVG' to draw it");
+              u"text 13: Status: Sample description written\rFile: " + sample +
+                  u"\rPress 'Generate SVG' to draw it");
     ASSERT_GE(fake.log.size(), 8u);
-    EXPECT_EQ(fake.log[6],
-              u"box information: " + kTitle +
-                  u": SVG file generated.\r\rFile: " + output +
-                  u"\rSections: 1\rItems: 4");
+    EXPECT_EQ(fake.log[6], u"box information: " + kTitle +
+                               u": SVG file generated.\r\rFile: " + output +
+                               u"\rSections: 1\rItems: 4");
     EXPECT_EQ(fake.log[7], u"open folder: " + t(folder) + u"/");
     EXPECT_EQ(readBytes(folder / "sample_flowchart.txt"), kSampleBytes);
     EXPECT_TRUE(fs::exists(folder / "flowchart.svg"));
@@ -761,7 +771,7 @@ TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
     const char* label;
     FileChoice::Outcome outcome;
     Text path;
-    Text shown;            // as labels and messages show the path
+    Text shown;              // as labels and messages show the path
     const char16_t* reason;  // nullptr: chosen
   };
   const Case cases[] = {
@@ -778,8 +788,8 @@ TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
   };
   for (const Case& c : cases) {
     for (const bool dropped : {false, true}) {
-      SCOPED_TRACE(testing::Message() << c.label << (dropped ? ", dropped"
-                                                             : ", at start"));
+      SCOPED_TRACE(testing::Message()
+                   << c.label << (dropped ? ", dropped" : ", at start"));
       const Text earlier = t(root_ / "plan.txt");
       FakeToolkit fake;
       if (dropped) {
@@ -826,16 +836,16 @@ TEST_F(ShellTest, APickThatNamesNoLocalFileIsAnErrorNeverASilentKeep) {
   clickMarked(fake, ChooseInputButton);
   fake.click(ChooseOutputButton);
   run(fake);
-  EXPECT_EQ(sinceMark(fake),
-            (std::vector<Text>{
-                u"open dialog",
-                u"box error: " + kTitle +
-                    u": Cannot open the description file: "
-                    u"smb://server/share/new.txt\rnot a local file",
-                u"save dialog",
-                u"box error: " + kTitle +
-                    u": Cannot create the SVG file: "
-                    u"smb://server/share/new.svg\rnot a local file"}));
+  EXPECT_EQ(
+      sinceMark(fake),
+      (std::vector<Text>{u"open dialog",
+                         u"box error: " + kTitle +
+                             u": Cannot open the description file: "
+                             u"smb://server/share/new.txt\rnot a local file",
+                         u"save dialog",
+                         u"box error: " + kTitle +
+                             u": Cannot create the SVG file: "
+                             u"smb://server/share/new.svg\rnot a local file"}));
   EXPECT_EQ(inputPath_, input);
   EXPECT_EQ(outputPath_, output);
 }
@@ -847,7 +857,8 @@ TEST_F(ShellTest, NamesAreKeptByteForByteAndShownReadably) {
   writeBytes(root_ / inName, kTwoItems);
   const Text input = textFromNativePath((root_ / inName).string());
   const Text output = textFromNativePath((root_ / outName).string());
-  const Text shownIn = t(root_.string() + "/r\xef\xbf\xbdsum\xef\xbf\xbd\\x091.txt");
+  const Text shownIn =
+      t(root_.string() + "/r\xef\xbf\xbdsum\xef\xbf\xbd\\x091.txt");
   const Text shownOut =
       t(root_.string() + "/r\xef\xbf\xbdsum\xef\xbf\xbd\\x091.svg");
   FakeToolkit fake;

@@ -70,14 +70,12 @@ const char* iconName(MessageIcon icon) {
   const char* full = icon == MessageIcon::Warning ? "dialog-warning"
                      : icon == MessageIcon::Error ? "dialog-error"
                                                   : "dialog-information";
-  const char* symbolic = icon == MessageIcon::Warning
-                             ? "dialog-warning-symbolic"
-                         : icon == MessageIcon::Error
-                             ? "dialog-error-symbolic"
-                             : "dialog-information-symbolic";
-  return gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), full)
-             ? full
-             : symbolic;
+  const char* symbolic =
+      icon == MessageIcon::Warning ? "dialog-warning-symbolic"
+      : icon == MessageIcon::Error ? "dialog-error-symbolic"
+                                   : "dialog-information-symbolic";
+  return gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), full) ? full
+                                                                     : symbolic;
 }
 
 // The pixel size of text on one line in the context's resolution, in font
@@ -117,8 +115,7 @@ class GtkToolkit : public Toolkit {
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
-    g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure),
-                     this);
+    g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
     g_signal_connect(window_, "realize", G_CALLBACK(onRealize), nullptr);
     gtk_drag_dest_set(window_, GTK_DEST_DEFAULT_ALL, nullptr, 0,
                       GDK_ACTION_COPY);
@@ -129,6 +126,12 @@ class GtkToolkit : public Toolkit {
     // size is the one it is given, never derived from what its children
     // would like (a wrapping label's natural width, say).
     layout_ = gtk_layout_new(nullptr, nullptr);
+    // The path lines' tooltips are asked of the layout: GTK looks for the
+    // widget under the pointer among the layout's children in the order
+    // they were added, so the group frames, added first to be drawn
+    // beneath, would hide the labels inside them.
+    gtk_widget_set_has_tooltip(layout_, TRUE);
+    g_signal_connect(layout_, "query-tooltip", G_CALLBACK(onTooltip), this);
     clientWidth_ = clientWidth;
     clientHeight_ = clientHeight;
     gtk_container_add(GTK_CONTAINER(window_), layout_);
@@ -187,10 +190,7 @@ class GtkToolkit : public Toolkit {
     const std::string shown = toGtk(text);
     if (auto label = labels_.find(id); label != labels_.end()) {
       gtk_label_set_text(GTK_LABEL(label->second), shown.c_str());
-      if (pathLines_.count(id) != 0) {
-        gtk_widget_set_tooltip_text(label->second,
-                                    shown.empty() ? nullptr : shown.c_str());
-      }
+      if (pathLines_.count(id) != 0) tooltips_[id] = shown;
     } else if (auto button = buttons_.find(id); button != buttons_.end()) {
       gtk_button_set_label(GTK_BUTTON(button->second), shown.c_str());
     }
@@ -339,7 +339,8 @@ class GtkToolkit : public Toolkit {
     for (const Placed& p : placed_) {
       const int left = scaled(p.box.x);
       const int top = scaled(p.box.y);
-      gtk_widget_set_size_request(p.widget, scaled(p.box.x + p.box.width) - left,
+      gtk_widget_set_size_request(p.widget,
+                                  scaled(p.box.x + p.box.width) - left,
                                   scaled(p.box.y + p.box.height) - top);
       gtk_layout_move(GTK_LAYOUT(layout_), p.widget, left, top);
     }
@@ -370,8 +371,8 @@ class GtkToolkit : public Toolkit {
     gdk_window_set_decorations(
         gdk, static_cast<GdkWMDecoration>(GDK_DECOR_BORDER | GDK_DECOR_TITLE |
                                           GDK_DECOR_MENU));
-    gdk_window_set_functions(gdk, static_cast<GdkWMFunction>(GDK_FUNC_MOVE |
-                                                             GDK_FUNC_CLOSE));
+    gdk_window_set_functions(
+        gdk, static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
   }
 
   static gboolean onConfigure(GtkWidget* widget, GdkEventConfigure*,
@@ -391,6 +392,23 @@ class GtkToolkit : public Toolkit {
     return FALSE;
   }
 
+  static gboolean onTooltip(GtkWidget*, gint x, gint y, gboolean,
+                            GtkTooltip* tooltip, gpointer self) {
+    auto* toolkit = static_cast<GtkToolkit*>(self);
+    for (const auto& [id, label] : toolkit->pathLines_) {
+      GtkAllocation box;
+      gtk_widget_get_allocation(label, &box);
+      const std::string& text = toolkit->tooltips_[id];
+      if (!text.empty() && x >= box.x && x < box.x + box.width && y >= box.y &&
+          y < box.y + box.height) {
+        gtk_tooltip_set_text(tooltip, text.c_str());
+        gtk_tooltip_set_tip_area(tooltip, &box);
+        return TRUE;
+      }
+    }
+    return FALSE;
+  }
+
   static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self) {
     static_cast<GtkToolkit*>(self)->queue_.push_back(
         {EventKind::CloseRequest, 0, FileChoice()});
@@ -402,15 +420,16 @@ class GtkToolkit : public Toolkit {
     const GdkModifierType modifiers = static_cast<GdkModifierType>(
         key->state & gtk_accelerator_get_default_mod_mask());
     if (modifiers != GDK_CONTROL_MASK) return FALSE;
-    const auto found = toolkit->shortcuts_.find(gdk_keyval_to_upper(key->keyval));
+    const auto found =
+        toolkit->shortcuts_.find(gdk_keyval_to_upper(key->keyval));
     if (found == toolkit->shortcuts_.end()) return FALSE;
     toolkit->queue_.push_back(found->second);
     return TRUE;
   }
 
   static void onClicked(GtkButton* button, gpointer self) {
-    const int32_t id = GPOINTER_TO_INT(
-        g_object_get_data(G_OBJECT(button), "flowsvg-id"));
+    const int32_t id =
+        GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "flowsvg-id"));
     static_cast<GtkToolkit*>(self)->queue_.push_back(
         {EventKind::Control, id, FileChoice()});
   }
@@ -493,8 +512,7 @@ class GtkToolkit : public Toolkit {
     return choice;
   }
 
-  static gboolean matchesPattern(const GtkFileFilterInfo* info,
-                                 gpointer data) {
+  static gboolean matchesPattern(const GtkFileFilterInfo* info, gpointer data) {
     const auto* patterns = static_cast<std::vector<std::string>*>(data);
     std::string name;
     if (info->filename != nullptr) {
@@ -528,13 +546,12 @@ class GtkToolkit : public Toolkit {
     std::string found;
     int matches = 0;
     GFileEnumerator* entries =
-        folder == nullptr
-            ? nullptr
-            : g_file_enumerate_children(
-                  folder,
-                  G_FILE_ATTRIBUTE_STANDARD_NAME
-                  "," G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME,
-                  G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+        folder == nullptr ? nullptr
+                          : g_file_enumerate_children(
+                                folder,
+                                G_FILE_ATTRIBUTE_STANDARD_NAME
+                                "," G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME,
+                                G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
     if (entries != nullptr) {
       while (GFileInfo* info =
                  g_file_enumerator_next_file(entries, nullptr, nullptr)) {
@@ -685,6 +702,7 @@ class GtkToolkit : public Toolkit {
   int outerHeight_ = 0;
   std::map<int32_t, GtkWidget*> labels_;
   std::map<int32_t, GtkWidget*> pathLines_;
+  std::map<int32_t, std::string> tooltips_;  // the path lines' whole texts
   std::map<int32_t, GtkWidget*> buttons_;
   std::map<guint, ToolkitEvent> shortcuts_;
   std::deque<ToolkitEvent> queue_;

@@ -105,15 +105,14 @@ int32_t canWriteInFolder(TextView folder) {
   if (!isFolder(path)) return 0;
   // Effective ids, as creating a file would use them; EROFS counts too.
   return faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 1
-                                                                          : 0;
+                                                                         : 0;
 }
 
 int32_t sameFolder(TextView a, TextView b) {
   struct stat first;
   struct stat second;
   if (!folderIdentity(a, first) || !folderIdentity(b, second)) return 0;
-  return first.st_dev == second.st_dev && first.st_ino == second.st_ino ? 1
-                                                                        : 0;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino ? 1 : 0;
 }
 
 Text workingFolder() {

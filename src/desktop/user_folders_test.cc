@@ -54,7 +54,8 @@ std::string xdgUserDir() {
   std::string out;
   char chunk[256];
   size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, got);
+  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
+    out.append(chunk, got);
   pclose(pipe);
   if (!out.empty() && out.back() == '\n') out.pop_back();
   while (out.size() > 1 && out.back() == '/') out.pop_back();
@@ -90,8 +91,8 @@ TEST(UserFoldersTest, DocumentsFolderIsTheOneUserDirsNamesWhenItExists) {
        "XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\" \\$x\"\n",
        home + "/My \"Docs\" $x", true},
       {"a name that is not UTF-8",
-       "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente \xe9\"\n",
-       home + "/Dokumente \xe9", true},
+       "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente \xe9\"\n", home + "/Dokumente \xe9",
+       true},
       {"the later line wins",
        "XDG_DOCUMENTS_DIR=\"$HOME/gone\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n",
        home + "/Docs", true},
@@ -106,10 +107,11 @@ TEST(UserFoldersTest, DocumentsFolderIsTheOneUserDirsNamesWhenItExists) {
         ownConfig ? temp.file("config") : home + "/.config";
     fs::create_directories(config);
     const ScopedVariable homeVariable("HOME", home.c_str());
-    const ScopedVariable configVariable(
-        "XDG_CONFIG_HOME", ownConfig ? config.c_str() : nullptr);
+    const ScopedVariable configVariable("XDG_CONFIG_HOME",
+                                        ownConfig ? config.c_str() : nullptr);
     for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << c.label << (ownConfig ? "" : ", ~/.config"));
+      SCOPED_TRACE(testing::Message()
+                   << c.label << (ownConfig ? "" : ", ~/.config"));
       fs::remove(config + "/user-dirs.dirs");
       if (!c.lines.empty()) writeBytes(config + "/user-dirs.dirs", c.lines);
       const Text found = documentsFolder();
