@@ -13,7 +13,8 @@ packages=(
   libgtk-3-dev libx11-dev xvfb xdotool wmctrl x11-utils
   openbox python3-gi gir1.2-gtk-3.0 tesseract-ocr tesseract-ocr-eng
   xdg-user-dirs
-  chromium hyperfine time python3 fonts-dejavu-core
+  chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
+  xfsprogs acl
 )
 
 missing=()
