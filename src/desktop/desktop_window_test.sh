@@ -393,7 +393,7 @@ open_title='Choose a txt/ini description file'
 keys ctrl+o
 in_dialog "$open_title" keys ctrl+l || fail "Ctrl+O showed no open dialog"
 type_text "$work/odd/caf"
-sleep 1  # the chooser completes the name
+# The screenshot waits until the chooser has completed the name.
 dialog=$(first_window "^$open_title\$") || fail "the open dialog went"
 screenshot "$dialog" "$artifacts/desktop-open-dialog.png" || fail "screenshot"
 keys Return
@@ -525,7 +525,7 @@ read -r w h < <(xwininfo -id "$window" | awk '/^ *Width/ {w=$NF}
   /^ *Height/ {h=$NF} END {print w, h}')
 (( w >= 1050 && h >= 570 )) || fail "scaled client size $w x $h"
 screenshot "$window" "$artifacts/desktop-scaled.png" || fail "screenshot"
-text=$(read_shot)
+text=$(read_text "$artifacts/desktop-scaled.png")  # large enough as it is
 holds "$text" "turns a txt flowchart description into a drawing" "Files" \
   "txt/ini file:" "Output SVG:" "Generate SVG" "Write sample" "Open folder" \
   "Kilimanjaro-route.txt" "Status: Input file chosen:" "Size: 0 KB"
