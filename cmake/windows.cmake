@@ -27,18 +27,26 @@ if(FLOWSVG_TESTS)
                    ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set_directory_properties(PROPERTIES COMPILE_OPTIONS
                            "${flowsvg_saved_options}")
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 endif()
 
 if(CMAKE_CROSSCOMPILING AND FLOWSVG_TESTS)
-  # One prefix per run: made before the first test, its server stopped
-  # after the last.
+  # One prefix per run, made before the first test. Its server is kept
+  # running between the tests (each start of a program is quicker then), for
+  # at most a minute after the last one should the stop below not come.
+  # The server and the prefix's own programs outlive this step: their
+  # output goes to a log, so that CTest does not wait for them to close it.
   add_test(NAME wine_prefix
-    COMMAND ${FLOWSVG_WINE_ENV} wine wineboot --init)
+    COMMAND ${FLOWSVG_WINE_ENV} sh -c
+      "mkdir -p \"$WINEPREFIX\" && { wineserver -p60 && wine wineboot --init; } >wineprefix.log 2>&1 </dev/null || { cat wineprefix.log; exit 1; }")
   set_tests_properties(wine_prefix PROPERTIES
     FIXTURES_SETUP wine TIMEOUT 300)
+  # Asks the server to end and waits until it has (an idle one may have
+  # ended already).
   add_test(NAME wine_prefix_stop
-    COMMAND ${FLOWSVG_WINE_ENV} wineserver -k)
+    COMMAND ${FLOWSVG_WINE_ENV} sh -c "wineserver -k; wineserver -w")
   set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
 endif()
 
