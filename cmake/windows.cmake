@@ -32,6 +32,12 @@ if(FLOWSVG_TESTS)
   endif()
 endif()
 
+if(FLOWSVG_TESTS)
+  # Holds a file open as another program would, for the command-line test.
+  add_executable(hold_file src/testing/hold_file-win32.cc)
+  target_link_options(hold_file PRIVATE -municode)
+endif()
+
 if(CMAKE_CROSSCOMPILING AND FLOWSVG_TESTS)
   # One prefix per run, made before the first test. Its server is kept
   # running between the tests (each start of a program is quicker then), for

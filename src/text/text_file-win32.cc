@@ -234,9 +234,23 @@ bool swapIn(TextFile& file) {
   for (int waited = 0;; waited += 50) {
     bool done;
     if (r.route == Route::Replace) {
-      done = ReplaceFileW(r.target.c_str(), r.temporary.c_str(), nullptr, 0,
-                          nullptr, nullptr) != 0;
-      error = done ? 0 : GetLastError();
+      // Whether the old file may be deleted is asked first: a program that
+      // holds it open without sharing deletion blocks the swap, and a
+      // failed ReplaceFileW may leave work of its own behind (Wine's leaves
+      // a temporary file in the folder).
+      const HANDLE probe = CreateFileW(
+          r.target.c_str(), DELETE,
+          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      if (probe == INVALID_HANDLE_VALUE) {
+        done = false;
+        error = GetLastError();
+      } else {
+        CloseHandle(probe);
+        done = ReplaceFileW(r.target.c_str(), r.temporary.c_str(), nullptr, 0,
+                            nullptr, nullptr) != 0;
+        error = done ? 0 : GetLastError();
+      }
       // The old file is gone but the new one did not take its name: move
       // it there, so that the new content is where it was asked for.
       if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
