@@ -40,6 +40,7 @@ struct Replacement {
   bool console = false;    // Standard: standard output is a console
   std::wstring temporary;  // NewFile, Replace: the temporary file's path
   std::wstring target;     // the file that is written or replaced
+  DWORD attributes = 0;    // Replace: the old file's attributes
   int32_t slot = -1;       // the temporary file's slot in temporary_files.h
 };
 
@@ -226,6 +227,27 @@ bool writeInPlace(TextFile& file) {
   return true;
 }
 
+// Gives the file that replaced another the old one's attributes (hidden,
+// system, archive, not indexed). ReplaceFileW does so on Windows; Wine's
+// does not. The content is in place either way, so a failure here is not
+// one of the writing.
+void keepAttributes(const Replacement& r) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  constexpr DWORD kSettable = kKept | FILE_ATTRIBUTE_READONLY |
+                              FILE_ATTRIBUTE_OFFLINE |
+                              FILE_ATTRIBUTE_TEMPORARY;
+  const DWORD now = GetFileAttributesW(r.target.c_str());
+  if (now == INVALID_FILE_ATTRIBUTES ||
+      (now & kKept) == (r.attributes & kKept)) {
+    return;
+  }
+  const DWORD wanted = (now & kSettable & ~kKept) | (r.attributes & kKept);
+  SetFileAttributesW(r.target.c_str(),
+                     wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
+}
+
 // Puts the complete temporary file in the target's place. A swap that
 // another program's open handle blocks is tried again for up to 1 second.
 bool swapIn(TextFile& file) {
@@ -266,7 +288,10 @@ bool swapIn(TextFile& file) {
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
       error = done ? 0 : GetLastError();
     }
-    if (done) return true;
+    if (done) {
+      if (r.route == Route::Replace) keepAttributes(r);
+      return true;
+    }
     if (!isSharingConflict(error) || waited >= 1000) break;
     Sleep(50);
   }
@@ -431,6 +456,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
       adoptReplacement(handle, true, exists ? Route::Replace : Route::NewFile);
   file->replacement->temporary = temporary;
   file->replacement->target = target;
+  file->replacement->attributes = exists ? flags : 0;
   file->replacement->slot = rememberTemporaryFile(temporary.c_str());
   return file;
 }
