@@ -1,8 +1,7 @@
 // Paths on Windows: the forms handed to the Win32 API, drives, and the
 // program's own path when it was started through a \\?\ path.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -29,8 +28,8 @@ void removeDeepFolder(const Text& file, Text deep) {
 
 std::wstring currentFolder() {
   std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
-  folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()),
-                                     folder.data()));
+  folder.resize(
+      GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
   return folder;
 }
 

@@ -4,9 +4,8 @@
 // The interrupted program is a copy of this test program in a console of its
 // own, running the disabled test below, which starts a replacement and then
 // sends its console a real Ctrl+C.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -52,14 +51,14 @@ TEST(TemporaryFilesWin32Test, CtrlCRemovesTheTemporaryFile) {
       kFolderVariable, nativePath(textOfPath(dir.path())).c_str()));
   std::wstring command =
       L"child --gtest_also_run_disabled_tests "
-      L"--gtest_filter=TemporaryFilesWin32Test.DISABLED_InterruptedWhileWriting";
+      L"--gtest_filter=TemporaryFilesWin32Test.DISABLED_"
+      L"InterruptedWhileWriting";
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process;
-  ASSERT_TRUE(CreateProcessW(nativePath(programPath()).c_str(),
-                             command.data(), nullptr, nullptr, FALSE,
-                             CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
-                             &process))
+  ASSERT_TRUE(CreateProcessW(nativePath(programPath()).c_str(), command.data(),
+                             nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                             nullptr, nullptr, &startup, &process))
       << GetLastError();
   ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
   DWORD status = 1;

@@ -236,8 +236,7 @@ void keepAttributes(const Replacement& r) {
                           FILE_ATTRIBUTE_ARCHIVE |
                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   constexpr DWORD kSettable = kKept | FILE_ATTRIBUTE_READONLY |
-                              FILE_ATTRIBUTE_OFFLINE |
-                              FILE_ATTRIBUTE_TEMPORARY;
+                              FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
   const DWORD now = GetFileAttributesW(r.target.c_str());
   if (now == INVALID_FILE_ATTRIBUTES ||
       (now & kKept) == (r.attributes & kKept)) {

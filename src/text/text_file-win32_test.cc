@@ -2,9 +2,8 @@
 // replaced file's attributes, wait a moment for another program that holds
 // the file open and then give up leaving it whole, never lock a reader out,
 // pass every byte through as it is, and take paths of any length.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <string>
@@ -44,8 +43,8 @@ class TextFileWin32Test : public testing::Test {
 
 TEST_F(TextFileWin32Test, ReplacementKeepsTheAttributes) {
   writeBytes(dir_.file("chart.svg"), "old");
-  ASSERT_TRUE(SetFileAttributesW(native("chart.svg").c_str(),
-                                 FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(
+      SetFileAttributesW(native("chart.svg").c_str(), FILE_ATTRIBUTE_HIDDEN));
   Text reason;
   EXPECT_EQ(replace("chart.svg", u"new", &reason), 1) << encodeUtf8(reason);
   EXPECT_EQ(readBytes(dir_.file("chart.svg")), "new\r\n");
@@ -92,8 +91,8 @@ TEST_F(TextFileWin32Test, FileHeldOpenStaysAsItWas) {
 // writing, as a logger does) does not keep the converter from reading it.
 TEST_F(TextFileWin32Test, ReaderIsNotLockedOutByAWriter) {
   writeBytes(dir_.file("chart.txt"), "[Header]\r\n");
-  const HANDLE writer = holdOpen("chart.txt", GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE);
+  const HANDLE writer =
+      holdOpen("chart.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   Text reason;
   FileHandle file = openForReading(dir_.text("chart.txt"), &reason);
@@ -110,7 +109,9 @@ TEST_F(TextFileWin32Test, BytesPassAsTheyAre) {
   writeLine(file, u"a\u001Ab");
   writeLine(file, u"end");
   ASSERT_EQ(finishWriting(file), 1);
-  EXPECT_EQ(readBytes(dir_.file("bytes.txt")), "a\x1A" "b\r\nend\r\n");
+  EXPECT_EQ(readBytes(dir_.file("bytes.txt")),
+            "a\x1A"
+            "b\r\nend\r\n");
   file = openForReading(dir_.text("bytes.txt"));
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(readLine(file), u"a\u001Ab");
@@ -123,8 +124,8 @@ TEST_F(TextFileWin32Test, BytesPassAsTheyAre) {
 // hidden.
 TEST_F(TextFileWin32Test, CreateForWritingKeepsAHiddenFileHidden) {
   writeBytes(dir_.file("hidden.txt"), "a longer earlier content");
-  ASSERT_TRUE(SetFileAttributesW(native("hidden.txt").c_str(),
-                                 FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(
+      SetFileAttributesW(native("hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
   FileHandle file = createForWriting(dir_.text("hidden.txt"));
   ASSERT_NE(file, nullptr);
   writeLine(file, u"new");
