@@ -3,8 +3,10 @@
 # Included from the top-level CMakeLists.txt when WIN32 is set.
 
 # The C and C++ runtimes and the thread library linked in: each program is
-# one .exe.
-add_link_options(-static)
+# one .exe. No link time in its header, and a release build stripped as it
+# is linked, so that the same sources give the same .exe, the one shipped.
+add_link_options(-static -Wl,--no-insert-timestamp
+                 $<$<CONFIG:Release,MinSizeRel>:-s>)
 
 if(CMAKE_CROSSCOMPILING AND FLOWSVG_TESTS)
   # Tests run under Wine, in a prefix of their own inside the build folder
