@@ -10,11 +10,11 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev libxml2-dev libxml2-utils
   libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
-  chromium hyperfine time python3 fonts-dejavu-core
+  chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
+  xfsprogs acl
   # Windows: the mingw-w64 cross compiler (posix threads), GoogleTest's
-  # sources, Wine to run the tests, NSIS for the installer, rsvg-convert
-  # for the icon.
-  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis librsvg2-bin
+  # sources, Wine to run the tests, NSIS for the installer.
+  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
 )
 
 missing=()

@@ -1,0 +1,271 @@
+// What a replacement keeps and where it writes on POSIX systems: metadata,
+// hard links, long names, links and the protected-links rule, the process's
+// own descriptors, the in-place fallback with its lock and its limits.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "testing/test_support.h"
+#include "text/paths.h"
+#include "text/temporary_files.h"
+#include "text/text_file.h"
+
+namespace {
+
+// Replaces the file at path by the one line "new" and tells how it went.
+int replace(const std::string& path, Text* reason = nullptr) {
+  FileHandle file = createReplacement(textFromNativePath(path), reason);
+  if (file == nullptr) return -1;
+  writeLine(file, u"new");
+  return finishWriting(file, reason);
+}
+
+struct stat statOf(const std::string& path) {
+  struct stat info = {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+std::string xattrOf(const std::string& path, const char* name) {
+  char value[256];
+  const ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
+  return size < 0 ? std::string("<none>") : std::string(value, size);
+}
+
+TEST(ReplacementTest, KeepsModeOwnerGroupAndExtendedAttributes) {
+  TempFolder folder;
+  const std::string path = folder.file("chart.svg");
+  writeBytes(path, "old");
+  // setgid and sticky are kept too (setuid needs the file's owner's right to
+  // set it, which every user has on a file of their own).
+  ASSERT_EQ(chmod(path.c_str(), 07640), 0);
+  ASSERT_EQ(setxattr(path.c_str(), "user.origin", "hand-made", 9, 0), 0);
+  const struct stat before = statOf(path);
+  ASSERT_EQ(replace(path), 1);
+  const struct stat after = statOf(path);
+  EXPECT_EQ(readBytes(path), "new\r\n");
+  EXPECT_NE(after.st_ino, before.st_ino);  // a new file took its place
+  EXPECT_EQ(after.st_mode & 07777, 07640u);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(xattrOf(path, "user.origin"), "hand-made");
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"chart.svg"});
+}
+
+TEST(ReplacementTest, NewFileGetsTheModeOfANewFile) {
+  TempFolder folder;
+  const mode_t saved = umask(027);
+  const int ok = replace(folder.file("fresh.svg"));
+  umask(saved);
+  ASSERT_EQ(ok, 1);
+  EXPECT_EQ(statOf(folder.file("fresh.svg")).st_mode & 07777, 0640u);
+}
+
+// A file with several names is written in place, so that every name shows
+// the new content, as "> path" would.
+TEST(ReplacementTest, HardLinkedFileIsWrittenInPlace) {
+  TempFolder folder;
+  writeBytes(folder.file("a.svg"), "old content that is longer");
+  ASSERT_EQ(link(folder.file("a.svg").c_str(), folder.file("b.svg").c_str()),
+            0);
+  const ino_t inode = statOf(folder.file("a.svg")).st_ino;
+  ASSERT_EQ(replace(folder.file("a.svg")), 1);
+  EXPECT_EQ(readBytes(folder.file("a.svg")), "new\r\n");
+  EXPECT_EQ(readBytes(folder.file("b.svg")), "new\r\n");
+  EXPECT_EQ(statOf(folder.file("a.svg")).st_ino, inode);
+  EXPECT_EQ(folderEntries(folder.path()),
+            (std::vector<std::string>{"a.svg", "b.svg"}));
+}
+
+// Names of 248 to 255 bytes leave no room for a temporary name made by
+// adding to them; the temporary name is shortened instead.
+TEST(ReplacementTest, LongestNamesAreReplacedAndCreated) {
+  TempFolder folder;
+  for (size_t length : {247u, 248u, 251u, 255u}) {
+    const std::string name = std::string(length - 4, 'n') + ".svg";
+    writeBytes(folder.file(name), "old");
+    Text reason;
+    EXPECT_EQ(replace(folder.file(name), &reason), 1) << length;
+    EXPECT_EQ(readBytes(folder.file(name)), "new\r\n") << length;
+    std::remove(folder.file(name).c_str());
+    EXPECT_EQ(replace(folder.file(name), &reason), 1) << length;
+    std::remove(folder.file(name).c_str());
+  }
+  EXPECT_TRUE(folderEntries(folder.path()).empty());
+}
+
+TEST(ReplacementTest, LinksAreFollowedDanglingOnesMakeTheirTarget) {
+  TempFolder folder;
+  writeBytes(folder.file("real.svg"), "old");
+  ASSERT_EQ(symlink("real.svg", folder.file("link.svg").c_str()), 0);
+  ASSERT_EQ(symlink("sub/made.svg", folder.file("dangling.svg").c_str()), 0);
+  ASSERT_EQ(mkdir(folder.file("sub").c_str(), 0755), 0);
+  ASSERT_EQ(replace(folder.file("link.svg")), 1);
+  EXPECT_EQ(readBytes(folder.file("real.svg")), "new\r\n");
+  EXPECT_TRUE(S_ISLNK(statOf(folder.file("link.svg")).st_mode));
+  ASSERT_EQ(replace(folder.file("dangling.svg")), 1);
+  EXPECT_EQ(readBytes(folder.file("sub/made.svg")), "new\r\n");
+  EXPECT_TRUE(S_ISLNK(statOf(folder.file("dangling.svg")).st_mode));
+}
+
+TEST(ReplacementTest, RefusalsCarryTheirReason) {
+  TempFolder folder;
+  ASSERT_EQ(symlink("loop.svg", folder.file("loop.svg").c_str()), 0);
+  writeBytes(folder.file("plain"), "x");
+  const struct {
+    std::string path;
+    const char16_t* reason;
+  } cases[] = {
+      {folder.file("missing/chart.svg"), u"No such file or directory"},
+      {folder.path(), u"Is a directory"},
+      {folder.file("chart.svg/"), u"Is a directory"},
+      {folder.file("loop.svg"), u"Too many levels of symbolic links"},
+      {folder.file("plain/chart.svg"), u"Not a directory"},
+  };
+  for (const auto& c : cases) {
+    Text reason;
+    EXPECT_EQ(createReplacement(textFromNativePath(c.path), &reason), nullptr)
+        << c.path;
+    EXPECT_EQ(reason, c.reason) << c.path;
+  }
+}
+
+// In a sticky folder that everybody may write (/tmp, say), a link is
+// followed only when it belongs to the user or to the folder's owner, as the
+// kernel's protected-links rule has it: a link another user planted there
+// must not make us overwrite what it points to.
+TEST(ReplacementTest, ProtectedLinksRuleHoldsWhateverTheSystemSetting) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+  TempFolder folder;
+  const std::string shared = folder.file("shared");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  writeBytes(folder.file("secret"), "secret");
+  const std::string planted = shared + "/chart.svg";
+  const std::string own = shared + "/own.svg";
+  ASSERT_EQ(symlink(folder.file("secret").c_str(), planted.c_str()), 0);
+  ASSERT_EQ(symlink(folder.file("mine.svg").c_str(), own.c_str()), 0);
+  ASSERT_EQ(lchown(planted.c_str(), 4242, 4242), 0);  // another user's
+
+  Text reason;
+  EXPECT_EQ(replace(planted, &reason), -1);
+  EXPECT_EQ(reason, u"it is a link another user placed in a shared folder; "
+                    u"not followed");
+  EXPECT_EQ(readBytes(folder.file("secret")), "secret");
+  // Our own link in the same folder, and another user's link in a folder
+  // that is not shared, are followed.
+  EXPECT_EQ(replace(own), 1);
+  EXPECT_EQ(readBytes(folder.file("mine.svg")), "new\r\n");
+  ASSERT_EQ(chmod(shared.c_str(), 0755), 0);
+  EXPECT_EQ(replace(planted), 1);
+  EXPECT_EQ(readBytes(folder.file("secret")), "new\r\n");
+}
+
+// /dev/fd/N and the like name a descriptor this process holds: it is
+// written as it is (appended to, here), never opened anew, cut or renamed.
+TEST(ReplacementTest, OwnDescriptorPathsAreWrittenAsTheyAre) {
+  TempFolder folder;
+  const std::string log = folder.file("app.log");
+  writeBytes(log, "earlier line\n");
+  const ino_t inode = statOf(log).st_ino;
+  for (const char* form : {"/dev/fd/", "/proc/self/fd/"}) {
+    const int fd = open(log.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    Text reason;
+    EXPECT_EQ(replace(form + std::to_string(fd), &reason), 1) << form;
+    EXPECT_EQ(fcntl(fd, F_GETFD), 0) << "the descriptor stays open";
+    close(fd);
+  }
+  EXPECT_EQ(readBytes(log), "earlier line\nnew\r\nnew\r\n");
+  EXPECT_EQ(statOf(log).st_ino, inode);
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"app.log"});
+  Text reason;
+  EXPECT_EQ(replace("/dev/fd/987", &reason), -1);
+  EXPECT_EQ(reason, u"Bad file descriptor");
+}
+
+// The in-place route locks the file; another holder of the lock is waited
+// for up to 5 seconds.
+TEST(ReplacementTest, InPlaceWaitsForTheLockThenGivesUp) {
+  TempFolder folder;
+  const std::string path = folder.file("a.svg");
+  writeBytes(path, "old");
+  ASSERT_EQ(link(path.c_str(), folder.file("b.svg").c_str()), 0);
+  const int holder = open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);
+  Text reason;
+  EXPECT_EQ(replace(path, &reason), -1);
+  EXPECT_EQ(reason, u"locked by another program");
+  EXPECT_EQ(readBytes(path), "old");
+  std::thread release([holder] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    close(holder);
+  });
+  EXPECT_EQ(replace(path), 1);
+  release.join();
+  EXPECT_EQ(readBytes(folder.file("b.svg")), "new\r\n");
+}
+
+// A content that cannot fit (the file-size limit) fails before the old
+// content is touched.
+TEST(ReplacementTest, InPlaceFailureLeavesTheOldContentWhole) {
+  guardTemporaryFiles();  // as every program does: SIGXFSZ is an error
+  TempFolder folder;
+  const std::string path = folder.file("a.svg");
+  const std::string old(1000, 'o');
+  writeBytes(path, old);
+  ASSERT_EQ(link(path.c_str(), folder.file("b.svg").c_str()), 0);
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  FileHandle file = createReplacement(textFromNativePath(path));
+  ASSERT_NE(file, nullptr);
+  for (int i = 0; i < 100; ++i) writeLine(file, Text(100, u'z'));
+  Text reason;
+  const int result = finishWriting(file, &reason);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(reason, u"File too large");
+  EXPECT_EQ(readBytes(path), old);
+}
+
+// Writers of one target at once each replace it whole; none fails, and the
+// last rename decides what stays.
+TEST(ReplacementTest, ConcurrentWritersEachSucceedAndTheLastWins) {
+  TempFolder folder;
+  const std::string path = folder.file("chart.svg");
+  std::vector<std::thread> writers;
+  std::vector<int> results(6, -2);
+  for (int k = 0; k < 6; ++k) {
+    writers.emplace_back([&, k] {
+      FileHandle file = createReplacement(textFromNativePath(path));
+      if (file == nullptr) return;
+      for (int line = 0; line < 2000; ++line) {
+        writeLine(file, Text(60, static_cast<char16_t>(u'a' + k)));
+      }
+      results[k] = finishWriting(file);
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  EXPECT_EQ(results, std::vector<int>(6, 1));
+  const std::string content = readBytes(path);
+  ASSERT_EQ(content.size(), 2000u * 62);
+  // One writer's lines, whole, and nothing of another's.
+  for (size_t at = 0; at < content.size(); at += 62) {
+    ASSERT_EQ(content.compare(at, 60, std::string(60, content[0])), 0);
+  }
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"chart.svg"});
+}
+
+}  // namespace
