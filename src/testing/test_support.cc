@@ -88,7 +88,12 @@ std::string missingFolderReason() {
 std::string folderReason() {
   return encodeUtf8(systemErrorText(ERROR_ACCESS_DENIED));
 }
+bool runningUnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
+         nullptr;
+}
 #else
+bool runningUnderWine() { return false; }
 std::string missingFileReason() { return "No such file or directory"; }
 std::string missingFolderReason() { return "No such file or directory"; }
 std::string folderReason() { return "Is a directory"; }

@@ -54,6 +54,10 @@ std::string missingFileReason();
 std::string missingFolderReason();
 std::string folderReason();
 
+// Whether this Windows program runs under Wine, which lacks a few things a
+// test may need (see the tests that ask). False on POSIX.
+bool runningUnderWine();
+
 // Names in the folder, sorted.
 std::vector<std::string> folderEntries(const std::string& folder);
 

@@ -11,11 +11,6 @@
 
 namespace {
 
-bool underWine() {
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
-         nullptr;
-}
-
 // Removes the file and the five folders above it, which std::filesystem may
 // not reach without the \\?\ prefix.
 void removeDeepFolder(const Text& file, Text deep) {
@@ -111,7 +106,7 @@ TEST(PathsWin32Test, ProgramStartedThroughALongPrefixedPath) {
   const bool started =
       CreateProcessW(prefixed.c_str(), command.data(), nullptr, nullptr, TRUE,
                      0, nullptr, nullptr, &startup, &process);
-  if (!started && GetLastError() == ERROR_INVALID_NAME && underWine()) {
+  if (!started && GetLastError() == ERROR_INVALID_NAME && runningUnderWine()) {
     CloseHandle(readEnd);
     CloseHandle(writeEnd);
     removeDeepFolder(copy, deep);
