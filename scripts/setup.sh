@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing flowsvg needs on Debian 12: compilers,
 # CMake, GoogleTest, Google Benchmark, wxWidgets, Xvfb and the X tools the
-# window test drives, xmllint and libxml2, Chromium for the render check.
+# window test drives, xmllint and libxml2, Chromium for the render check,
+# and what the Windows build needs.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -11,6 +12,9 @@ packages=(
   libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
   chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
   xfsprogs acl
+  # Windows: the mingw-w64 cross compiler (posix threads), GoogleTest's
+  # sources, Wine to run the tests, NSIS for the installer.
+  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
 )
 
 missing=()
