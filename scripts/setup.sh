@@ -3,7 +3,8 @@
 # CMake, GoogleTest, Google Benchmark, GTK 3, Xvfb, a window manager
 # (openbox) and the X tools the window test drives, python3-gi for its drag
 # source, tesseract to read the window back, xdg-user-dirs to compare the
-# documents folder with, xmllint and libxml2, Chromium for the render check.
+# documents folder with, xmllint and libxml2, Chromium for the render check,
+# and what the Windows build needs.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -15,6 +16,9 @@ packages=(
   xdg-user-dirs
   chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
   xfsprogs acl
+  # Windows: the mingw-w64 cross compiler (posix threads), GoogleTest's
+  # sources, Wine to run the tests, NSIS for the installer.
+  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
 )
 
 missing=()

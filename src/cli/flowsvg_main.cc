@@ -1,10 +1,10 @@
 // flowsvg: converts a flowchart description into an SVG drawing from the
 // command line, or writes the sample description.
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/console.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
 #include "model/sample_file.h"
@@ -15,7 +15,6 @@
 #include "text/reporter.h"
 #include "text/temporary_files.h"
 #include "text/text_file.h"
-#include "text/utf8.h"
 #include "text/wording.h"
 
 namespace {
@@ -26,11 +25,8 @@ constexpr int ExitOutputUnwritable = 2;
 constexpr int ExitUsage = 64;  // EX_USAGE
 
 // Writes text and a line break; false when it did not reach the stream.
-bool printLine(FILE* stream, TextView text) {
-  std::string bytes = encodeUtf8(text);
-  bytes += '\n';
-  const size_t put = std::fwrite(bytes.data(), 1, bytes.size(), stream);
-  return std::fflush(stream) == 0 && put == bytes.size();
+bool printLine(StandardStream stream, TextView text) {
+  return writeToStream(stream, Text(text) + u"\n");
 }
 
 // One line on standard error: the caption, the name as shownPath shows it,
@@ -43,7 +39,7 @@ class StandardErrorReporter : public Reporter {
       line += Text(wording::ReasonBefore) + Text(reason) +
               Text(wording::ReasonAfter);
     }
-    printLine(stderr, line);
+    printLine(StandardStream::Error, line);
   }
 };
 
@@ -103,8 +99,9 @@ int convert(const CliOptions& options, Reporter& reporter) {
   }
   if (!writeOutput(options.output, reporter)) return ExitOutputUnwritable;
   if (!options.quiet) {
-    printLine(stderr, successLine(shownPath(options.output),
-                                  chart.sectioncount, chart.itemcount));
+    printLine(StandardStream::Error,
+              successLine(shownPath(options.output), chart.sectioncount,
+                          chart.itemcount));
   }
   return ExitWritten;
 }
@@ -117,25 +114,19 @@ int writeSample(const Text& path, Reporter& reporter) {
   return written ? ExitWritten : ExitOutputUnwritable;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  guardTemporaryFiles();
-  std::vector<Text> args;
-  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+// The whole program, given its arguments (without the program name).
+int run(const std::vector<Text>& args) {
   CliOptions options = parseCommandLine(args);
   StandardErrorReporter reporter;
   switch (options.action) {
-    case CliAction::ShowHelp: {
-      std::string help = encodeUtf8(helpText());
-      const size_t put = std::fwrite(help.data(), 1, help.size(), stdout);
-      return std::fflush(stdout) == 0 && put == help.size()
+    case CliAction::ShowHelp:
+      return writeToStream(StandardStream::Output, helpText())
                  ? ExitWritten
                  : ExitOutputUnwritable;
-    }
     case CliAction::ShowVersion:
-      return printLine(stdout, wording::Version) ? ExitWritten
-                                                  : ExitOutputUnwritable;
+      return printLine(StandardStream::Output, wording::Version)
+                 ? ExitWritten
+                 : ExitOutputUnwritable;
     case CliAction::WriteSample:
       return writeSample(options.samplePath, reporter);
     case CliAction::Convert:
@@ -144,6 +135,21 @@ int main(int argc, char** argv) {
     case CliAction::Misuse:
       break;
   }
-  printLine(stderr, options.complaint);
+  printLine(StandardStream::Error, options.complaint);
   return ExitUsage;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over as UTF-16, which a Text already is.
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  guardTemporaryFiles();
+  prepareStandardStreams();
+  std::vector<Text> args;
+  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+  return run(args);
 }

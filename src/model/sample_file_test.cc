@@ -61,8 +61,7 @@ TEST_F(SampleFileTest, MissingFolderIsReported) {
   EXPECT_EQ(reporter_.messages,
             std::vector<std::string>{"Cannot create the sample file: " +
                                      missing});
-  EXPECT_EQ(reporter_.reasons,
-            std::vector<std::string>{"No such file or directory"});
+  EXPECT_EQ(reporter_.reasons, std::vector<std::string>{missingFolderReason()});
 }
 
 TEST_F(SampleFileTest, TellsTheSampleFromAnEditedOne) {

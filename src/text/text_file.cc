@@ -16,7 +16,7 @@ namespace {
 
 // Brings more bytes into a reading buffer whose bytes are all consumed;
 // false at the end of the file (or after a read failure).
-bool refill(OpenFile& file) {
+bool refill(TextFile& file) {
   if (file.next < file.buffer.size()) return true;
   if (file.exhausted || file.inMemory) return false;
   return readChunk(file);
@@ -46,13 +46,13 @@ size_t plainLineRun(std::string_view bytes) {
 }
 
 // Reads one byte; -1 at the end of the file.
-int takeByte(OpenFile& file) {
+int takeByte(TextFile& file) {
   if (!refill(file)) return -1;
   return static_cast<unsigned char>(file.buffer[file.next++]);
 }
 
 // The next byte without taking it; -1 at the end of the file.
-int peekByte(OpenFile& file) {
+int peekByte(TextFile& file) {
   if (!refill(file)) return -1;
   return static_cast<unsigned char>(file.buffer[file.next]);
 }
@@ -61,7 +61,7 @@ bool endsLine(int byte) { return byte == '\n' || byte == '\r' || byte == 0; }
 
 // Collects the bytes of the next line into file.lineBytes, without its line
 // break, which is consumed.
-void collectLine(OpenFile& file) {
+void collectLine(TextFile& file) {
   std::string& bytes = file.lineBytes;
   bytes.clear();
   for (;;) {
@@ -111,13 +111,13 @@ void collectLine(OpenFile& file) {
 
 }  // namespace
 
-void noteFailure(OpenFile& file, Text reason) {
+void noteFailure(TextFile& file, Text reason) {
   if (file.failed) return;
   file.failed = true;
   file.failure = std::move(reason);
 }
 
-void flushOutput(OpenFile& file) {
+void flushOutput(TextFile& file) {
   if (!file.failed && file.waiting > 0) {
     if (file.collecting) {
       file.collected.append(file.output.get(), file.waiting);
@@ -129,7 +129,7 @@ void flushOutput(OpenFile& file) {
 }
 
 FileHandle openBytes(std::string bytes) {
-  auto* file = new OpenFile;
+  auto* file = new TextFile;
   file->buffer = std::move(bytes);
   file->inMemory = true;
   file->ownsNative = false;

@@ -24,8 +24,8 @@
 
 #include "text/strings.h"
 
-struct OpenFile;
-using FileHandle = OpenFile*;
+struct TextFile;
+using FileHandle = TextFile*;
 
 // How many bytes one read from a file brings at the most. A description of
 // the largest size the format allows is read in two system calls.
