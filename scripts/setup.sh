@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing flowsvg needs on Debian 12: compilers,
-# CMake, GoogleTest, Google Benchmark, wxWidgets, Xvfb and the X tools the
-# window test drives, xmllint and libxml2, Chromium for the render check,
+# CMake, GoogleTest, Google Benchmark, GTK 3, Xvfb, a window manager
+# (openbox) and the X tools the window test drives, python3-gi for its drag
+# source, tesseract to read the window back, xdg-user-dirs to compare the
+# documents folder with, xmllint and libxml2, Chromium for the render check,
 # and what the Windows build needs.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
@@ -9,7 +11,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev libxml2-dev libxml2-utils
-  libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
+  libgtk-3-dev libx11-dev xvfb xdotool wmctrl x11-utils
+  openbox python3-gi gir1.2-gtk-3.0 tesseract-ocr tesseract-ocr-eng
+  xdg-user-dirs
   chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
   xfsprogs acl
   # Windows: the mingw-w64 cross compiler (posix threads), GoogleTest's
