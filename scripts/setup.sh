@@ -12,6 +12,11 @@ packages=(
   chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
 )
 
+# Building and checking the Debian package: dpkg-shlibdeps and
+# dpkg-buildflags, lintian, the desktop entry's and metadata's validators,
+# man.
+packages+=(dpkg-dev lintian desktop-file-utils appstream man-db)
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then

@@ -1,0 +1,287 @@
+#!/usr/bin/env bash
+# End-to-end test of the Debian package, as root on a Debian machine:
+#   - builds it with scripts/package.sh and checks it with lintian (no error);
+#   - installs it with apt-get and checks what it installed: the list of
+#     files, stripped programs, the dependencies, one version everywhere, the
+#     desktop entry, metadata and manual pages through their validators;
+#   - runs the installed flowsvg on the installed sample (golden drawing);
+#   - starts the installed flowsvg-desktop on a private Xvfb display as a
+#     user made for the test, and checks that Write sample and Generate land
+#     in that user's documents folder;
+#   - removes the package and checks that no file of it is left.
+# Whatever happens, the package, the user and the temporary files are
+# removed again. Runs of this test on the same machine wait for each other.
+#
+# Usage: package_test.sh SOURCE_DIR WORK_DIR
+set -euo pipefail
+
+source_dir=$(cd "$1" && pwd)
+work_parent=$2
+app_id=io.github.flowsvg.FlowsvgDesktop
+
+fail() {
+  echo "FAIL: $*" >&2
+  local log
+  for log in "${work:-/nonexistent}"/*.log; do
+    [ -s "$log" ] && { echo "--- $log" >&2; tail -n 40 "$log" >&2; }
+  done
+  exit 1
+}
+pass() { echo "ok: $*"; }
+
+[ "$(id -u)" -eq 0 ] || fail "needs root: it installs the package into /usr"
+command -v apt-get >/dev/null && command -v dpkg >/dev/null ||
+  fail "needs apt-get and dpkg (Debian)"
+
+# One run at a time on this machine: another one would install and remove
+# the same package under this one's feet.
+exec 9>/run/lock/flowsvg-package-test.lock
+flock -w 600 9 || fail "another run of the package test did not finish"
+
+installed_status() { dpkg-query -W -f='${db:Status-Status}' flowsvg 2>/dev/null || true; }
+case "$(installed_status)" in
+  '' | not-installed | config-files) ;;
+  *) fail "flowsvg is already installed here; remove it first (apt-get purge flowsvg)" ;;
+esac
+
+mkdir -p "$work_parent"
+work=$(mktemp -d "$(cd "$work_parent" && pwd)/run.XXXXXX")
+user=fsvgtest$$
+user_made=
+package_installed=
+xvfb_pid=
+app_pid=
+export DEBIAN_FRONTEND=noninteractive
+apt_options=(-y -q -o DPkg::Lock::Timeout=300)
+
+cleanup() {
+  local status=$? pid
+  for pid in $app_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  if [ -n "$package_installed" ] && [ -n "$(installed_status)" ] &&
+    [ "$(installed_status)" != not-installed ]; then
+    apt-get purge "${apt_options[@]}" flowsvg >"$work/cleanup-purge.log" 2>&1 ||
+      { echo "cleanup: could not purge flowsvg" >&2; status=1; }
+  fi
+  if [ -n "$user_made" ]; then
+    # What the window may have started for its user (none is expected).
+    for pid in $(pgrep -u "$user" || true); do kill "$pid" 2>/dev/null || true; done
+    userdel -r "$user" >/dev/null 2>&1 ||
+      { echo "cleanup: could not remove the user $user" >&2; status=1; }
+  fi
+  rm -rf "$work"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+# Runs the command until it succeeds, 20 seconds at most.
+poll() {
+  local i
+  for ((i = 0; i < 200; i++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# --- Build and lint.
+bash "$source_dir/scripts/package.sh" "$work/build" >"$work/package.log" 2>&1 ||
+  fail "scripts/package.sh failed"
+debs=("$work"/build/flowsvg_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "no single package built: ${debs[*]}"
+deb=${debs[0]}
+version=$(dpkg-deb -f "$deb" Version)
+arch=$(dpkg-deb -f "$deb" Architecture)
+[ "$(basename "$deb")" = "flowsvg_${version}_${arch}.deb" ] ||
+  fail "package file name $(basename "$deb")"
+pass "built $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+status=0
+lintian --fail-on error --display-info --pedantic "$deb" >"$work/lintian.log" 2>&1 ||
+  status=$?
+sed 's/^/  lintian: /' "$work/lintian.log" | grep -v 'running with root privileges' || true
+[ "$status" -eq 0 ] || fail "lintian reports errors (exit status $status)"
+! grep -q '^E: ' "$work/lintian.log" || fail "lintian reports errors"
+pass "lintian: no error"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for wanted in 'fonts-dejavu-core' 'libc6 (>= ' 'libstdc++6 (>= '; do
+  [[ ", $depends" == *", $wanted"* ]] || fail "Depends lacks $wanted: $depends"
+done
+pass "depends on the libraries dpkg-shlibdeps found and on fonts-dejavu-core"
+
+# --- Install, as a person would.
+package_installed=1
+(cd "$(dirname "$deb")" && apt-get install "${apt_options[@]}" ./flowsvg_*.deb) \
+  >"$work/install.log" 2>&1 || fail "apt-get install failed"
+[ "$(installed_status)" = installed ] || fail "not installed: $(installed_status)"
+pass "installed with apt-get"
+
+# Exactly these files, and nothing else (folders aside).
+expected_files=(
+  /usr/bin/flowsvg
+  /usr/bin/flowsvg-desktop
+  "/usr/share/applications/$app_id.desktop"
+  /usr/share/doc/flowsvg/README.md
+  /usr/share/doc/flowsvg/changelog.gz
+  /usr/share/doc/flowsvg/copyright
+  /usr/share/doc/flowsvg/sample_flowchart.txt
+  "/usr/share/icons/hicolor/scalable/apps/$app_id.svg"
+  /usr/share/man/man1/flowsvg-desktop.1.gz
+  /usr/share/man/man1/flowsvg.1.gz
+  "/usr/share/metainfo/$app_id.metainfo.xml"
+)
+dpkg -L flowsvg >"$work/owned"
+while IFS= read -r path; do
+  [ -d "$path" ] || echo "$path"
+done <"$work/owned" | sort >"$work/owned-files"
+diff <(printf '%s\n' "${expected_files[@]}" | sort) "$work/owned-files" ||
+  fail "the package installs other files than expected (< expected, > installed)"
+for path in "${expected_files[@]}"; do
+  [ -f "$path" ] || fail "$path is not installed"
+done
+pass "installed the ${#expected_files[@]} files expected"
+
+for program in /usr/bin/flowsvg /usr/bin/flowsvg-desktop; do
+  [ -x "$program" ] || fail "$program is not executable"
+  ! readelf -S "$program" | grep -q '\.symtab' || fail "$program is not stripped"
+done
+pass "programs stripped"
+
+# One version: the package's, the program's, the manual pages' and the
+# metadata's release.
+[ "$(/usr/bin/flowsvg --version)" = "$version" ] ||
+  fail "flowsvg --version says $(/usr/bin/flowsvg --version), the package $version"
+for page in flowsvg flowsvg-desktop; do
+  MANWIDTH=80 man --warnings -l "/usr/share/man/man1/$page.1.gz" \
+    >"$work/$page.txt" 2>"$work/$page-man.log" || fail "man cannot render $page"
+  [ ! -s "$work/$page-man.log" ] || fail "man warns about $page: $(cat "$work/$page-man.log")"
+  for section in NAME SYNOPSIS DESCRIPTION 'EXIT STATUS' EXAMPLES FILES; do
+    grep -q "^$section\$" "$work/$page.txt" || fail "$page(1) has no $section"
+  done
+  tail -n 1 "$work/$page.txt" | grep -q "^flowsvg $version " ||
+    fail "$page(1) is not marked with version $version"
+  [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] ||
+    fail "man does not find $page"
+done
+grep -q "<release version=\"$version\"" "/usr/share/metainfo/$app_id.metainfo.xml" ||
+  fail "the metadata names no release $version"
+zcat /usr/share/doc/flowsvg/changelog.gz | head -n 1 | grep -q "^flowsvg ($version) " ||
+  fail "the changelog starts with another version"
+pass "version $version in program, manual pages, metadata and changelog; man renders both pages without warnings"
+
+desktop-file-validate "/usr/share/applications/$app_id.desktop" >"$work/desktop-file.log" 2>&1 ||
+  fail "desktop-file-validate: $(cat "$work/desktop-file.log")"
+appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml" \
+  >"$work/appstream.log" 2>&1 || fail "appstreamcli validate: $(cat "$work/appstream.log")"
+entry() { sed -n "s/^$1=//p" "/usr/share/applications/$app_id.desktop"; }
+[ "$(entry Exec)" = "flowsvg-desktop %f" ] || fail "Exec=$(entry Exec)"
+[ "$(entry StartupWMClass)" = "$app_id" ] || fail "StartupWMClass=$(entry StartupWMClass)"
+[ -f "/usr/share/icons/hicolor/scalable/apps/$(entry Icon).svg" ] ||
+  fail "the entry's icon $(entry Icon) is not installed"
+rsvg-convert -w 48 -h 48 "/usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
+  >"$work/icon.png" || fail "the icon does not render"
+pass "desktop entry and metadata valid; entry's program, window class and icon match"
+
+# --- The installed command line on the installed sample: the golden drawing.
+/usr/bin/flowsvg --sample - | cmp - /usr/share/doc/flowsvg/sample_flowchart.txt ||
+  fail "the installed sample differs from flowsvg --sample"
+/usr/bin/flowsvg -q /usr/share/doc/flowsvg/sample_flowchart.txt "$work/sample.svg" ||
+  fail "flowsvg could not convert the installed sample"
+diff <(sed 7d "$work/sample.svg") <(sed 7d "$source_dir/testdata/sample_flowchart.svg") ||
+  fail "the drawing of the sample differs from testdata/sample_flowchart.svg"
+sed -n 7p "$work/sample.svg" |
+  grep -Eq '^<!-- Generated: [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} -->'$'\r''?$' ||
+  fail "line 7 of the drawing: $(sed -n 7p "$work/sample.svg")"
+pass "installed flowsvg draws the installed sample as testdata/sample_flowchart.svg"
+
+# --- The installed window, started by a user who cannot write /usr/bin.
+useradd --create-home --shell /bin/sh --user-group "$user" || fail "useradd"
+user_made=1
+home=$(getent passwd "$user" | cut -d: -f6)
+# The documents folder under a name of its own, so that the window must
+# read it from user-dirs.dirs.
+documents="$home/Dokumente"
+setpriv --reuid="$user" --regid="$user" --init-groups -- sh -c '
+  mkdir -p "$1/.config" "$2" &&
+  printf "%s\n" "XDG_DESKTOP_DIR=\"\$HOME/Desktop\"" \
+    "XDG_DOCUMENTS_DIR=\"\$HOME/Dokumente\"" >"$1/.config/user-dirs.dirs"
+' sh "$home" "$documents" || fail "could not set up the user's folders"
+
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
+  3>"$work/display" 2>"$work/xvfb.log" </dev/null &
+xvfb_pid=$!
+poll test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+(cd / && exec setpriv --reuid="$user" --regid="$user" --init-groups -- \
+  env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/bin:/bin \
+  DISPLAY="$DISPLAY" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory \
+  DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null /usr/bin/flowsvg-desktop) \
+  </dev/null >"$work/app.log" 2>&1 &
+app_pid=$!
+
+title="Flowchart SVG Generator - Desktop Edition v$version"
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^${title//./\\.}\$" |
+  head -n 1) || fail "no window titled '$title'"
+xprop -id "$window" WM_CLASS | grep -q "\"$app_id\"" ||
+  fail "the window's class is not $app_id: $(xprop -id "$window" WM_CLASS)"
+pass "window '$title' of class $app_id"
+
+no_box() { ! xdotool search --onlyvisible --name '^Flowchart SVG Generator$' >/dev/null; }
+# Waits for a message box and presses OK.
+answer_box() {
+  local box
+  box=$(timeout 20 xdotool search --sync --onlyvisible --name \
+    '^Flowchart SVG Generator$' | head -n 1) || return 1
+  sleep 0.3
+  timeout 10 xdotool windowfocus --sync "$box" key Return || return 1
+  poll no_box
+}
+owned_by_user() { [ "$(stat -c %U "$1")" = "$user" ]; }
+
+# Write sample: into the documents folder, the same bytes flowsvg writes.
+xdotool mousemove --window "$window" 265 217 click 1
+poll test -s "$documents/sample_flowchart.txt" ||
+  { no_box || answer_box; fail "no sample in $documents"; }
+cmp "$documents/sample_flowchart.txt" /usr/share/doc/flowsvg/sample_flowchart.txt ||
+  fail "the window's sample differs from the installed one"
+owned_by_user "$documents/sample_flowchart.txt" || fail "the sample is not the user's"
+pass "Write sample wrote $documents/sample_flowchart.txt"
+
+# Generate: the information box, then the drawing in the documents folder.
+xdotool mousemove --window "$window" 100 217 click 1
+answer_box || fail "no message box after Generate"
+test -s "$documents/flowchart.svg" || fail "no drawing in $documents"
+owned_by_user "$documents/flowchart.svg" || fail "the drawing is not the user's"
+diff <(sed 7d "$documents/flowchart.svg") <(sed 7d "$work/sample.svg") ||
+  fail "the window's drawing differs from flowsvg's"
+pass "Generate wrote $documents/flowchart.svg, the same drawing as flowsvg"
+
+strays=$(find "$home" \( -name sample_flowchart.txt -o -name flowchart.svg \) \
+  ! -path "$documents/*")
+[ -z "$strays" ] || fail "written outside the documents folder: $strays"
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=
+
+# --- Remove: no file of the package is left.
+apt-get purge "${apt_options[@]}" flowsvg >"$work/purge.log" 2>&1 ||
+  fail "apt-get purge failed"
+[ "$(installed_status)" = not-installed ] || [ -z "$(installed_status)" ] ||
+  fail "still known to dpkg: $(installed_status)"
+while IFS= read -r path; do
+  [ "$path" = /. ] && continue
+  if [ -d "$path" ] && [ ! -L "$path" ]; then
+    # A folder may stay only where another package still owns it.
+    dpkg -S "$path" >/dev/null 2>&1 || fail "folder left behind: $path"
+  elif [ -e "$path" ] || [ -L "$path" ]; then
+    fail "file left behind: $path"
+  fi
+done <"$work/owned"
+package_installed=
+pass "purged: no file of the package left"
+echo "package test passed"
