@@ -217,10 +217,17 @@ xvfb_pid=$!
 poll test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 
+# Started as the menu entry starts it: its Exec line, with %f the user's
+# own description.
+plan="$home/plan.txt"
+printf '[Plan.Steps]\r\nitemid = 1\r\ntitle = Write the plan\r\n' |
+  setpriv --reuid="$user" --regid="$user" --init-groups -- tee "$plan" >/dev/null
+read -ra command <<<"$(entry Exec)"
+command=("${command[@]/#%f/$plan}")
 (cd / && exec setpriv --reuid="$user" --regid="$user" --init-groups -- \
   env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/bin:/bin \
   DISPLAY="$DISPLAY" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory \
-  DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null /usr/bin/flowsvg-desktop) \
+  DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null "${command[@]}") \
   </dev/null >"$work/app.log" 2>&1 &
 app_pid=$!
 
@@ -242,31 +249,45 @@ answer_box() {
   poll no_box
 }
 owned_by_user() { [ "$(stat -c %U "$1")" = "$user" ]; }
+# Presses Generate and checks that the drawing of description $1 lands in
+# the documents folder.
+generate_and_check() {
+  xdotool mousemove --window "$window" 100 217 click 1
+  answer_box || fail "no message box after Generate"
+  test -s "$documents/flowchart.svg" || fail "no drawing in $documents"
+  owned_by_user "$documents/flowchart.svg" || fail "the drawing is not the user's"
+  /usr/bin/flowsvg -q "$1" "$work/expected.svg"
+  diff <(sed 7d "$documents/flowchart.svg") <(sed 7d "$work/expected.svg") ||
+    fail "the window's drawing of $1 differs from flowsvg's"
+}
 
-# Write sample: into the documents folder, the same bytes flowsvg writes.
+# The file from the command line is the input; Generate draws it.
+generate_and_check "$plan"
+pass "started with $plan, Generate wrote $documents/flowchart.svg"
+
+# Write sample: into the documents folder, the same bytes flowsvg writes,
+# and chosen as the input.
 xdotool mousemove --window "$window" 265 217 click 1
 poll test -s "$documents/sample_flowchart.txt" ||
   { no_box || answer_box; fail "no sample in $documents"; }
 cmp "$documents/sample_flowchart.txt" /usr/share/doc/flowsvg/sample_flowchart.txt ||
   fail "the window's sample differs from the installed one"
 owned_by_user "$documents/sample_flowchart.txt" || fail "the sample is not the user's"
-pass "Write sample wrote $documents/sample_flowchart.txt"
-
-# Generate: the information box, then the drawing in the documents folder.
-xdotool mousemove --window "$window" 100 217 click 1
-answer_box || fail "no message box after Generate"
-test -s "$documents/flowchart.svg" || fail "no drawing in $documents"
-owned_by_user "$documents/flowchart.svg" || fail "the drawing is not the user's"
-diff <(sed 7d "$documents/flowchart.svg") <(sed 7d "$work/sample.svg") ||
-  fail "the window's drawing differs from flowsvg's"
-pass "Generate wrote $documents/flowchart.svg, the same drawing as flowsvg"
+generate_and_check "$documents/sample_flowchart.txt"
+pass "Write sample wrote $documents/sample_flowchart.txt, Generate drew it"
 
 strays=$(find "$home" \( -name sample_flowchart.txt -o -name flowchart.svg \) \
   ! -path "$documents/*")
 [ -z "$strays" ] || fail "written outside the documents folder: $strays"
-kill "$app_pid"
-wait "$app_pid" 2>/dev/null || true
+
+# Ctrl+Q closes the window; the program ends with 0.
+timeout 10 xdotool windowfocus --sync "$window" key ctrl+q || fail "ctrl+q"
+status=0
+timeout 20 tail --pid="$app_pid" -f /dev/null || fail "still running after ctrl+q"
+wait "$app_pid" || status=$?
 app_pid=
+[ "$status" -eq 0 ] || fail "exit status $status after ctrl+q"
+pass "ctrl+q closed the window, exit status 0"
 
 # --- Remove: no file of the package is left.
 apt-get purge "${apt_options[@]}" flowsvg >"$work/purge.log" 2>&1 ||
