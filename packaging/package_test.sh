@@ -43,6 +43,11 @@ case "$(installed_status)" in
   '' | not-installed | config-files) ;;
   *) fail "flowsvg is already installed here; remove it first (apt-get purge flowsvg)" ;;
 esac
+# What root's window would write into /usr/bin if it did not keep out of it.
+strays_in_bin=(/usr/bin/sample_flowchart.txt /usr/bin/flowchart.svg)
+for path in "${strays_in_bin[@]}"; do
+  [ ! -e "$path" ] || fail "$path is there before the test; remove it first"
+done
 
 mkdir -p "$work_parent"
 work=$(mktemp -d "$(cd "$work_parent" && pwd)/run.XXXXXX")
@@ -71,6 +76,7 @@ cleanup() {
     userdel -r "$user" >/dev/null 2>&1 ||
       { echo "cleanup: could not remove the user $user" >&2; status=1; }
   fi
+  rm -f "${strays_in_bin[@]}"
   rm -rf "$work"
   exit "$status"
 }
@@ -166,6 +172,12 @@ for page in flowsvg flowsvg-desktop; do
     fail "$page(1) is not marked with version $version"
   [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] ||
     fail "man does not find $page"
+  # The installed files the page names are there.
+  named=$(sed -n '/^FILES$/,/^[A-Z]/p' "$work/$page.txt" | grep -o '/usr/[^ ]*' || true)
+  [ -n "$named" ] || fail "$page(1) names no installed file"
+  for path in $named; do
+    [ -e "$path" ] || fail "$page(1) names $path, which is not installed"
+  done
 done
 grep -q "<release version=\"$version\"" "/usr/share/metainfo/$app_id.metainfo.xml" ||
   fail "the metadata names no release $version"
@@ -217,27 +229,32 @@ xvfb_pid=$!
 poll test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 
-# Started as the menu entry starts it: its Exec line, with %f the user's
-# own description.
-plan="$home/plan.txt"
-printf '[Plan.Steps]\r\nitemid = 1\r\ntitle = Write the plan\r\n' |
-  setpriv --reuid="$user" --regid="$user" --init-groups -- tee "$plan" >/dev/null
-read -ra command <<<"$(entry Exec)"
-command=("${command[@]/#%f/$plan}")
-(cd / && exec setpriv --reuid="$user" --regid="$user" --init-groups -- \
-  env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/bin:/bin \
-  DISPLAY="$DISPLAY" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory \
-  DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null "${command[@]}") \
-  </dev/null >"$work/app.log" 2>&1 &
-app_pid=$!
-
 title="Flowchart SVG Generator - Desktop Edition v$version"
-window=$(timeout 20 xdotool search --sync --onlyvisible --name "^${title//./\\.}\$" |
-  head -n 1) || fail "no window titled '$title'"
-xprop -id "$window" WM_CLASS | grep -q "\"$app_id\"" ||
-  fail "the window's class is not $app_id: $(xprop -id "$window" WM_CLASS)"
-pass "window '$title' of class $app_id"
-
+# Starts the window: the command $@ (run from /), then waits for the window
+# and checks its class. Sets app_pid and window.
+start_window() {
+  (cd / && exec "$@") </dev/null >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name \
+    "^${title//./\\.}\$" | head -n 1) || fail "no window titled '$title'"
+  xprop -id "$window" WM_CLASS | grep -q "\"$app_id\"" ||
+    fail "the window's class is not $app_id: $(xprop -id "$window" WM_CLASS)"
+}
+# Closes the window with Ctrl+Q; the program must end with exit status 0.
+close_window() {
+  local status=0
+  timeout 10 xdotool windowfocus --sync "$window" key ctrl+q || fail "ctrl+q"
+  timeout 20 tail --pid="$app_pid" -f /dev/null || fail "still running after ctrl+q"
+  wait "$app_pid" || status=$?
+  app_pid=
+  [ "$status" -eq 0 ] || fail "exit status $status after ctrl+q"
+}
+# The environment of a desktop session for the user named $1 with home $2.
+session() {
+  echo env -i HOME="$2" USER="$1" LOGNAME="$1" PATH=/usr/bin:/bin \
+    DISPLAY="$DISPLAY" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory \
+    DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null
+}
 no_box() { ! xdotool search --onlyvisible --name '^Flowchart SVG Generator$' >/dev/null; }
 # Waits for a message box and presses OK.
 answer_box() {
@@ -248,46 +265,64 @@ answer_box() {
   timeout 10 xdotool windowfocus --sync "$box" key Return || return 1
   poll no_box
 }
-owned_by_user() { [ "$(stat -c %U "$1")" = "$user" ]; }
+# Presses Write sample and checks that the sample lands in folder $1 (owned
+# by $2), the same bytes as the installed one.
+write_sample_and_check() {
+  xdotool mousemove --window "$window" 265 217 click 1
+  poll test -s "$1/sample_flowchart.txt" ||
+    { no_box || answer_box; fail "no sample in $1"; }
+  cmp "$1/sample_flowchart.txt" /usr/share/doc/flowsvg/sample_flowchart.txt ||
+    fail "the window's sample differs from the installed one"
+  [ "$(stat -c %U "$1/sample_flowchart.txt")" = "$2" ] || fail "the sample is not $2's"
+}
 # Presses Generate and checks that the drawing of description $1 lands in
-# the documents folder.
+# folder $2 (owned by $3), the same drawing flowsvg makes.
 generate_and_check() {
   xdotool mousemove --window "$window" 100 217 click 1
   answer_box || fail "no message box after Generate"
-  test -s "$documents/flowchart.svg" || fail "no drawing in $documents"
-  owned_by_user "$documents/flowchart.svg" || fail "the drawing is not the user's"
+  test -s "$2/flowchart.svg" || fail "no drawing in $2"
+  [ "$(stat -c %U "$2/flowchart.svg")" = "$3" ] || fail "the drawing is not $3's"
   /usr/bin/flowsvg -q "$1" "$work/expected.svg"
-  diff <(sed 7d "$documents/flowchart.svg") <(sed 7d "$work/expected.svg") ||
+  diff <(sed 7d "$2/flowchart.svg") <(sed 7d "$work/expected.svg") ||
     fail "the window's drawing of $1 differs from flowsvg's"
 }
 
-# The file from the command line is the input; Generate draws it.
-generate_and_check "$plan"
+# Started by the user as the menu entry starts it: its Exec line, with %f
+# the user's own description.
+plan="$home/plan.txt"
+printf '[Plan.Steps]\r\nitemid = 1\r\ntitle = Write the plan\r\n' |
+  setpriv --reuid="$user" --regid="$user" --init-groups -- tee "$plan" >/dev/null
+read -ra command <<<"$(entry Exec)"
+command=("${command[@]/#%f/$plan}")
+# shellcheck disable=SC2046
+start_window setpriv --reuid="$user" --regid="$user" --init-groups -- \
+  $(session "$user" "$home") "${command[@]}"
+pass "the user's window '$title', class $app_id"
+
+generate_and_check "$plan" "$documents" "$user"
 pass "started with $plan, Generate wrote $documents/flowchart.svg"
-
-# Write sample: into the documents folder, the same bytes flowsvg writes,
-# and chosen as the input.
-xdotool mousemove --window "$window" 265 217 click 1
-poll test -s "$documents/sample_flowchart.txt" ||
-  { no_box || answer_box; fail "no sample in $documents"; }
-cmp "$documents/sample_flowchart.txt" /usr/share/doc/flowsvg/sample_flowchart.txt ||
-  fail "the window's sample differs from the installed one"
-owned_by_user "$documents/sample_flowchart.txt" || fail "the sample is not the user's"
-generate_and_check "$documents/sample_flowchart.txt"
+write_sample_and_check "$documents" "$user"
+generate_and_check "$documents/sample_flowchart.txt" "$documents" "$user"
 pass "Write sample wrote $documents/sample_flowchart.txt, Generate drew it"
-
 strays=$(find "$home" \( -name sample_flowchart.txt -o -name flowchart.svg \) \
   ! -path "$documents/*")
 [ -z "$strays" ] || fail "written outside the documents folder: $strays"
+close_window
+pass "Ctrl+Q closed the window, exit status 0"
 
-# Ctrl+Q closes the window; the program ends with 0.
-timeout 10 xdotool windowfocus --sync "$window" key ctrl+q || fail "ctrl+q"
-status=0
-timeout 20 tail --pid="$app_pid" -f /dev/null || fail "still running after ctrl+q"
-wait "$app_pid" || status=$?
-app_pid=
-[ "$status" -eq 0 ] || fail "exit status $status after ctrl+q"
-pass "ctrl+q closed the window, exit status 0"
+# Started by root, who can write /usr/bin: the window still keeps its files
+# out of the folder it is installed to, in the home folder here (there is
+# no user-dirs.dirs).
+root_home="$work/root-home"
+mkdir "$root_home"
+start_window $(session root "$root_home") /usr/bin/flowsvg-desktop
+write_sample_and_check "$root_home" root
+generate_and_check "$root_home/sample_flowchart.txt" "$root_home" root
+for name in sample_flowchart.txt flowchart.svg; do
+  [ ! -e "/usr/bin/$name" ] || fail "root's window wrote /usr/bin/$name"
+done
+close_window
+pass "root's window wrote its sample and drawing into the home folder, not /usr/bin"
 
 # --- Remove: no file of the package is left.
 apt-get purge "${apt_options[@]}" flowsvg >"$work/purge.log" 2>&1 ||
