@@ -35,6 +35,7 @@ command -v apt-get >/dev/null && command -v dpkg >/dev/null ||
 
 # One run at a time on this machine: another one would install and remove
 # the same package under this one's feet.
+mkdir -p /run/lock
 exec 9>/run/lock/flowsvg-package-test.lock
 flock -w 600 9 || fail "another run of the package test did not finish"
 

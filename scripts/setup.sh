@@ -14,8 +14,8 @@ packages=(
 
 # Building and checking the Debian package: dpkg-shlibdeps and
 # dpkg-buildflags, lintian, the desktop entry's and metadata's validators,
-# man.
-packages+=(dpkg-dev lintian desktop-file-utils appstream man-db)
+# man; pgrep for the package test.
+packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps)
 
 missing=()
 for p in "${packages[@]}"; do
