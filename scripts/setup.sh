@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev libxml2-dev libxml2-utils
   libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
   chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
+  xfsprogs acl
 )
 
 # Building and checking the Debian package: dpkg-shlibdeps and

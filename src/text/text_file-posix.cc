@@ -171,6 +171,10 @@ Destination follow(const std::string& path) {
     const std::string next = joinPath(done, part);
     struct stat info;
     if (lstat(next.c_str(), &info) != 0) {
+      if (errno == ENOENT && stack.empty() && ownDescriptor(next) >= 0) {
+        where.error = EBADF;  // /dev/fd/N of a descriptor we do not hold
+        return where;
+      }
       if (errno == ENOENT && stack.empty()) {
         done = next;  // a new file
         break;

@@ -190,7 +190,7 @@ TEST(ReplacementTest, OwnDescriptorPathsAreWrittenAsTheyAre) {
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"app.log"});
   Text reason;
   EXPECT_EQ(replace("/dev/fd/987", &reason), -1);
-  EXPECT_EQ(reason, u"No such file or directory");
+  EXPECT_EQ(reason, u"Bad file descriptor");
 }
 
 // The in-place route locks the file; another holder of the lock is waited

@@ -1,0 +1,70 @@
+# Helpers that the end-to-end test scripts share; source it after setting
+# `flowsvg` (the program under test), `src` (the source folder) and `work`
+# (a scratch folder). Each check that fails prints one FAIL line and counts;
+# `finish` ends the script with the verdict.
+
+failures=0
+example=$src/examples/sample_flowchart.txt
+golden=$src/testdata/sample_flowchart.svg
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# run NAME ARGS...: runs flowsvg with the arguments; stdout, stderr and the
+# exit status land in $work/NAME.out, .err and $rc.
+run() {
+  local name=$1
+  shift
+  "$flowsvg" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  rc=$?
+}
+
+expect_rc() {  # NAME WANTED
+  [ "$rc" -eq "$2" ] || fail "$1: exit status $rc, expected $2"
+}
+
+expect_stderr() {  # NAME TEXT: stderr is exactly the one line TEXT
+  local got
+  got=$(cat "$work/$1.err")
+  [ "$got" = "$2" ] || fail "$1: stderr was '$got', expected '$2'"
+  [ "$(wc -l <"$work/$1.err")" -eq 1 ] || fail "$1: stderr is not one line"
+}
+
+expect_same() {  # NAME FILE1 FILE2
+  cmp -s "$2" "$3" || fail "$1: $2 differs from $3"
+}
+
+# The drawing without its timestamp line (line 7, which alone may differ).
+without_time() { sed 7d "$1"; }
+
+expect_drawing_of_example() {  # NAME SVG
+  if ! diff -u <(without_time "$golden") <(without_time "$2"); then
+    fail "$1: drawing differs from $golden (diff above)"
+  fi
+  sed -n 7p "$2" | grep -Eq \
+    $'^<!-- Generated: [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} -->\r$' ||
+    fail "$1: timestamp line is '$(sed -n 7p "$2")'"
+}
+
+files_in() { ls -A "$1" | tr '\n' ' '; }
+
+# Runs the command until it succeeds, 20 seconds at most.
+poll() {
+  local i
+  for ((i = 0; i < 200; i++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+finish() {
+  if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+  fi
+  echo "all checks passed"
+  exit 0
+}
