@@ -7,10 +7,15 @@
 // handler has queued an event for the shell. Close requests are refused and
 // queued; the shell decides.
 //
-// Sizes: every design unit is multiplied by scale_, the height of a line in
-// the interface font over its height in the design font ("Sans 10" at 96
-// DPI), never below 1. With GTK's defaults the two are the same font at the
-// same resolution, so the factor is exactly 1.
+// Sizes: every design unit is multiplied by scale_, how much larger text in
+// the interface font is than in the design font ("Sans 10" at 96 DPI), never
+// below 1: the largest of the ratios of a sample line's width and height,
+// and of each one-line caption's width to its box's where the caption fits
+// the box at the design font (hinting makes widths grow a little faster
+// than the font). With GTK's defaults the two fonts are the same at the
+// same resolution, so the factor is exactly 1. The window is laid out and
+// shown once its controls are made, before the first event or box.
+#include <fnmatch.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -75,20 +80,20 @@ const char* iconName(MessageIcon icon) {
              : symbolic;
 }
 
-// The pixel height of a line of text in layout's font and resolution.
-int lineHeight(PangoContext* context, const char* font) {
+// The pixel size of text on one line in the context's resolution, in font
+// (the context's own when null).
+void measureText(PangoContext* context, const char* font, const char* text,
+                 int& width, int& height) {
   PangoLayout* layout = pango_layout_new(context);
   if (font != nullptr) {
-    PangoFontDescription* description = pango_font_description_from_string(font);
+    PangoFontDescription* description =
+        pango_font_description_from_string(font);
     pango_layout_set_font_description(layout, description);
     pango_font_description_free(description);
   }
-  pango_layout_set_text(layout, "Ag", -1);
-  int width = 0;
-  int height = 0;
+  pango_layout_set_text(layout, text, -1);
   pango_layout_get_pixel_size(layout, &width, &height);
   g_object_unref(layout);
-  return height;
 }
 
 class GtkToolkit : public Toolkit {
@@ -100,8 +105,10 @@ class GtkToolkit : public Toolkit {
     // The application id names the program to the desktop, and on X11 is
     // both parts of WM_CLASS, so a desktop entry's StartupWMClass matches.
     g_set_prgname(ApplicationId);
-    gdk_set_program_class(ApplicationId);
     if (!gtk_init_check(nullptr, nullptr)) return 0;
+    // After GTK's start-up, which sets the class from the program name with
+    // its first letter made upper case.
+    gdk_set_program_class(ApplicationId);
     started_ = true;
 
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -118,15 +125,13 @@ class GtkToolkit : public Toolkit {
     gtk_drag_dest_add_uri_targets(window_);
     g_signal_connect(window_, "drag-data-received", G_CALLBACK(onDrop), this);
 
-    fixed_ = gtk_fixed_new();
-    width_ = scaled(clientWidth);
-    height_ = scaled(clientHeight);
-    gtk_widget_set_size_request(fixed_, width_, height_);
-    gtk_container_add(GTK_CONTAINER(window_), fixed_);
-    // A first place from the client size; onConfigure centres the outer
-    // size once the window manager has framed the window.
-    placeWindow(width_, height_);
-    gtk_widget_show_all(window_);
+    // Controls sit at exact places on a GtkLayout: unlike a GtkFixed, its
+    // size is the one it is given, never derived from what its children
+    // would like (a wrapping label's natural width, say).
+    layout_ = gtk_layout_new(nullptr, nullptr);
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    gtk_container_add(GTK_CONTAINER(window_), layout_);
     return 1;
   }
 
@@ -143,6 +148,7 @@ class GtkToolkit : public Toolkit {
       gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
       gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
     }
+    if (style == TextStyle::Wrapped) fitCaption(label, text, box.width);
     labels_[id] = label;
     GtkWidget* placed = label;
     if (style == TextStyle::Sunken) {
@@ -193,6 +199,7 @@ class GtkToolkit : public Toolkit {
   }
 
   void focusControl(int32_t id) override {
+    show();
     if (auto button = buttons_.find(id); button != buttons_.end()) {
       gtk_widget_grab_focus(button->second);
     }
@@ -204,6 +211,7 @@ class GtkToolkit : public Toolkit {
   }
 
   ToolkitEvent waitEvent() override {
+    show();
     while (queue_.empty()) gtk_main_iteration_do(TRUE);
     ToolkitEvent event = queue_.front();
     queue_.pop_front();
@@ -219,6 +227,7 @@ class GtkToolkit : public Toolkit {
   }
 
   void messageBox(TextView title, TextView text, MessageIcon icon) override {
+    show();
     GtkWidget* dialog = newBox(title, text, iconName(icon));
     GtkWidget* ok = addBoxButton(dialog, u"OK", GTK_RESPONSE_OK);
     gtk_widget_grab_default(ok);
@@ -229,6 +238,7 @@ class GtkToolkit : public Toolkit {
 
   int32_t questionBox(TextView title, TextView text, TextView confirm,
                       TextView cancel) override {
+    show();
     const bool question = gtk_icon_theme_has_icon(gtk_icon_theme_get_default(),
                                                   "dialog-question");
     GtkWidget* dialog = newBox(
@@ -250,33 +260,93 @@ class GtkToolkit : public Toolkit {
   void closeWindow() override { shutDown(); }
 
  private:
-  static double measureScale(GtkWidget* widget) {
-    PangoContext* interface = gtk_widget_get_pango_context(widget);
+  // A context at the design resolution, rendering as interface does.
+  static PangoContext* newDesignContext(PangoContext* interface) {
     PangoContext* design =
         pango_font_map_create_context(pango_cairo_font_map_get_default());
     pango_cairo_context_set_resolution(design, 96.0);
     pango_cairo_context_set_font_options(
         design, pango_cairo_context_get_font_options(interface));
-    const int designHeight = lineHeight(design, "Sans 10");
-    const int interfaceHeight = lineHeight(interface, nullptr);
+    return design;
+  }
+
+  // How much larger the interface text is than the design text: the
+  // larger of the ratios of a sample line's width and height; never below 1.
+  static double measureScale(GtkWidget* widget) {
+    PangoContext* interface = gtk_widget_get_pango_context(widget);
+    PangoContext* design = newDesignContext(interface);
+    constexpr char kSample[] =
+        "The quick brown fox jumps over the lazy dog. 0123456789";
+    int designWidth = 0;
+    int designHeight = 0;
+    int width = 0;
+    int height = 0;
+    measureText(design, "Sans 10", kSample, designWidth, designHeight);
+    measureText(interface, nullptr, kSample, width, height);
     g_object_unref(design);
-    if (designHeight <= 0 || interfaceHeight <= designHeight) return 1.0;
-    return static_cast<double>(interfaceHeight) / designHeight;
+    double scale = 1.0;
+    if (designWidth > 0) scale = std::max(scale, double(width) / designWidth);
+    if (designHeight > 0) {
+      scale = std::max(scale, double(height) / designHeight);
+    }
+    return scale;
   }
 
   int scaled(int units) const {
     return static_cast<int>(std::lround(units * scale_));
   }
 
-  // Puts widget at box, scaled: both edges are scaled, so that controls
-  // that meet in design units still meet.
   void place(GtkWidget* widget, ControlBox box) {
-    const int left = scaled(box.x);
-    const int top = scaled(box.y);
-    gtk_widget_set_size_request(widget, scaled(box.x + box.width) - left,
-                                scaled(box.y + box.height) - top);
-    gtk_fixed_put(GTK_FIXED(fixed_), widget, left, top);
-    gtk_widget_show_all(widget);
+    placed_.push_back({widget, box});
+    gtk_layout_put(GTK_LAYOUT(layout_), widget, 0, 0);
+  }
+
+  // Grows scale_ so that a caption line that fits width at the design font
+  // fits it scaled at the interface font.
+  void fitCaption(GtkWidget* label, TextView text, int32_t width) {
+    if (width <= 0) return;
+    const std::string shown = toGtk(text);
+    PangoContext* interface = gtk_widget_get_pango_context(label);
+    PangoContext* design = newDesignContext(interface);
+    size_t start = 0;
+    while (start <= shown.size()) {
+      size_t end = shown.find('\n', start);
+      if (end == std::string::npos) end = shown.size();
+      const std::string line = shown.substr(start, end - start);
+      int designWidth = 0;
+      int interfaceWidth = 0;
+      int height = 0;
+      measureText(design, "Sans 10", line.c_str(), designWidth, height);
+      measureText(interface, nullptr, line.c_str(), interfaceWidth, height);
+      if (designWidth <= width) {
+        scale_ = std::max(scale_, double(interfaceWidth) / width);
+      }
+      start = end + 1;
+    }
+    g_object_unref(design);
+  }
+
+  // Lays the controls out at scale_ and shows the window, centred; once.
+  void show() {
+    if (shown_ || window_ == nullptr) return;
+    shown_ = true;
+    width_ = scaled(clientWidth_);
+    height_ = scaled(clientHeight_);
+    gtk_widget_set_size_request(layout_, width_, height_);
+    gtk_layout_set_size(GTK_LAYOUT(layout_), width_, height_);
+    // Both edges of a box are scaled, so that controls that meet in design
+    // units still meet.
+    for (const Placed& p : placed_) {
+      const int left = scaled(p.box.x);
+      const int top = scaled(p.box.y);
+      gtk_widget_set_size_request(p.widget, scaled(p.box.x + p.box.width) - left,
+                                  scaled(p.box.y + p.box.height) - top);
+      gtk_layout_move(GTK_LAYOUT(layout_), p.widget, left, top);
+    }
+    // A first place from the client size; onConfigure centres the outer
+    // size once the window manager has framed the window.
+    placeWindow(width_, height_);
+    gtk_widget_show_all(window_);
   }
 
   // Moves the window so that an outer size of width x height is centred on
@@ -376,6 +446,7 @@ class GtkToolkit : public Toolkit {
 
   FileChoice fileDialog(const FileDialogRequest& request,
                         GtkFileChooserAction action, const char* accept) {
+    show();
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         toGtk(request.title).c_str(), GTK_WINDOW(window_), action, "Cancel",
         GTK_RESPONSE_CANCEL, accept, GTK_RESPONSE_ACCEPT, nullptr);
@@ -407,7 +478,7 @@ class GtkToolkit : public Toolkit {
       gchar* filename = gtk_file_chooser_get_filename(chooser);
       if (filename != nullptr) {
         choice.outcome = FileChoice::Outcome::Chosen;
-        choice.path = textFromNativePath(filename);
+        choice.path = textFromNativePath(realName(filename));
         g_free(filename);
       } else {
         gchar* uri = gtk_file_chooser_get_uri(chooser);
@@ -420,6 +491,70 @@ class GtkToolkit : public Toolkit {
     }
     gtk_widget_destroy(dialog);
     return choice;
+  }
+
+  static gboolean matchesPattern(const GtkFileFilterInfo* info,
+                                 gpointer data) {
+    const auto* patterns = static_cast<std::vector<std::string>*>(data);
+    std::string name;
+    if (info->filename != nullptr) {
+      name = info->filename;
+      name.erase(0, name.rfind('/') + 1);
+    } else if (info->display_name != nullptr) {
+      name = info->display_name;
+    }
+    for (const std::string& pattern : *patterns) {
+      if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
+        return TRUE;
+      }
+    }
+    return FALSE;
+  }
+
+  static void deletePatterns(gpointer data) {
+    delete static_cast<std::vector<std::string>*>(data);
+  }
+
+  // The name of the file the user meant by filename. The chooser's location
+  // entry completes a name that is not UTF-8 with its display name
+  // ("caf\xef\xbf\xbd.txt (invalid encoding)"), which names no file: where
+  // filename does not exist and exactly one file in its folder has that
+  // display name, that file's own name is meant.
+  static std::string realName(const char* filename) {
+    if (g_file_test(filename, G_FILE_TEST_EXISTS)) return filename;
+    GFile* file = g_file_new_for_path(filename);
+    GFile* folder = g_file_get_parent(file);
+    gchar* typed = g_file_get_basename(file);
+    std::string found;
+    int matches = 0;
+    GFileEnumerator* entries =
+        folder == nullptr
+            ? nullptr
+            : g_file_enumerate_children(
+                  folder,
+                  G_FILE_ATTRIBUTE_STANDARD_NAME
+                  "," G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME,
+                  G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+    if (entries != nullptr) {
+      while (GFileInfo* info =
+                 g_file_enumerator_next_file(entries, nullptr, nullptr)) {
+        const char* shown = g_file_info_get_display_name(info);
+        if (typed != nullptr && shown != nullptr &&
+            std::string(shown) == typed) {
+          gchar* path = g_build_filename(g_file_peek_path(folder),
+                                         g_file_info_get_name(info), nullptr);
+          found = path;
+          g_free(path);
+          ++matches;
+        }
+        g_object_unref(info);
+      }
+      g_object_unref(entries);
+    }
+    g_free(typed);
+    if (folder != nullptr) g_object_unref(folder);
+    g_object_unref(file);
+    return matches == 1 ? found : std::string(filename);
   }
 
   // The "|"-separated label and pattern pairs as the chooser's filters, the
@@ -437,17 +572,25 @@ class GtkToolkit : public Toolkit {
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
       GtkFileFilter* entry = gtk_file_filter_new();
       gtk_file_filter_set_name(entry, toGtk(parts[i]).c_str());
-      const TextView patterns = parts[i + 1];
+      // Matched against the name's own bytes: GTK's patterns match the
+      // display name, which for a name that is not UTF-8 ends in
+      // " (invalid encoding)" and so would hide "caf\xe9.txt" from "*.txt".
+      auto* patterns = new std::vector<std::string>;
+      const TextView list = parts[i + 1];
       size_t from = 0;
       for (;;) {
-        const size_t semicolon = patterns.find(u';', from);
-        const Text pattern(patterns.substr(from, semicolon - from));
+        const size_t semicolon = list.find(u';', from);
+        const Text pattern(list.substr(from, semicolon - from));
         // "*.*" means every file, also one without a dot.
-        gtk_file_filter_add_pattern(
-            entry, pattern == u"*.*" ? "*" : toGtk(pattern).c_str());
+        patterns->push_back(pattern == u"*.*" ? "*" : nativePath(pattern));
         if (semicolon == TextView::npos) break;
         from = semicolon + 1;
       }
+      gtk_file_filter_add_custom(
+          entry,
+          static_cast<GtkFileFilterFlags>(GTK_FILE_FILTER_FILENAME |
+                                          GTK_FILE_FILTER_DISPLAY_NAME),
+          matchesPattern, patterns, deletePatterns);
       gtk_file_chooser_add_filter(chooser, entry);
       if (static_cast<int32_t>(i / 2) == index) {
         gtk_file_chooser_set_filter(chooser, entry);
@@ -523,10 +666,19 @@ class GtkToolkit : public Toolkit {
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
   }
 
+  struct Placed {
+    GtkWidget* widget;
+    ControlBox box;
+  };
+
   bool started_ = false;
+  bool shown_ = false;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  std::vector<Placed> placed_;
   double scale_ = 1.0;
   GtkWidget* window_ = nullptr;
-  GtkWidget* fixed_ = nullptr;
+  GtkWidget* layout_ = nullptr;
   int width_ = 0;
   int height_ = 0;
   int outerWidth_ = 0;
