@@ -6,8 +6,10 @@
 #     desktop entry, metadata and manual pages through their validators;
 #   - runs the installed flowsvg on the installed sample (golden drawing);
 #   - starts the installed flowsvg-desktop on a private Xvfb display as a
-#     user made for the test, and checks that Write sample and Generate land
-#     in that user's documents folder;
+#     user made for the test, through the menu entry's Exec line with a file,
+#     and checks that Write sample and Generate land in that user's
+#     documents folder; then as root, who could write /usr/bin, and checks
+#     that they land in root's home folder instead;
 #   - removes the package and checks that no file of it is left.
 # Whatever happens, the package, the user and the temporary files are
 # removed again. Runs of this test on the same machine wait for each other.
@@ -15,39 +17,44 @@
 # Usage: package_test.sh SOURCE_DIR WORK_DIR
 set -euo pipefail
 
-source_dir=$(cd "$1" && pwd)
+src=$(cd "$1" && pwd)
 work_parent=$2
 app_id=io.github.flowsvg.FlowsvgDesktop
+flowsvg=/usr/bin/flowsvg  # the installed program, once installed
+work=
+. "$src/src/testing/test_support.sh"
 
-fail() {
-  echo "FAIL: $*" >&2
+# A failed check that the rest depends on: says so, shows the ends of the
+# logs so far, and ends the test (the cleanup below still runs).
+stop() {
+  fail "$*"
   local log
   for log in "${work:-/nonexistent}"/*.log; do
-    [ -s "$log" ] && { echo "--- $log" >&2; tail -n 40 "$log" >&2; }
+    [ -s "$log" ] && { echo "--- $log"; tail -n 15 "$log"; }
   done
-  exit 1
+  finish
 }
 pass() { echo "ok: $*"; }
 
-[ "$(id -u)" -eq 0 ] || fail "needs root: it installs the package into /usr"
+[ "$(id -u)" -eq 0 ] || stop "needs root: it installs the package into /usr"
 command -v apt-get >/dev/null && command -v dpkg >/dev/null ||
-  fail "needs apt-get and dpkg (Debian)"
+  stop "needs apt-get and dpkg (Debian)"
 
 # One run at a time on this machine: another one would install and remove
 # the same package under this one's feet.
 mkdir -p /run/lock
 exec 9>/run/lock/flowsvg-package-test.lock
-flock -w 600 9 || fail "another run of the package test did not finish"
+flock -w 600 9 || stop "another run of the package test did not finish"
 
 installed_status() { dpkg-query -W -f='${db:Status-Status}' flowsvg 2>/dev/null || true; }
 case "$(installed_status)" in
   '' | not-installed | config-files) ;;
-  *) fail "flowsvg is already installed here; remove it first (apt-get purge flowsvg)" ;;
+  *) stop "flowsvg is already installed here; remove it first (apt-get purge flowsvg)" ;;
 esac
 # What root's window would write into /usr/bin if it did not keep out of it.
 strays_in_bin=(/usr/bin/sample_flowchart.txt /usr/bin/flowchart.svg)
 for path in "${strays_in_bin[@]}"; do
-  [ ! -e "$path" ] || fail "$path is there before the test; remove it first"
+  [ ! -e "$path" ] || stop "$path is there before the test; remove it first"
 done
 
 mkdir -p "$work_parent"
@@ -84,47 +91,37 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# Runs the command until it succeeds, 20 seconds at most.
-poll() {
-  local i
-  for ((i = 0; i < 200; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # --- Build and lint.
-bash "$source_dir/scripts/package.sh" "$work/build" >"$work/package.log" 2>&1 ||
-  fail "scripts/package.sh failed"
+bash "$src/scripts/package.sh" "$work/build" >"$work/package.log" 2>&1 ||
+  stop "scripts/package.sh failed"
 debs=("$work"/build/flowsvg_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "no single package built: ${debs[*]}"
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || stop "no single package built: ${debs[*]}"
 deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
 arch=$(dpkg-deb -f "$deb" Architecture)
 [ "$(basename "$deb")" = "flowsvg_${version}_${arch}.deb" ] ||
-  fail "package file name $(basename "$deb")"
+  stop "package file name $(basename "$deb")"
 pass "built $(basename "$deb"), $(stat -c %s "$deb") bytes"
 
 status=0
 lintian --fail-on error --display-info --pedantic "$deb" >"$work/lintian.log" 2>&1 ||
   status=$?
 sed 's/^/  lintian: /' "$work/lintian.log" | grep -v 'running with root privileges' || true
-[ "$status" -eq 0 ] || fail "lintian reports errors (exit status $status)"
-! grep -q '^E: ' "$work/lintian.log" || fail "lintian reports errors"
+[ "$status" -eq 0 ] || stop "lintian reports errors (exit status $status)"
+! grep -q '^E: ' "$work/lintian.log" || stop "lintian reports errors"
 pass "lintian: no error"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for wanted in 'fonts-dejavu-core' 'libc6 (>= ' 'libstdc++6 (>= '; do
-  [[ ", $depends" == *", $wanted"* ]] || fail "Depends lacks $wanted: $depends"
+  [[ ", $depends" == *", $wanted"* ]] || stop "Depends lacks $wanted: $depends"
 done
 pass "depends on the libraries dpkg-shlibdeps found and on fonts-dejavu-core"
 
 # --- Install, as a person would.
 package_installed=1
 (cd "$(dirname "$deb")" && apt-get install "${apt_options[@]}" ./flowsvg_*.deb) \
-  >"$work/install.log" 2>&1 || fail "apt-get install failed"
-[ "$(installed_status)" = installed ] || fail "not installed: $(installed_status)"
+  >"$work/install.log" 2>&1 || stop "apt-get install failed"
+[ "$(installed_status)" = installed ] || stop "not installed: $(installed_status)"
 pass "installed with apt-get"
 
 # Exactly these files, and nothing else (folders aside).
@@ -146,73 +143,74 @@ while IFS= read -r path; do
   [ -d "$path" ] || echo "$path"
 done <"$work/owned" | sort >"$work/owned-files"
 diff <(printf '%s\n' "${expected_files[@]}" | sort) "$work/owned-files" ||
-  fail "the package installs other files than expected (< expected, > installed)"
+  stop "the package installs other files than expected (< expected, > installed)"
 for path in "${expected_files[@]}"; do
-  [ -f "$path" ] || fail "$path is not installed"
+  [ -f "$path" ] || stop "$path is not installed"
 done
 pass "installed the ${#expected_files[@]} files expected"
 
 for program in /usr/bin/flowsvg /usr/bin/flowsvg-desktop; do
-  [ -x "$program" ] || fail "$program is not executable"
-  ! readelf -S "$program" | grep -q '\.symtab' || fail "$program is not stripped"
+  [ -x "$program" ] || stop "$program is not executable"
+  ! readelf -S "$program" | grep -q '\.symtab' || stop "$program is not stripped"
 done
 pass "programs stripped"
 
-# One version: the package's, the program's, the manual pages' and the
-# metadata's release.
-[ "$(/usr/bin/flowsvg --version)" = "$version" ] ||
-  fail "flowsvg --version says $(/usr/bin/flowsvg --version), the package $version"
+# One version: the package's, the programs', the manual pages', the
+# metadata's release and the changelog's (the window title's below).
+for program in /usr/bin/flowsvg /usr/bin/flowsvg-desktop; do
+  [ "$("$program" --version)" = "$version" ] ||
+    stop "$program --version says $("$program" --version), the package $version"
+done
 for page in flowsvg flowsvg-desktop; do
   MANWIDTH=80 man --warnings -l "/usr/share/man/man1/$page.1.gz" \
-    >"$work/$page.txt" 2>"$work/$page-man.log" || fail "man cannot render $page"
-  [ ! -s "$work/$page-man.log" ] || fail "man warns about $page: $(cat "$work/$page-man.log")"
+    >"$work/$page.txt" 2>"$work/$page-man.log" || stop "man cannot render $page"
+  [ ! -s "$work/$page-man.log" ] || stop "man warns about $page: $(cat "$work/$page-man.log")"
   for section in NAME SYNOPSIS DESCRIPTION 'EXIT STATUS' EXAMPLES FILES; do
-    grep -q "^$section\$" "$work/$page.txt" || fail "$page(1) has no $section"
+    grep -q "^$section\$" "$work/$page.txt" || stop "$page(1) has no $section"
   done
   tail -n 1 "$work/$page.txt" | grep -q "^flowsvg $version " ||
-    fail "$page(1) is not marked with version $version"
+    stop "$page(1) is not marked with version $version"
   [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] ||
-    fail "man does not find $page"
+    stop "man does not find $page"
   # The installed files the page names are there.
   named=$(sed -n '/^FILES$/,/^[A-Z]/p' "$work/$page.txt" | grep -o '/usr/[^ ]*' || true)
-  [ -n "$named" ] || fail "$page(1) names no installed file"
+  [ -n "$named" ] || stop "$page(1) names no installed file"
   for path in $named; do
-    [ -e "$path" ] || fail "$page(1) names $path, which is not installed"
+    [ -e "$path" ] || stop "$page(1) names $path, which is not installed"
   done
 done
 grep -q "<release version=\"$version\"" "/usr/share/metainfo/$app_id.metainfo.xml" ||
-  fail "the metadata names no release $version"
+  stop "the metadata names no release $version"
 zcat /usr/share/doc/flowsvg/changelog.gz | head -n 1 | grep -q "^flowsvg ($version) " ||
-  fail "the changelog starts with another version"
+  stop "the changelog starts with another version"
 pass "version $version in program, manual pages, metadata and changelog; man renders both pages without warnings"
 
 desktop-file-validate "/usr/share/applications/$app_id.desktop" >"$work/desktop-file.log" 2>&1 ||
-  fail "desktop-file-validate: $(cat "$work/desktop-file.log")"
+  stop "desktop-file-validate: $(cat "$work/desktop-file.log")"
 appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml" \
-  >"$work/appstream.log" 2>&1 || fail "appstreamcli validate: $(cat "$work/appstream.log")"
+  >"$work/appstream.log" 2>&1 || stop "appstreamcli validate: $(cat "$work/appstream.log")"
 entry() { sed -n "s/^$1=//p" "/usr/share/applications/$app_id.desktop"; }
-[ "$(entry Exec)" = "flowsvg-desktop %f" ] || fail "Exec=$(entry Exec)"
-[ "$(entry StartupWMClass)" = "$app_id" ] || fail "StartupWMClass=$(entry StartupWMClass)"
+[ "$(entry Exec)" = "flowsvg-desktop %f" ] || stop "Exec=$(entry Exec)"
+[ "$(entry StartupWMClass)" = "$app_id" ] || stop "StartupWMClass=$(entry StartupWMClass)"
 [ -f "/usr/share/icons/hicolor/scalable/apps/$(entry Icon).svg" ] ||
-  fail "the entry's icon $(entry Icon) is not installed"
+  stop "the entry's icon $(entry Icon) is not installed"
 rsvg-convert -w 48 -h 48 "/usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
-  >"$work/icon.png" || fail "the icon does not render"
+  >"$work/icon.png" || stop "the icon does not render"
 pass "desktop entry and metadata valid; entry's program, window class and icon match"
 
 # --- The installed command line on the installed sample: the golden drawing.
-/usr/bin/flowsvg --sample - | cmp - /usr/share/doc/flowsvg/sample_flowchart.txt ||
-  fail "the installed sample differs from flowsvg --sample"
-/usr/bin/flowsvg -q /usr/share/doc/flowsvg/sample_flowchart.txt "$work/sample.svg" ||
-  fail "flowsvg could not convert the installed sample"
-diff <(sed 7d "$work/sample.svg") <(sed 7d "$source_dir/testdata/sample_flowchart.svg") ||
-  fail "the drawing of the sample differs from testdata/sample_flowchart.svg"
-sed -n 7p "$work/sample.svg" |
-  grep -Eq '^<!-- Generated: [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} -->'$'\r''?$' ||
-  fail "line 7 of the drawing: $(sed -n 7p "$work/sample.svg")"
+"$flowsvg" --sample - | cmp - /usr/share/doc/flowsvg/sample_flowchart.txt ||
+  stop "the installed sample differs from flowsvg --sample"
+cmp "$example" /usr/share/doc/flowsvg/sample_flowchart.txt ||
+  stop "the installed sample differs from $example"
+"$flowsvg" -q /usr/share/doc/flowsvg/sample_flowchart.txt "$work/sample.svg" ||
+  stop "flowsvg could not convert the installed sample"
+expect_drawing_of_example installed-sample "$work/sample.svg"
+[ "$failures" -eq 0 ] || finish
 pass "installed flowsvg draws the installed sample as testdata/sample_flowchart.svg"
 
 # --- The installed window, started by a user who cannot write /usr/bin.
-useradd --create-home --shell /bin/sh --user-group "$user" || fail "useradd"
+useradd --create-home --shell /bin/sh --user-group "$user" || stop "useradd"
 user_made=1
 home=$(getent passwd "$user" | cut -d: -f6)
 # The documents folder under a name of its own, so that the window must
@@ -222,12 +220,12 @@ setpriv --reuid="$user" --regid="$user" --init-groups -- sh -c '
   mkdir -p "$1/.config" "$2" &&
   printf "%s\n" "XDG_DESKTOP_DIR=\"\$HOME/Desktop\"" \
     "XDG_DOCUMENTS_DIR=\"\$HOME/Dokumente\"" >"$1/.config/user-dirs.dirs"
-' sh "$home" "$documents" || fail "could not set up the user's folders"
+' sh "$home" "$documents" || stop "could not set up the user's folders"
 
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
   3>"$work/display" 2>"$work/xvfb.log" </dev/null &
 xvfb_pid=$!
-poll test -s "$work/display" || fail "Xvfb did not start"
+poll test -s "$work/display" || stop "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 
 title="Flowchart SVG Generator - Desktop Edition v$version"
@@ -237,18 +235,18 @@ start_window() {
   (cd / && exec "$@") </dev/null >>"$work/app.log" 2>&1 &
   app_pid=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name \
-    "^${title//./\\.}\$" | head -n 1) || fail "no window titled '$title'"
+    "^${title//./\\.}\$" | head -n 1) || stop "no window titled '$title'"
   xprop -id "$window" WM_CLASS | grep -q "\"$app_id\"" ||
-    fail "the window's class is not $app_id: $(xprop -id "$window" WM_CLASS)"
+    stop "the window's class is not $app_id: $(xprop -id "$window" WM_CLASS)"
 }
 # Closes the window with Ctrl+Q; the program must end with exit status 0.
 close_window() {
   local status=0
-  timeout 10 xdotool windowfocus --sync "$window" key ctrl+q || fail "ctrl+q"
-  timeout 20 tail --pid="$app_pid" -f /dev/null || fail "still running after ctrl+q"
+  timeout 10 xdotool windowfocus --sync "$window" key ctrl+q || stop "ctrl+q"
+  timeout 20 tail --pid="$app_pid" -f /dev/null || stop "still running after ctrl+q"
   wait "$app_pid" || status=$?
   app_pid=
-  [ "$status" -eq 0 ] || fail "exit status $status after ctrl+q"
+  [ "$status" -eq 0 ] || stop "exit status $status after ctrl+q"
 }
 # The environment of a desktop session for the user named $1 with home $2.
 session() {
@@ -271,21 +269,21 @@ answer_box() {
 write_sample_and_check() {
   xdotool mousemove --window "$window" 265 217 click 1
   poll test -s "$1/sample_flowchart.txt" ||
-    { no_box || answer_box; fail "no sample in $1"; }
+    { no_box || answer_box; stop "no sample in $1"; }
   cmp "$1/sample_flowchart.txt" /usr/share/doc/flowsvg/sample_flowchart.txt ||
-    fail "the window's sample differs from the installed one"
-  [ "$(stat -c %U "$1/sample_flowchart.txt")" = "$2" ] || fail "the sample is not $2's"
+    stop "the window's sample differs from the installed one"
+  [ "$(stat -c %U "$1/sample_flowchart.txt")" = "$2" ] || stop "the sample is not $2's"
 }
 # Presses Generate and checks that the drawing of description $1 lands in
 # folder $2 (owned by $3), the same drawing flowsvg makes.
 generate_and_check() {
   xdotool mousemove --window "$window" 100 217 click 1
-  answer_box || fail "no message box after Generate"
-  test -s "$2/flowchart.svg" || fail "no drawing in $2"
-  [ "$(stat -c %U "$2/flowchart.svg")" = "$3" ] || fail "the drawing is not $3's"
-  /usr/bin/flowsvg -q "$1" "$work/expected.svg"
-  diff <(sed 7d "$2/flowchart.svg") <(sed 7d "$work/expected.svg") ||
-    fail "the window's drawing of $1 differs from flowsvg's"
+  answer_box || stop "no message box after Generate"
+  test -s "$2/flowchart.svg" || stop "no drawing in $2"
+  [ "$(stat -c %U "$2/flowchart.svg")" = "$3" ] || stop "the drawing is not $3's"
+  "$flowsvg" -q "$1" "$work/expected.svg"
+  diff <(without_time "$2/flowchart.svg") <(without_time "$work/expected.svg") ||
+    stop "the window's drawing of $1 differs from flowsvg's"
 }
 
 # Started by the user as the menu entry starts it: its Exec line, with %f
@@ -307,7 +305,7 @@ generate_and_check "$documents/sample_flowchart.txt" "$documents" "$user"
 pass "Write sample wrote $documents/sample_flowchart.txt, Generate drew it"
 strays=$(find "$home" \( -name sample_flowchart.txt -o -name flowchart.svg \) \
   ! -path "$documents/*")
-[ -z "$strays" ] || fail "written outside the documents folder: $strays"
+[ -z "$strays" ] || stop "written outside the documents folder: $strays"
 close_window
 pass "Ctrl+Q closed the window, exit status 0"
 
@@ -320,25 +318,25 @@ start_window $(session root "$root_home") /usr/bin/flowsvg-desktop
 write_sample_and_check "$root_home" root
 generate_and_check "$root_home/sample_flowchart.txt" "$root_home" root
 for name in sample_flowchart.txt flowchart.svg; do
-  [ ! -e "/usr/bin/$name" ] || fail "root's window wrote /usr/bin/$name"
+  [ ! -e "/usr/bin/$name" ] || stop "root's window wrote /usr/bin/$name"
 done
 close_window
 pass "root's window wrote its sample and drawing into the home folder, not /usr/bin"
 
 # --- Remove: no file of the package is left.
 apt-get purge "${apt_options[@]}" flowsvg >"$work/purge.log" 2>&1 ||
-  fail "apt-get purge failed"
+  stop "apt-get purge failed"
 [ "$(installed_status)" = not-installed ] || [ -z "$(installed_status)" ] ||
-  fail "still known to dpkg: $(installed_status)"
+  stop "still known to dpkg: $(installed_status)"
 while IFS= read -r path; do
   [ "$path" = /. ] && continue
   if [ -d "$path" ] && [ ! -L "$path" ]; then
     # A folder may stay only where another package still owns it.
-    dpkg -S "$path" >/dev/null 2>&1 || fail "folder left behind: $path"
+    dpkg -S "$path" >/dev/null 2>&1 || stop "folder left behind: $path"
   elif [ -e "$path" ] || [ -L "$path" ]; then
-    fail "file left behind: $path"
+    stop "file left behind: $path"
   fi
 done <"$work/owned"
 package_installed=
 pass "purged: no file of the package left"
-echo "package test passed"
+finish
