@@ -21,6 +21,11 @@ packages=(
   g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
 )
 
+# Building and checking the Debian package: dpkg-shlibdeps and
+# dpkg-buildflags, lintian, the desktop entry's and metadata's validators,
+# man; pgrep for the package test.
+packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps)
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then

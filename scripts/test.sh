@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the tests of a normal build
-# (warnings as errors, the desktop window under Xvfb included), then the same
-# tests built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# (warnings as errors, the desktop window under Xvfb and the Debian package
+# built, installed, run and removed again included), then the same tests
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
 # Windows build (flowsvg.exe, its tests under Wine, the zip and the
 # installer), then a bounded fuzzing run of every fuzz target.
 set -euo pipefail
@@ -25,13 +26,15 @@ pinned=(-G Ninja -DCMAKE_CXX_COMPILER=g++ -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON
 
 echo "== normal build and tests"
 cmake -S . -B build "${pinned[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON >/dev/null
+  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON \
+  -DFLOWSVG_PACKAGE_TEST=ON >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
 
 echo "== sanitizer build and tests (ASan + UBSan)"
 cmake -S . -B build-asan "${pinned[@]}" -DCMAKE_BUILD_TYPE=Debug \
-  -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF >/dev/null
+  -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF \
+  -DFLOWSVG_PACKAGE_TEST=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

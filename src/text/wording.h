@@ -11,6 +11,8 @@
 
 #include <string_view>
 
+#include "text/version.h"
+
 namespace wording {
 
 using T = std::u16string_view;
@@ -52,7 +54,7 @@ inline constexpr T MessageBoxTitle = u"Flowchart SVG Generator";
 inline constexpr T StatusPrefix = u"Status";
 inline constexpr T DefaultOutputName = u"flowchart.svg";
 inline constexpr T WindowTitle =
-    u"Flowchart SVG Generator - Desktop Edition v2.0.0";
+    u"Flowchart SVG Generator - Desktop Edition v" FLOWSVG_VERSION;
 inline constexpr T BannerText =
     u"Flowchart SVG Generator - turns a txt flowchart description into a "
     u"drawing";
@@ -184,8 +186,9 @@ inline constexpr T SampleLines[] = {
 
 // The command line: its usage line, usage complaints and help. The help's
 // {Header}, {subtitle}, {company}, {Summary} and {text} stand for the
-// keywords of the description format above.
-inline constexpr T Version = u"2.0.0";
+// keywords of the description format above. The version is the project's
+// one release number (text/version.h).
+inline constexpr T Version = FLOWSVG_VERSION;
 inline constexpr T UsageLine =
     u"usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg --sample PATH | "
     u"flowsvg --help | flowsvg --version";
