@@ -1,10 +1,7 @@
 #include "model/sample_file.h"
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "text/paths.h"
 #include "text/utf8.h"
 #include "text/wording.h"
 
@@ -32,11 +29,12 @@ int32_t holdsTheSample(TextView path) {
     sample += encodeUtf8(line);
     sample += "\r\n";
   }
-  std::ifstream in(std::filesystem::path(nativePath(path)), std::ios::binary);
-  if (!in) return 0;
+  FileHandle file = openForReading(path);
+  if (file == nullptr) return 0;
   // One byte more than the sample, to see a longer file as different.
-  std::string bytes(sample.size() + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return bytes == sample ? 1 : 0;
+  std::string bytes;
+  readBytes(file, bytes, sample.size() + 1);
+  const bool whole = readFailure(file).empty();
+  closeFile(file);
+  return whole && bytes == sample ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 // and replaces the files.
 #include "text/text_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -173,6 +174,17 @@ void readLineInto(FileHandle file, Text& line) {
     file->inMemory = false;
     noteFailure(*file, outOfMemoryReason());
   }
+}
+
+size_t readBytes(FileHandle file, std::string& out, size_t most) {
+  size_t taken = 0;
+  while (taken < most && refill(*file)) {
+    const size_t run = std::min(most - taken, file->buffer.size() - file->next);
+    out.append(file->buffer, file->next, run);
+    file->next += run;
+    taken += run;
+  }
+  return taken;
 }
 
 int atEnd(FileHandle file) { return refill(*file) ? 0 : 1; }

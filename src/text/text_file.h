@@ -90,6 +90,11 @@ Text readLine(FileHandle file);
 // The same, into line (reusing its storage), for readers of many lines.
 void readLineInto(FileHandle file, Text& line);
 
+// Appends the next bytes of the file, as they are, to out: up to most bytes,
+// fewer at the end of the file or after a read failure (readFailure tells).
+// Returns how many were appended. Not to be mixed with readLine on one file.
+size_t readBytes(FileHandle file, std::string& out, size_t most);
+
 // 1 when no further byte can be read, otherwise 0. When a read would block
 // (a non-blocking pipe or terminal) it waits for data; a read error ends the
 // reading like the end of the file, and readFailure then tells it apart.
