@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
 # Installs what building and testing flowsvg needs on Debian 12: compilers,
-# CMake, GoogleTest, Google Benchmark, wxWidgets, Xvfb and the X tools the
-# window test drives, xmllint and libxml2, Chromium for the render check,
-# Liberation Sans and fontTools for the table of text widths, perf.
+# CMake, GoogleTest, Google Benchmark, GTK 3, Xvfb, a window manager
+# (openbox) and the X tools the window test drives, python3-gi for its drag
+# source, tesseract to read the window back, xdg-user-dirs to compare the
+# documents folder with, xmllint and libxml2, Chromium for the render check,
+# what the Windows build needs, Liberation Sans and fontTools for the table
+# of text widths, and perf.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev libxml2-dev libxml2-utils
-  libwxgtk3.2-dev libx11-dev xvfb xdotool wmctrl x11-utils
+  libgtk-3-dev libx11-dev xvfb xdotool wmctrl x11-utils
+  openbox python3-gi gir1.2-gtk-3.0 tesseract-ocr tesseract-ocr-eng
+  xdg-user-dirs
   chromium librsvg2-bin hyperfine time python3 fonts-dejavu-core
   xfsprogs acl
+  # Windows: the mingw-w64 cross compiler (posix threads), GoogleTest's
+  # sources, Wine to run the tests, NSIS for the installer.
+  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
 )
 # The advance widths of Liberation Sans behind the width warnings
 # (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.
 packages+=(fonts-liberation2 python3-fonttools linux-perf)
+
+# Building and checking the Debian package: dpkg-shlibdeps and
+# dpkg-buildflags, lintian, the desktop entry's and metadata's validators,
+# man; pgrep for the package test.
+packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps)
 
 missing=()
 for p in "${packages[@]}"; do

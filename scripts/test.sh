@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the tests of a normal build
-# (warnings as errors, the desktop window under Xvfb included), then the same
-# tests built with AddressSanitizer and UndefinedBehaviorSanitizer, then a
-# bounded fuzzing run of every fuzz target.
+# (warnings as errors, the desktop window under Xvfb and the Debian package
+# built, installed, run and removed again included), then the same tests
+# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# Windows build (flowsvg.exe, its tests under Wine, the zip and the
+# installer), then a bounded fuzzing run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -24,18 +26,35 @@ pinned=(-G Ninja -DCMAKE_CXX_COMPILER=g++ -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON
 
 echo "== normal build and tests"
 cmake -S . -B build "${pinned[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON >/dev/null
+  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON \
+  -DFLOWSVG_PACKAGE_TEST=ON >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
 
 echo "== sanitizer build and tests (ASan + UBSan)"
 cmake -S . -B build-asan "${pinned[@]}" -DCMAKE_BUILD_TYPE=Debug \
-  -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF >/dev/null
+  -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF \
+  -DFLOWSVG_PACKAGE_TEST=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_tests build-asan
 unset ASAN_OPTIONS UBSAN_OPTIONS
+
+echo "== Windows build and tests (mingw-w64; the tests under Wine)"
+# A prefix of its own for each run, made by the first test (about 10 s);
+# a server left from an earlier run of this folder is stopped first.
+if [ -d build-win64/wineprefix ]; then
+  WINEPREFIX=$PWD/build-win64/wineprefix wineserver -k 2>/dev/null || true
+  rm -rf build-win64/wineprefix
+fi
+cmake -S . -B build-win64 -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON \
+  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=OFF -DFLOWSVG_FUZZ=OFF \
+  -DFLOWSVG_BENCH=OFF >/dev/null
+cmake --build build-win64 -j "$jobs"
+run_tests build-win64
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== fuzzing"

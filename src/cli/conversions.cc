@@ -18,7 +18,6 @@
 #include "text/paths.h"
 #include "text/reporter.h"
 #include "text/text_file.h"
-#include "text/utf8.h"
 #include "text/wording.h"
 
 namespace {
@@ -235,47 +234,34 @@ void printOutcome(Run& run, size_t k) {
       outcome.warnings.begin(), outcome.warnings.end(),
       [](const auto& a, const auto& b) { return a.first < b.first; });
   const Text name = shownPath(run.inputs[k]);
-  std::string warnings;
+  Text warnings;
   for (const auto& [line, text] : outcome.warnings) {
-    appendUtf8(warnings, name + Text(wording::WarningBeforeLine) +
-                             formatInteger(line) +
-                             Text(wording::WarningAfterLine) + text);
-    warnings += '\n';
+    warnings += name + Text(wording::WarningBeforeLine) + formatInteger(line) +
+                Text(wording::WarningAfterLine) + text + u"\n";
   }
   if (outcome.hiddenWarnings > 0) {
-    appendUtf8(warnings, name + Text(wording::WarningAfterLine) +
-                             replaceAll(wording::MoreWarnings, u"{n}",
-                                        formatInteger(static_cast<int64_t>(
-                                            outcome.hiddenWarnings))));
-    warnings += '\n';
+    warnings += name + Text(wording::WarningAfterLine) +
+                replaceAll(wording::MoreWarnings, u"{n}",
+                           formatInteger(static_cast<int64_t>(
+                               outcome.hiddenWarnings))) +
+                u"\n";
   }
-  std::string errors;
-  for (const Text& line : outcome.errors) {
-    appendUtf8(errors, line);
-    errors += '\n';
-  }
+  Text errors;
+  for (const Text& line : outcome.errors) errors += line + u"\n";
   if (!outcome.success.empty()) {
     if (run.settings.watchTimes) {
-      appendUtf8(errors, Text(wording::WatchTimeBefore) +
-                             formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
-                             Text(wording::WatchTimeAfter));
+      errors += Text(wording::WatchTimeBefore) +
+                formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
+                Text(wording::WatchTimeAfter);
     }
-    appendUtf8(errors, outcome.success);
-    errors += '\n';
+    errors += outcome.success + u"\n";
   }
-  FILE* warningStream = run.settings.check ? stdout : stderr;
-  if (warningStream == stderr) {
-    warnings += errors;
-    errors.clear();
+  if (run.settings.check) {
+    if (!warnings.empty()) writeToStream(StandardStream::Output, warnings);
+  } else {
+    errors = warnings + errors;
   }
-  if (!warnings.empty()) {
-    std::fwrite(warnings.data(), 1, warnings.size(), warningStream);
-    std::fflush(warningStream);
-  }
-  if (!errors.empty()) {
-    std::fwrite(errors.data(), 1, errors.size(), stderr);
-    std::fflush(stderr);
-  }
+  if (!errors.empty()) writeToStream(StandardStream::Error, errors);
   outcome.warnings.clear();
 }
 
@@ -298,11 +284,8 @@ Text errorLine(TextView caption, TextView path, TextView reason) {
   return line;
 }
 
-bool printLine(FILE* stream, TextView text) {
-  std::string bytes = encodeUtf8(text);
-  bytes += '\n';
-  const size_t put = std::fwrite(bytes.data(), 1, bytes.size(), stream);
-  return std::fflush(stream) == 0 && put == bytes.size();
+bool printLine(StandardStream stream, TextView text) {
+  return writeToStream(stream, Text(text) + u"\n");
 }
 
 int32_t defaultThreads() {

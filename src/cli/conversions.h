@@ -11,9 +11,9 @@
 #define FLOWSVG_CLI_CONVERSIONS_H_
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
+#include "cli/console.h"
 #include "text/clock.h"
 #include "text/strings.h"
 
@@ -62,8 +62,8 @@ int32_t defaultThreads();
 // reason in parentheses (none when it is empty).
 Text errorLine(TextView caption, TextView path, TextView reason);
 
-// Writes text, UTF-8 encoded, and a line break to stream and flushes it;
-// false when that did not reach it.
-bool printLine(std::FILE* stream, TextView text);
+// Writes text and a line break to the stream (console.h); false when that
+// did not reach it.
+bool printLine(StandardStream stream, TextView text);
 
 #endif  // FLOWSVG_CLI_CONVERSIONS_H_

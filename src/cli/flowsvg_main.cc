@@ -1,12 +1,12 @@
 // flowsvg: converts flowchart descriptions into SVG drawings from the
 // command line (one, many at once, or again on every save), checks them, or
 // writes the sample description.
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/console.h"
 #include "cli/conversions.h"
 #include "cli/watch.h"
 #include "model/sample_file.h"
@@ -25,7 +25,7 @@ namespace {
 class StandardErrorReporter : public Reporter {
  public:
   void reportError(TextView caption, TextView path, TextView reason) override {
-    printLine(stderr, errorLine(caption, path, reason));
+    printLine(StandardStream::Error, errorLine(caption, path, reason));
   }
 };
 
@@ -46,7 +46,8 @@ int writeSample(const Text& path, Reporter& reporter) {
 bool outputFolderExists(const Text& folder) {
   const int32_t attributes = fileAttributesOf(folder);
   if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
-  printLine(stderr, errorLine(wording::OutputFolderFailureCaption, folder,
+  printLine(StandardStream::Error,
+            errorLine(wording::OutputFolderFailureCaption, folder,
                               attributes == -1 ? wording::NoSuchFolderReason
                                                : wording::NotAFolderReason));
   return false;
@@ -59,7 +60,8 @@ int watch(const CliOptions& options, const RunSettings& settings) {
   Text reason;
   DescriptionWatch* watching = startWatch(options.inputs, &folder, &reason);
   if (watching == nullptr) {
-    printLine(stderr, errorLine(wording::WatchFailureCaption, folder, reason));
+    printLine(StandardStream::Error,
+              errorLine(wording::WatchFailureCaption, folder, reason));
     return ExitInputUnreadable;
   }
   runConversions(options.inputs, options.outputs, settings);
@@ -70,25 +72,20 @@ int watch(const CliOptions& options, const RunSettings& settings) {
         waitForChanges(watching, &changed, &signal, &reason);
     if (result == WatchResult::Stopped) {
       endWatch(watching);
-      std::fflush(stdout);
-      std::fflush(stderr);
       endAsSignalled(signal);
     }
     if (result == WatchResult::Failed) {
       endWatch(watching);
-      printLine(stderr, errorLine(wording::WatchFailureCaption, u".", reason));
+      printLine(StandardStream::Error,
+                errorLine(wording::WatchFailureCaption, u".", reason));
       return ExitInputUnreadable;
     }
     runConversions(options.inputs, options.outputs, settings, &changed);
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  guardTemporaryFiles();
-  std::vector<Text> args;
-  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+// The whole program, given its arguments (without the program name).
+int run(const std::vector<Text>& args) {
   CliOptions options = parseCommandLine(args);
   StandardErrorReporter reporter;
   RunSettings settings;
@@ -101,21 +98,19 @@ int main(int argc, char** argv) {
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     if (readSourceDateEpoch(epoch, &settings.fixedTime) ==
         SourceDate::Invalid) {
-      printLine(stderr, sourceDateComplaint(epoch));
+      printLine(StandardStream::Error, sourceDateComplaint(epoch));
       return ExitUsage;
     }
   }
   switch (options.action) {
-    case CliAction::ShowHelp: {
-      std::string help = encodeUtf8(helpText());
-      const size_t put = std::fwrite(help.data(), 1, help.size(), stdout);
-      return std::fflush(stdout) == 0 && put == help.size()
+    case CliAction::ShowHelp:
+      return writeToStream(StandardStream::Output, helpText())
                  ? ExitWritten
                  : ExitOutputUnwritable;
-    }
     case CliAction::ShowVersion:
-      return printLine(stdout, wording::Version) ? ExitWritten
-                                                 : ExitOutputUnwritable;
+      return printLine(StandardStream::Output, wording::Version)
+                 ? ExitWritten
+                 : ExitOutputUnwritable;
     case CliAction::WriteSample:
       return writeSample(options.samplePath, reporter);
     case CliAction::Check:
@@ -130,7 +125,7 @@ int main(int argc, char** argv) {
       return runConversions(options.inputs, options.outputs, settings);
     case CliAction::Watch:
       if (!watchAvailable()) {
-        printLine(stderr, wording::WatchUnavailable);
+        printLine(StandardStream::Error, wording::WatchUnavailable);
         return ExitUsage;
       }
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
@@ -142,6 +137,21 @@ int main(int argc, char** argv) {
     case CliAction::Misuse:
       break;
   }
-  printLine(stderr, options.complaint);
+  printLine(StandardStream::Error, options.complaint);
   return ExitUsage;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over as UTF-16, which a Text already is.
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  guardTemporaryFiles();
+  prepareStandardStreams();
+  std::vector<Text> args;
+  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+  return run(args);
 }

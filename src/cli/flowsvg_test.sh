@@ -3,38 +3,100 @@
 # standard input and output, default output names, failed writes that must
 # leave an earlier file alone, the golden drawing of the bundled example, and
 # an XML parse (xmllint) of every SVG produced.
-# Usage: flowsvg_test.sh FLOWSVG SOURCE_DIR
+# Usage: flowsvg_test.sh FLOWSVG SOURCE_DIR [HOLD_FILE [RUNNER...]]
+# With HOLD_FILE the program is the Windows one, flowsvg.exe: it is started
+# through RUNNER (the emulator: Wine's "wine" with its environment), given
+# Windows paths, and its checks of what POSIX alone has (file-size limits,
+# /dev/full, modes) make way for a file held open by another program.
 set -u
 flowsvg=$1
 src=$2
+holder=${3:-}
+runner=("${@:4}")
+windows=${holder:+yes}
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-cli-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 . "$src/src/testing/test_support.sh"
 
+# The system's words for a reason, by what went wrong. Windows and Wine
+# word them differently; either is accepted for the Windows program.
+if [ -n "$windows" ]; then
+  missing_file=("The system cannot find the file specified" "File not found")
+  missing_folder=("The system cannot find the path specified" "Path not found")
+  is_folder=("Access is denied" "Access denied")
+else
+  missing_file=("No such file or directory")
+  missing_folder=("No such file or directory")
+  is_folder=("Is a directory")
+fi
+
+# The Windows form of a folder's path (Z:\tmp\... under Wine).
+windows_path() {
+  if command -v winepath >/dev/null && [ ${#runner[@]} -gt 0 ]; then
+    "${runner[@]}" winepath -w "$1" | tr -d '\r'
+  else
+    cygpath -w "$1"
+  fi
+}
+if [ -n "$windows" ]; then
+  native_work=$(windows_path "$work")
+  native_src=$(windows_path "$src")
+fi
+
+# native PATH: a path under the work or source folder as the program is
+# given it: as it is on POSIX, the Windows form with backslashes for
+# flowsvg.exe.
+native() {
+  if [ -z "$windows" ]; then
+    printf '%s' "$1"
+    return
+  fi
+  local base=$src native_base=$native_src
+  case $1 in "$work"*) base=$work native_base=$native_work ;; esac
+  local rest=${1#"$base"}
+  printf '%s' "$native_base${rest//\//\\}"
+}
+
+# NAME TEXT REASON...: stderr is the one line TEXT followed by one of the
+# reasons in parentheses.
+expect_error() {
+  local name=$1 text=$2 got reason
+  shift 2
+  got=$(not_warnings "$work/$name.err")
+  for reason in "$@"; do
+    [ "$got" = "$text ($reason)" ] && return
+  done
+  fail "$name: stderr was '$got', expected '$text (${1:-})'"
+}
+
+# The program with what starts it.
+program=("${runner[@]}" "$flowsvg")
+
 # --- The golden drawing of the bundled example --------------------------
 mkdir "$work/golden"
-run golden "$example" "$work/golden/example.svg"
+run golden "$(native "$example")" "$(native "$work/golden/example.svg")"
 expect_rc golden 0
-expect_stderr golden \
-  "SVG file generated. File: $work/golden/example.svg, Sections: 1, Items: 4"
+expect_stderr golden "SVG file generated. File: $(native \
+  "$work/golden/example.svg"), Sections: 1, Items: 4"
 expect_drawing_of_example golden "$work/golden/example.svg"
 [ -s "$work/golden.out" ] && fail "golden: wrote to standard output"
 
 # The bundled example gives exactly the warnings true of it, before the
 # success line: its shortened Note value, and its line 41 (the second part of
 # the summary line, after the CR inside it) with no "=".
+shown_example=$(native "$example")
 cat >"$work/golden.expected" <<EOF
-$example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
-$example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
-SVG file generated. File: $work/golden/example.svg, Sections: 1, Items: 4
+$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$shown_example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
+SVG file generated. File: $(native "$work/golden/example.svg"), Sections: 1, Items: 4
 EOF
 diff -u "$work/golden.expected" "$work/golden.err" || fail "golden: warnings differ"
-run golden_quiet -q "$example" "$work/golden/quiet.svg"
+run golden_quiet -q "$(native "$example")" "$(native "$work/golden/quiet.svg")"
 expect_rc golden_quiet 0
 [ -s "$work/golden_quiet.err" ] && fail "golden_quiet: -q still printed"
 
 # --- The sample description is the bundled example ----------------------
-run sample --sample "$work/sample.txt"
+run sample --sample "$(native "$work/sample.txt")"
 expect_rc sample 0
 expect_same sample "$work/sample.txt" "$example"
 run sample_stdout --sample -
@@ -42,18 +104,24 @@ expect_rc sample_stdout 0
 expect_same sample_stdout "$work/sample_stdout.out" "$example"
 
 # --- Standard input and output -------------------------------------------
-"$flowsvg" - - <"$example" >"$work/pipe.svg" 2>"$work/pipe.err"
+"${program[@]}" - - <"$example" >"$work/pipe.svg" 2>"$work/pipe.err"
 rc=$?
 expect_rc pipe 0
 expect_drawing_of_example pipe "$work/pipe.svg"
 # A closed standard input is an input that cannot be opened, not an empty one.
-"$flowsvg" - "$work/closed.svg" <&- >"$work/closed.out" 2>"$work/closed.err"
+"${program[@]}" - "$(native "$work/closed.svg")" <&- >"$work/closed.out" \
+  2>"$work/closed.err"
 rc=$?
 expect_rc closed 1
-expect_stderr closed "Cannot open the description file: - (Bad file descriptor)"
+# Windows starts a program without a standard input handle ("The handle is
+# invalid"); Wine hands one over that GetFileType refuses ("Invalid
+# function"). Both fail as the closed descriptor does on POSIX.
+expect_error closed "Cannot open the description file: -" \
+  "Bad file descriptor" "The handle is invalid" "Invalid function"
 [ -e "$work/closed.svg" ] && fail "closed: wrote a drawing"
 expect_stderr pipe "SVG file generated. File: -, Sections: 1, Items: 4"
-cat "$example" | "$flowsvg" -q - >"$work/pipe_default.svg" 2>"$work/pipe_default.err"
+cat "$example" | "${program[@]}" -q - >"$work/pipe_default.svg" \
+  2>"$work/pipe_default.err"
 rc=$?
 expect_rc pipe_default 0
 expect_drawing_of_example pipe_default "$work/pipe_default.svg"
@@ -66,7 +134,7 @@ for pair in "chart.txt:chart.svg" "plain:plain.svg" "two.dots.ini:two.dots.svg" 
   input=${pair%%:*}
   output=${pair#*:}
   cp "$example" "$work/names/$input"
-  run names -q "$work/names/$input"
+  run names -q "$(native "$work/names/$input")"
   expect_rc "names $input" 0
   [ -f "$work/names/$output" ] || fail "names: $input did not give $output"
   [ -s "$work/names.err" ] && fail "names $input: -q still printed"
@@ -74,14 +142,16 @@ done
 expect_same "names: input kept" "$work/names/drawing.svg" "$example"
 
 # --- The input cannot be opened: 1 --------------------------------------
-run missing_input "$work/no such file.txt" "$work/missing.svg"
+run missing_input "$(native "$work/no such file.txt")" \
+  "$(native "$work/missing.svg")"
 expect_rc missing_input 1
-expect_stderr missing_input \
-  "Cannot open the description file: $work/no such file.txt (No such file or directory)"
+expect_error missing_input "Cannot open the description file: $(native \
+  "$work/no such file.txt")" "${missing_file[@]}"
 [ -e "$work/missing.svg" ] && fail "missing_input: an output was written"
-run folder_input "$work/names"
+run folder_input "$(native "$work/names")"
 expect_rc folder_input 1
-expect_stderr folder_input "Cannot open the description file: $work/names (Is a directory)"
+expect_error folder_input "Cannot open the description file: $(native \
+  "$work/names")" "${is_folder[@]}"
 
 # --- Wrong usage: 64, one line, nothing on standard output --------------
 for args in "" "-x chart.txt" "a b c" "--sample" "--sample a b" "-q"; do
@@ -100,12 +170,12 @@ expect_rc version 0
 [ "$(cat "$work/version.out")" = "2.0.0" ] || fail "version: $(cat "$work/version.out")"
 # Help and version that do not reach their reader are failures, not success.
 for args in --help --version; do
-  if [ -w /dev/full ]; then
+  if [ -z "$windows" ] && [ -w /dev/full ]; then
     "$flowsvg" $args >/dev/full 2>/dev/null
     rc=$?
     expect_rc "$args into a full output" 2
   fi
-  "$flowsvg" $args >&- 2>/dev/null
+  "${program[@]}" $args >&- 2>/dev/null
   rc=$?
   expect_rc "$args into a closed output" 2
 done
@@ -114,47 +184,93 @@ done
 mkdir "$work/keep"
 printf 'earlier drawing\r\n' >"$work/keep/target.svg"
 cp "$work/keep/target.svg" "$work/earlier.bak"
-run missing_folder "$example" "$work/no folder/target.svg"
+run missing_folder "$(native "$example")" "$(native "$work/no folder/target.svg")"
 expect_rc missing_folder 2
-expect_stderr missing_folder "Cannot create the SVG file: $work/no folder/target.svg (No such file or directory)"
-# A file-size limit of 2 KiB makes writing the 6 KB drawing fail part-way.
-# The program itself turns the limit's SIGXFSZ into an ordinary write error.
-(
-  ulimit -f 2
-  exec "$flowsvg" "$example" "$work/keep/target.svg"
-) >"$work/limit.out" 2>"$work/limit.err"
-rc=$?
-expect_rc limit 2
-expect_stderr limit "Cannot create the SVG file: $work/keep/target.svg (File too large)"
-expect_same limit "$work/keep/target.svg" "$work/earlier.bak"
-[ "$(files_in "$work/keep")" = "target.svg " ] ||
-  fail "limit: folder holds $(files_in "$work/keep")"
-(
-  ulimit -f 0
-  exec "$flowsvg" --sample "$work/keep/target.svg"
-) >"$work/sample_limit.out" 2>"$work/sample_limit.err"
-rc=$?
-expect_rc sample_limit 2
-expect_same sample_limit "$work/keep/target.svg" "$work/earlier.bak"
-[ "$(files_in "$work/keep")" = "target.svg " ] ||
-  fail "sample_limit: folder holds $(files_in "$work/keep")"
-run sample_missing --sample "$work/no folder/sample.txt"
+expect_error missing_folder "Cannot create the SVG file: $(native \
+  "$work/no folder/target.svg")" "${missing_folder[@]}"
+run sample_missing --sample "$(native "$work/no folder/sample.txt")"
 expect_rc sample_missing 2
-expect_stderr sample_missing "Cannot create the sample file: $work/no folder/sample.txt (No such file or directory)"
-if [ -w /dev/full ]; then
-  "$flowsvg" "$example" - >/dev/full 2>"$work/full.err"
+expect_error sample_missing "Cannot create the sample file: $(native \
+  "$work/no folder/sample.txt")" "${missing_folder[@]}"
+if [ -n "$windows" ]; then
+  # Another program holds the file open without letting it be replaced:
+  # after a second of retries, 2, and the file and its folder as they were.
+  mkfifo "$work/hold.in"
+  "${runner[@]}" "$holder" "$(native "$work/keep/target.svg")" \
+    <"$work/hold.in" >"$work/hold.out" 2>&1 &
+  holding=$!
+  exec 9>"$work/hold.in"
+  poll grep -q held "$work/hold.out" || fail "hold: $(cat "$work/hold.out")"
+  for what in drawing sample; do
+    if [ $what = drawing ]; then
+      run locked "$(native "$example")" "$(native "$work/keep/target.svg")"
+      caption="Cannot create the SVG file"
+    else
+      run locked --sample "$(native "$work/keep/target.svg")"
+      caption="Cannot create the sample file"
+    fi
+    expect_rc "locked $what" 2
+    expect_stderr locked \
+      "$caption: $(native "$work/keep/target.svg") (locked by another program)"
+    expect_same "locked $what" "$work/keep/target.svg" "$work/earlier.bak"
+    [ "$(files_in "$work/keep")" = "target.svg " ] ||
+      fail "locked $what: folder holds $(files_in "$work/keep")"
+  done
+  exec 9>&-
+  wait "$holding"
+else
+  # What Windows does not have: file-size limits and /dev/full.
+  # A file-size limit of 2 KiB makes writing the 6 KB drawing fail part-way.
+  # The program itself turns the limit's SIGXFSZ into an ordinary write
+  # error.
+  (
+    ulimit -f 2
+    exec "$flowsvg" "$example" "$work/keep/target.svg"
+  ) >"$work/limit.out" 2>"$work/limit.err"
   rc=$?
-  expect_rc full 2
-  expect_stderr full "Cannot create the SVG file: - (No space left on device)"
+  expect_rc limit 2
+  expect_stderr limit "Cannot create the SVG file: $work/keep/target.svg (File too large)"
+  expect_same limit "$work/keep/target.svg" "$work/earlier.bak"
+  [ "$(files_in "$work/keep")" = "target.svg " ] ||
+    fail "limit: folder holds $(files_in "$work/keep")"
+  (
+    ulimit -f 0
+    exec "$flowsvg" --sample "$work/keep/target.svg"
+  ) >"$work/sample_limit.out" 2>"$work/sample_limit.err"
+  rc=$?
+  expect_rc sample_limit 2
+  expect_same sample_limit "$work/keep/target.svg" "$work/earlier.bak"
+  [ "$(files_in "$work/keep")" = "target.svg " ] ||
+    fail "sample_limit: folder holds $(files_in "$work/keep")"
+  if [ -w /dev/full ]; then
+    "$flowsvg" "$example" - >/dev/full 2>"$work/full.err"
+    rc=$?
+    expect_rc full 2
+    expect_stderr full "Cannot create the SVG file: - (No space left on device)"
+  fi
 fi
 
-# --- A replaced file keeps its permission bits ---------------------------
-chmod 640 "$work/keep/target.svg"
-run replace -q "$example" "$work/keep/target.svg"
+# --- A replaced file keeps its permission bits (POSIX) -------------------
+[ -z "$windows" ] && chmod 640 "$work/keep/target.svg"
+run replace -q "$(native "$example")" "$(native "$work/keep/target.svg")"
 expect_rc replace 0
 expect_drawing_of_example replace "$work/keep/target.svg"
-[ "$(stat -c %a "$work/keep/target.svg")" = 640 ] ||
-  fail "replace: mode is $(stat -c %a "$work/keep/target.svg")"
+[ -z "$windows" ] && { [ "$(stat -c %a "$work/keep/target.svg")" = 640 ] ||
+  fail "replace: mode is $(stat -c %a "$work/keep/target.svg")"; }
+[ "$(files_in "$work/keep")" = "target.svg " ] ||
+  fail "replace: folder holds $(files_in "$work/keep")"
+
+# --- The output is the input under another name: 2, input untouched ------
+# (file_safety_test.sh checks this and more on POSIX.)
+if [ -n "$windows" ]; then
+  cp "$example" "$work/same.txt"
+  # File names on Windows ignore case, and "/" separates as "\\" does.
+  run same "$(native "$work/same.txt")" "$native_work/SAME.TXT"
+  expect_rc same 2
+  expect_stderr same \
+    "Cannot create the SVG file: $native_work/SAME.TXT (it is the input file)"
+  expect_same same "$work/same.txt" "$example"
+fi
 
 # --- Every limit at once: 100 items, 20 sections, 15 pairs, 10 parents --
 {
@@ -173,12 +289,13 @@ expect_drawing_of_example replace "$work/keep/target.svg"
     done
   done
 } >"$work/max.txt"
-run max "$work/max.txt" "$work/max.svg"
+run max "$(native "$work/max.txt")" "$(native "$work/max.svg")"
 expect_rc max 0
-expect_stderr max "SVG file generated. File: $work/max.svg, Sections: 20, Items: 100"
+expect_stderr max "SVG file generated. File: $(native "$work/max.svg"), Sections: 20, Items: 100"
 
 # --- Characters XML forbids become U+FFFD --------------------------------
-run forbidden "$src/testdata/forbidden_characters.txt" "$work/forbidden.svg"
+run forbidden "$(native "$src/testdata/forbidden_characters.txt")" \
+  "$(native "$work/forbidden.svg")"
 expect_rc forbidden 0
 
 # --- Every drawing is well-formed XML ------------------------------------

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end test of flowsvg-desktop in a real window on a private Xvfb
-# display, driven with xdotool like a person would: the window's title, size
-# and place; the sample button; generate and its information box; open
-# folder; a close request. Screenshots stay in ARTIFACTS.
+# display under a real window manager (openbox), driven with xdotool like a
+# person would: the command line without a window; the window's title,
+# class, size and place; FILE given at start; the focus and the keyboard
+# shortcuts; the sample and the question before an edited one is replaced;
+# generate and its boxes; open folder; the open dialog picking a name that
+# is not UTF-8 by its ASCII prefix, and the save dialog; files dropped onto
+# the window; long paths shortened in the middle with the whole path as
+# tooltip; large text; an installed program run by a user who cannot write
+# its folder; a close request. What the window shows is read back with
+# tesseract. Screenshots and logs stay in ARTIFACTS.
 #
 # The program is copied into a folder whose name holds "&", ";" and "$(...)",
 # so its sample and its default output land there, and open folder must hand
@@ -12,19 +19,20 @@
 # Usage: desktop_window_test.sh FLOWSVG_DESKTOP FLOWSVG X11_WINDOW_HELPER ARTIFACTS
 set -euo pipefail
 
-desktop=$1
-cli=$2
-helper=$3
-artifacts=$4
+desktop=$(realpath "$1")
+cli=$(realpath "$2")
+helper=$(realpath "$3")
+artifacts=$(realpath -m "$4")
 here=$(cd "$(dirname "$0")" && pwd)
+rm -rf "$artifacts"
 mkdir -p "$artifacts"
-rm -f "$artifacts"/*.png
-
 work=$(mktemp -d)
-xvfb_pid=
-app_pid=
+chmod 755 "$work"  # the run as another user reaches into it
+
+pids=()
 cleanup() {
-  for pid in $app_pid $xvfb_pid; do
+  local pid
+  for pid in "${pids[@]}"; do
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
@@ -34,6 +42,14 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  # What the screen showed then.
+  if [ -n "${DISPLAY:-}" ]; then
+    local root
+    root=$(xwininfo -root 2>/dev/null | awk '/Window id/ {print $4; exit}')
+    "$helper" capture "$root" "$work/screen.ppm" 2>/dev/null &&
+      python3 "$here/ppm_to_png.py" "$work/screen.ppm" "$artifacts/failed-screen.png"
+  fi
+  local log
   for log in "$work"/*.log; do
     [ -s "$log" ] && { echo "--- $log" >&2; cat "$log" >&2; }
   done
@@ -51,17 +67,19 @@ poll() {
   return 1
 }
 
-# Writes a PNG of window $1 to $2 once two captures in a row agree, so that
-# the picture is not taken halfway through painting.
+# Writes a PNG of window $1 to $2 (optionally only the part X Y W H, zoomed
+# by ZOOM) once two captures in a row agree, so that the picture is not
+# taken halfway through painting.
 screenshot() {
   local window=$1 out=$2
+  shift 2
   "$helper" capture "$window" "$work/shot.ppm" || return 1
   local i
   for ((i = 0; i < 50; i++)); do
     sleep 0.1
     "$helper" capture "$window" "$work/next.ppm" || return 1
     if cmp -s "$work/shot.ppm" "$work/next.ppm"; then
-      python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$out"
+      python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$out" "$@"
       return
     fi
     mv "$work/next.ppm" "$work/shot.ppm"
@@ -69,16 +87,169 @@ screenshot() {
   return 1
 }
 
+# The text in the picture $1, its lines joined by spaces.
+read_text() { tesseract "$1" - 2>/dev/null | tr '\n' ' ' | tr -s ' '; }
+# The text of the last screenshot, read from a copy twice the size (small
+# text reads better so).
+read_shot() {
+  python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$work/zoomed.png" \
+    0 0 100000 100000 2 && read_text "$work/zoomed.png"
+}
+
+# Fails unless the text $1 holds each of the following words; letter case,
+# spaces and the look-alikes "O" and "0" aside, which reading back from the
+# screen mixes up.
+holds() {
+  local text=$1 word
+  shift
+  plain() { tr -d ' \n' <<<"$1" | tr 'A-Z' 'a-z' | tr 'o' '0'; }
+  for word in "$@"; do
+    [[ "$(plain "$text")" == *"$(plain "$word")"* ]] ||
+      fail "'$word' not in: $text"
+  done
+}
+
+main_title='^Flowchart SVG Generator - Desktop Edition v2\.0\.0$'
+box_title='^Flowchart SVG Generator$'
+visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+gone() { ! visible "$1"; }
+# The first visible window named like $1 (and of the program $2 when
+# given), waited for; a search fails now and then while windows come and
+# go, so it is repeated.
+first_window() {
+  local found
+  found() {
+    local ids
+    if [ -n "${2:-}" ]; then
+      ids=$(xdotool search --onlyvisible --pid "$2" --name "$1" 2>/dev/null)
+    else
+      ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null)
+    fi
+    [ -n "$ids" ] && head -n 1 <<<"$ids"
+  }
+  poll found "$@"
+}
+
+# Starts the program in the background (its standard streams in
+# $work/$1.log, arguments after the name) and sets app_pid.
+start_app() {
+  local name=$1
+  shift
+  "$@" </dev/null >"$work/$name.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+}
+
+# The main window of the program $app_pid, and it activated.
+main_window() {
+  local window
+  window=$(first_window "$main_title" "$app_pid") || return 1
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+  echo "$window"
+}
+
+# Presses keys in the active window.
+keys() { xdotool key --clearmodifiers "$@"; }
+
+# Waits for a message or question box, keeps a screenshot of it as $1 in
+# the artifacts and its text in $box_text, presses the keys $2... (Return
+# when none), and waits until it is gone.
+answer_box() {
+  local shot=$1 box
+  shift
+  box=$(first_window "$box_title") || return 1
+  screenshot "$box" "$artifacts/$shot" || return 1
+  box_text=$(read_shot)
+  xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+  [ $# -gt 0 ] || set -- Return
+  keys "$@"
+  # That box gone (another may follow it under the same title).
+  box_gone() { ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable; }
+  poll box_gone
+}
+
+# Waits until the program $app_pid has ended and checks its exit status.
+ended_with() {
+  local expected=$1 status=0
+  ended() { [ ! -e "/proc/$app_pid" ] || grep -q '^[0-9]* (.*) Z' "/proc/$app_pid/stat"; }
+  poll ended || fail "still running"
+  wait "$app_pid" || status=$?
+  [ "$status" -eq "$expected" ] || fail "exit status $status, not $expected"
+}
+
+strip_time() { grep -v '^<!-- Generated: ' "$1"; }
+# Fails unless the SVG $1 is what flowsvg makes of the description $2.
+same_svg() {
+  "$cli" -q "$2" "$work/expected.svg" || fail "flowsvg could not convert $2"
+  [ "$(strip_time "$1" | wc -l)" -gt 20 ] || fail "short SVG $1"
+  diff <(strip_time "$1") <(strip_time "$work/expected.svg") >/dev/null ||
+    fail "$1 is not the drawing of $2"
+}
+
+# --- The command line, with no window and no display needed.
+for case in "--help|0|Usage: flowsvg-desktop [FILE]|" \
+  "--version|0|2.0.0|" \
+  "a.txt b.txt|64||flowsvg-desktop: more than one FILE given; usage: flowsvg-desktop [FILE]" \
+  "--bogus|64||flowsvg-desktop: unknown option --bogus; usage:"; do
+  IFS='|' read -r args expected out err <<<"$case"
+  status=0
+  # shellcheck disable=SC2086
+  env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" $args </dev/null \
+    >"$work/out.txt" 2>"$work/err.txt" || status=$?
+  [ "$status" -eq "$expected" ] || fail "$args: exit status $status"
+  if [ -n "$out" ]; then
+    grep -qF "$out" "$work/out.txt" || fail "$args printed: $(cat "$work/out.txt")"
+  else
+    [ ! -s "$work/out.txt" ] || fail "$args printed on standard output"
+  fi
+  if [ -n "$err" ]; then
+    grep -qF "$err" "$work/err.txt" || fail "$args complained: $(cat "$work/err.txt")"
+  else
+    [ ! -s "$work/err.txt" ] || fail "$args complained: $(cat "$work/err.txt")"
+  fi
+done
+# Help and version that cannot reach their reader are failures (2).
+for args in --help --version; do
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" $args >/dev/full 2>/dev/null ||
+    status=$?
+  [ "$status" -eq 2 ] || fail "$args into a full output: exit status $status"
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" $args >&- 2>/dev/null ||
+    status=$?
+  [ "$status" -eq 2 ] || fail "$args into a closed output: exit status $status"
+done
+pass "--help, --version, usage errors (64), unwritable output (2): no window"
+
 # --- Without a display no window can open: the run ends quietly with 0.
 status=0
-env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" </dev/null >"$work/nodisplay.log" 2>&1 || status=$?
+env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" </dev/null >"$work/nodisplay.txt" 2>&1 || status=$?
 [ "$status" -eq 0 ] || fail "without a display the exit status is $status"
-[ ! -s "$work/nodisplay.log" ] || fail "without a display it printed something"
+[ ! -s "$work/nodisplay.txt" ] || fail "without a display it printed something"
 pass "no display: exit status 0, nothing shown"
 
-# --- The program in a folder with a hostile name, and a recording xdg-open.
+# --- A private display with a window manager: Xvfb picks a free number
+# and writes it to fd 3.
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
+  3>"$work/display" 2>"$work/xvfb.log" </dev/null &
+pids+=("$!")
+poll test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+# GTK keeps recent files and settings under these: keep them in the sandbox.
+export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config" \
+  XDG_CACHE_HOME="$work/xdg/cache"
+display_ready() { xprop -root >/dev/null 2>&1; }
+poll display_ready || fail "Xvfb does not answer"
+openbox --sm-disable </dev/null >"$work/openbox.log" 2>&1 &
+pids+=("$!")
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+poll wm_ready || fail "openbox did not start"
+
+# --- The program in a folder with a hostile name, a recording xdg-open,
+# and the descriptions it is given.
 folder="$work/"'R&D; touch hacked $(touch hacked) `touch hacked`'
-mkdir -p "$folder" "$work/fakebin" "$work/cwd"
+mkdir -p "$folder" "$work/fakebin" "$work/cwd" "$work/odd"
 cp "$desktop" "$folder/flowsvg-desktop"
 cat >"$work/fakebin/xdg-open" <<EOF
 #!/bin/sh
@@ -86,84 +257,110 @@ cat >"$work/fakebin/xdg-open" <<EOF
 mv "$work/opened.part" "$work/opened"
 EOF
 chmod +x "$work/fakebin/xdg-open"
+printf '[Line.One]\r\nitemid = 1\r\ntitle = Start\r\nitemid = 2\r\nfromid = 1\r\n' \
+  >"$work/cwd/start.txt"
+odd=$(printf '%s/odd/caf\351-plan.txt' "$work")  # Latin-1: not UTF-8
+printf '[Line.Odd]\r\nitemid = 7\r\ntitle = Odd name\r\n' >"$odd"
+long="$work/long"
+for part in Kilometres-of-folders Across-the-whole-disk With-more-words-here \
+  And-still-more-words Until-it-is-long; do
+  long="$long/$part-$part-$part"
+done
+mkdir -p "$long"
+long="$long/Kilimanjaro-route.txt"
+printf '[Line.Long]\r\nitemid = 1\r\n' >"$long"
+printf '[Line.Same]\r\nitemid = 1\r\n' >"$work/same.svg"
+cp "$work/same.svg" "$work/cwd/same-before.svg"
 
-# --- A private display: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
-  3>"$work/display" 2>"$work/xvfb.log" </dev/null &
-xvfb_pid=$!
-poll test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
-# GTK keeps recent files and settings under these: keep them in the sandbox.
-export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config" \
-  XDG_CACHE_HOME="$work/xdg/cache"
+# --- Started with FILE (relative to the working folder): it is the input.
+start_app app bash -c 'cd "$1/cwd" && PATH="$1/fakebin:$PATH" exec "$2" start.txt' \
+  _ "$work" "$folder/flowsvg-desktop"
+window=$(main_window) || fail "the main window did not appear"
+[ "$(xdotool getwindowname "$window")" = \
+  'Flowchart SVG Generator - Desktop Edition v2.0.0' ] || fail "window title"
+xprop -id "$window" WM_CLASS | grep -qF \
+  '= "io.github.flowsvg.FlowsvgDesktop", "io.github.flowsvg.FlowsvgDesktop"' ||
+  fail "WM_CLASS: $(xprop -id "$window" WM_CLASS)"
+pass "title, and WM_CLASS io.github.flowsvg.FlowsvgDesktop"
 
-(cd "$work/cwd" && PATH="$work/fakebin:$PATH" exec "$folder/flowsvg-desktop") \
-  </dev/null >"$work/app.log" 2>&1 &
-app_pid=$!
-
-title='Flowchart SVG Generator - Desktop Edition v2.0.0'
-window=$(timeout 20 xdotool search --sync --onlyvisible --name \
-  '^Flowchart SVG Generator - Desktop Edition v2\.0\.0$' | head -n 1) ||
-  fail "the main window did not appear"
-[ "$(xdotool getwindowname "$window")" = "$title" ] || fail "window title"
-info=$(xwininfo -id "$window")
-geometry=$(echo "$info" | awk '/Absolute upper-left X/ {x=$NF}
+# 700 x 380, centred on the 1280 x 1024 screen by its outer size: the
+# client area plus the window manager's frame.
+read -r x y w h < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF}
   /Absolute upper-left Y/ {y=$NF} /^ *Width/ {w=$NF} /^ *Height/ {h=$NF}
   END {print x, y, w, h}')
-# 700 x 380, centred on the 1280 x 1024 screen (no window manager adds a
-# frame here, so the outer size is the client size).
-[ "$geometry" = "290 322 700 380" ] || fail "window at/size $geometry"
-pass "window '$title', client 700 x 380, centred"
+read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS |
+  sed 's/.*= //; s/,//g')
+[ "$w x $h" = "700 x 380" ] || fail "client size $w x $h"
+outer_w=$((w + left + right)) outer_h=$((h + top + bottom))
+[ $((x - left)) -eq $(((1280 - outer_w) / 2)) ] &&
+  [ $((y - top)) -eq $(((1024 - outer_h) / 2)) ] ||
+  fail "outer $outer_w x $outer_h at $((x - left)),$((y - top)) is not centred"
+(( top > 0 )) || fail "no title bar from the window manager"
+pass "client 700 x 380, outer $outer_w x $outer_h centred"
 screenshot "$window" "$artifacts/desktop-window.png" || fail "screenshot"
+text=$(read_shot)
+holds "$text" "txt/ini file:" "Output SVG:" "Status: Input file chosen:" \
+  "cwd/start.txt" "Size: 0 KB"
 
-# Waits for a message box, keeps a screenshot of it as $1, presses OK.
-answer_box() {
-  local box
-  box=$(timeout 20 xdotool search --sync --onlyvisible --name \
-    '^Flowchart SVG Generator$' | head -n 1) || return 1
-  screenshot "$box" "$artifacts/$1" || return 1
-  timeout 10 xdotool windowfocus --sync "$box" key Return || return 1
-  poll no_box
-}
-no_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null; }
-no_box() { no_window '^Flowchart SVG Generator$'; }
+# The input's Browse... has the focus: Enter opens the open dialog.
+keys Return
+poll visible '^Choose a txt/ini description file$' || fail "Enter opened no dialog"
+keys Escape
+poll gone '^Choose a txt/ini description file$' || fail "the dialog stayed"
+pass "FILE chosen at start; Browse... focused, Enter opens the dialog"
 
-# --- Generate before any input: the warning box, nothing written.
-xdotool mousemove --window "$window" 100 217 click 1
-answer_box desktop-warning.png || fail "no warning box"
-[ ! -e "$folder/flowchart.svg" ] || fail "generate without input wrote"
-pass "generate without input: warning box"
+# Ctrl+G generates from anywhere: the FILE's drawing beside the program.
+keys ctrl+g
+answer_box desktop-information.png || fail "no information box"
+holds "$box_text" "SVG file generated." "Sections: 1" "Items: 2"
+same_svg "$folder/flowchart.svg" "$work/cwd/start.txt"
+pass "Ctrl+G: FILE converted beside the program"
 
 # --- A sample that cannot be written (a folder holds its name): error box.
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+sample_button() { click 265 217; }
+generate_button() { click 100 217; }
 mkdir "$folder/sample_flowchart.txt"
-xdotool mousemove --window "$window" 265 217 click 1
+sample_button
 answer_box desktop-error.png || fail "no error box for the sample"
+holds "$box_text" "Cannot create the sample file:" "Is a directory"
 rmdir "$folder/sample_flowchart.txt"
-pass "sample that cannot be written: error box"
+pass "sample that cannot be written: error box with the reason"
 
 # --- Sample: the file beside the program, the same bytes flowsvg writes.
-xdotool mousemove --window "$window" 265 217 click 1
+sample_button
 poll test -f "$folder/sample_flowchart.txt" || fail "no sample file"
 "$cli" --sample "$work/cli-sample.txt"
 cmp "$folder/sample_flowchart.txt" "$work/cli-sample.txt" ||
   fail "the sample differs from flowsvg --sample"
 pass "sample written beside the program"
 
+# --- An edited sample: the question; Escape and Enter (Cancel is the
+# default) keep the edits, Replace writes the sample.
+printf 'Owner = me\r\n' >>"$folder/sample_flowchart.txt"
+cp "$folder/sample_flowchart.txt" "$work/edited.txt"
+sample_button
+answer_box desktop-question.png Escape || fail "no question box"
+holds "$box_text" "differs from the sample description." "Replace" "Cancel"
+cmp -s "$folder/sample_flowchart.txt" "$work/edited.txt" || fail "Escape replaced it"
+sample_button
+answer_box desktop-question.png Return || fail "no question box"
+cmp -s "$folder/sample_flowchart.txt" "$work/edited.txt" || fail "Enter replaced it"
+sample_button
+answer_box desktop-question.png shift+Tab space || fail "no question box"
+poll cmp -s "$folder/sample_flowchart.txt" "$work/cli-sample.txt" ||
+  fail "Replace did not write the sample"
+pass "edited sample: Escape and Enter keep it, Replace replaces it"
+
 # --- Generate: the information box, then the SVG beside the program.
-xdotool mousemove --window "$window" 100 217 click 1
-answer_box desktop-information.png || fail "no information box"
-test -f "$folder/flowchart.svg" || fail "no SVG beside the program"
-"$cli" -q "$folder/sample_flowchart.txt" "$work/cli.svg"
-strip_time() { grep -v '^<!-- Generated: ' "$1"; }
-[ "$(strip_time "$folder/flowchart.svg" | wc -l)" -gt 50 ] || fail "short SVG"
-diff <(strip_time "$folder/flowchart.svg") <(strip_time "$work/cli.svg") ||
-  fail "the window's SVG differs from flowsvg's"
+generate_button
+answer_box desktop-generated-box.png || fail "no information box"
+same_svg "$folder/flowchart.svg" "$folder/sample_flowchart.txt"
 pass "generated SVG equals flowsvg's (timestamp line aside)"
 screenshot "$window" "$artifacts/desktop-generated.png" || fail "screenshot"
 
 # --- Open folder: the folder reaches xdg-open as one argument, unrun.
-xdotool mousemove --window "$window" 430 217 click 1
+click 430 217
 poll test -f "$work/opened" || fail "xdg-open was not started"
 expected=$(printf '1\n[%s/]' "$folder")
 [ "$(cat "$work/opened")" = "$expected" ] ||
@@ -172,52 +369,207 @@ hacked=$(find "$work" -name hacked)
 [ -z "$hacked" ] || fail "a part of the folder name was run: $hacked"
 pass "open folder handed over the folder as one argument"
 
-# Waits for the file dialog titled $1, types the path $2 into it and
-# accepts it.
-answer_dialog() {
+# Waits for the file dialog titled $1 and, once it has settled (keys sent
+# before can get lost), presses the keys $2...
+in_dialog() {
+  local title=$1 dialog
+  shift
+  dialog=$(first_window "^$title\$") || return 1
+  screenshot "$dialog" "$work/dialog.png" || return 1
+  xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
+  "$@"
+}
+type_text() { xdotool type --delay 5 "$1"; }
+# Accepts the dialog titled $1 with Enter and waits until it is gone. Where
+# the chooser offers to complete a typed name, the first Enter takes the
+# completion, and a second one accepts.
+accept_dialog() {
   local dialog
-  dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" |
-    head -n 1) || return 1
-  # Keys sent before the chooser has settled can get lost: wait until two
-  # pictures of it agree.
+  dialog=$(first_window "^$1\$") || return 1
   screenshot "$dialog" "$work/dialog.png" || return 1
-  timeout 10 xdotool windowfocus --sync "$dialog" key ctrl+l || return 1
-  xdotool key --window "$dialog" ctrl+a
-  xdotool type --window "$dialog" --delay 5 "$2"
-  # The same for the chooser's completion of the typed path, which would
-  # take the Return otherwise.
-  screenshot "$dialog" "$work/dialog.png" || return 1
-  xdotool key --window "$dialog" Return
-  poll no_window "^$1\$"
+  keys Return
+  dialog_gone() { ! xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable; }
+  local i
+  for ((i = 0; i < 30; i++)); do
+    dialog_gone && return 0
+    sleep 0.1
+  done
+  keys Return
+  poll dialog_gone
 }
 
-# --- The open dialog picks the input, the save dialog a new output whose
-# name gets ".svg" appended; generate writes there.
-printf '[Line.One]\r\nitemid = 1\r\n' >"$work/picked.txt"
-xdotool mousemove --window "$window" 165 81 click 1
-answer_dialog 'Choose a txt/ini description file' "$work/picked.txt" ||
-  fail "the open dialog"
-mkdir "$work/out"
-xdotool mousemove --window "$window" 165 121 click 1
-answer_dialog 'Save the SVG file' "$work/out/chart.txt" ||
-  fail "the save dialog"
-xdotool mousemove --window "$window" 100 217 click 1
+# --- Ctrl+O: the name that is not UTF-8, typed by its ASCII prefix and
+# completed by the chooser; Ctrl+G must convert that very file.
+open_title='Choose a txt/ini description file'
+keys ctrl+o
+in_dialog "$open_title" keys ctrl+l || fail "Ctrl+O showed no open dialog"
+type_text "$work/odd/caf"
+# The screenshot waits until the chooser has completed the name.
+dialog=$(first_window "^$open_title\$") || fail "the open dialog went"
+screenshot "$dialog" "$artifacts/desktop-open-dialog.png" || fail "screenshot"
+keys Return
+poll gone "^$open_title\$" || fail "the open dialog stayed"
+keys ctrl+g
 answer_box desktop-picked.png || fail "no information box"
-[ "$(ls "$work/out")" = "chart.txt.svg" ] ||
-  fail "the output folder holds: $(ls "$work/out")"
-"$cli" -q "$work/picked.txt" "$work/picked.svg"
-diff <(strip_time "$work/out/chart.txt.svg") <(strip_time "$work/picked.svg") ||
-  fail "the picked input's SVG differs from flowsvg's"
-pass "open and save dialogs: input picked, output chart.txt.svg written"
+holds "$box_text" "Sections: 1" "Items: 1"
+same_svg "$folder/flowchart.svg" "$odd"
+pass "open dialog: the name that is not UTF-8 was taken byte for byte"
+
+# --- Ctrl+S: the save dialog has the current name filled in (Enter keeps
+# it), and starts in the output's folder (a bare name lands there).
+save_title='Save the SVG file'
+before=$(stat -c %Y.%s "$folder/flowchart.svg")
+keys ctrl+s
+in_dialog "$save_title" keys Return || fail "Ctrl+S showed no save dialog"
+poll gone "^$save_title\$" || fail "Enter in the save dialog chose nothing"
+keys ctrl+s
+in_dialog "$save_title" keys ctrl+a || fail "no save dialog"
+type_text chart.txt
+accept_dialog "$save_title" || fail "the save dialog stayed"
+keys ctrl+g
+answer_box desktop-saved.png || fail "no information box"
+same_svg "$folder/chart.txt.svg" "$odd"
+[ "$(stat -c %Y.%s "$folder/flowchart.svg")" = "$before" ] ||
+  fail "the earlier output was written again"
+pass "save dialog: name filled in, folder of the output, .svg appended"
+
+# --- Drops: a drag source offers a long path, a remote location, and a
+# description named like an SVG.
+start_drag() {
+  /usr/bin/python3 "$here/drag_source.py" "$work/drag-ready" "$@" \
+    </dev/null >"$work/drag.log" 2>&1 &
+  pids+=("$!")
+  poll test -s "$work/drag-ready" || fail "the drag source did not start"
+  source_window=$(cat "$work/drag-ready")
+}
+uri() { /usr/bin/python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1]))' "$1"; }
+start_drag "$(uri "$long")" "sftp://host/plan.txt" "$(uri "$work/same.svg")"
+drop() {
+  xdotool mousemove --window "$source_window" 60 60 mousedown 1
+  sleep 0.1
+  xdotool mousemove --window "$source_window" 70 70
+  sleep 0.1
+  xdotool mousemove --window "$window" 300 300
+  sleep 0.2
+  xdotool mousemove --window "$window" 350 320
+  sleep 0.2
+  xdotool mouseup 1
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+}
+
+# A long path: shortened in the middle, the file name visible; the whole
+# path is the tooltip.
+drop
+shows_long() {
+  screenshot "$window" "$work/label.png" 230 70 450 20 2 &&
+    [[ "$(read_text "$work/label.png")" == *Kilimanjaro-route.txt* ]]
+}
+poll shows_long || fail "the long input label: $(read_text "$work/label.png")"
+label=$(read_text "$work/label.png")
+# The start of the path and its file name, the middle left out.
+holds "$label" "tmp" "/long/" "Kilimanjaro-route.txt"
+[[ "$label" == *…* || "$label" == *...* ]] || fail "no ellipsis: $label"
+screenshot "$window" "$artifacts/desktop-long-path.png" || fail "screenshot"
+xdotool mousemove --window "$window" 400 80
+tooltip() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP &&
+      { echo "$w"; return 0; }
+  done
+  return 1
+}
+tip=$(poll tooltip) || fail "no tooltip over the long path"
+screenshot "$tip" "$artifacts/desktop-tooltip.png" || fail "screenshot"
+tip_text=$(read_shot | tr -d ' ')
+holds "$tip_text" "Kilimanjaro-route.txt" "Kilometres-of-folders"
+xdotool mousemove --window "$window" 650 30
+pass "long path: '$label', whole path as tooltip"
+
+# A remote location is no local file: an error box, the input kept.
+drop
+answer_box desktop-not-local.png || fail "no error box for a remote drop"
+holds "$box_text" "Cannot open the description file: sftp://host/plan.txt" \
+  "not a local file"
+pass "dropped remote location: error box"
+
+# A dropped description named same.svg, and then the same file chosen as
+# the output: the error box names the output with the reason, then M2; the
+# description stays as it was.
+drop
+keys ctrl+s
+in_dialog "$save_title" keys ctrl+a || fail "no save dialog"
+type_text "$work/same.svg"
+accept_dialog "$save_title" || fail "the save dialog stayed"
+keys ctrl+g
+answer_box desktop-error-reason.png || fail "no error box for output = input"
+holds "$box_text" "Cannot create the SVG file:" "same.svg" "it is the input file"
+answer_box desktop-write-failed.png || fail "no second error box"
+holds "$box_text" "SVG file could not be written."
+cmp -s "$work/same.svg" "$work/cwd/same-before.svg" || fail "the description changed"
+pass "dropped file chosen; output = input refused with the reason"
 
 # --- A close request ends the process with exit status 0.
 "$helper" close "$window" || fail "could not send the close request"
-# Ended: gone, or a zombie waiting for the wait below.
-ended() { [ ! -e "/proc/$app_pid" ] || grep -q '^[0-9]* (.*) Z' "/proc/$app_pid/stat"; }
-poll ended || fail "still running after the close request"
-status=0
-wait "$app_pid" || status=$?
-app_pid=
-[ "$status" -eq 0 ] || fail "exit status $status after the close request"
+ended_with 0
 pass "close request: exit status 0"
+
+# --- FILE that cannot be opened: the open error box at start, no input
+# (so Ctrl+G warns); Ctrl+Q closes with exit status 0.
+start_app missing bash -c 'cd "$1/cwd" && exec "$2" missing.txt' _ "$work" "$desktop"
+answer_box desktop-missing.png || fail "no error box for a missing FILE"
+holds "$box_text" "Cannot open the description file:" "cwd/missing.txt" \
+  "No such file or directory"
+window=$(main_window) || fail "no main window"
+keys ctrl+g
+answer_box desktop-warning.png || fail "no warning box"
+holds "$box_text" "Please choose a txt/ini file first"
+keys ctrl+q
+ended_with 0
+pass "missing FILE: error box, no input; Ctrl+Q: exit status 0"
+
+# --- Large text (GDK_DPI_SCALE=1.5): the window and every control grow,
+# and every caption shows whole. Ctrl+W closes.
+start_app scaled env GDK_DPI_SCALE=1.5 "$desktop" "$long"
+window=$(main_window) || fail "no scaled window"
+read -r w h < <(xwininfo -id "$window" | awk '/^ *Width/ {w=$NF}
+  /^ *Height/ {h=$NF} END {print w, h}')
+(( w >= 1050 && h >= 570 )) || fail "scaled client size $w x $h"
+screenshot "$window" "$artifacts/desktop-scaled.png" || fail "screenshot"
+text=$(read_text "$artifacts/desktop-scaled.png")  # large enough as it is
+holds "$text" "turns a txt flowchart description into a drawing" "Files" \
+  "txt/ini file:" "Output SVG:" "Generate SVG" "Write sample" "Open folder" \
+  "Kilimanjaro-route.txt" "Status: Input file chosen:" "Size: 0 KB"
+keys ctrl+w
+ended_with 0
+pass "GDK_DPI_SCALE=1.5: client $w x $h, every caption whole; Ctrl+W: exit 0"
+
+# --- Installed where its user cannot write (a root-owned bin folder, run
+# as nobody): the sample and the default output go to the documents folder
+# that user-dirs.dirs names.
+if [ "$(id -u)" -eq 0 ]; then
+  home="$work/home"
+  mkdir -p "$work/sysbin" "$home/.config" "$home/Dokumente"
+  cp "$desktop" "$work/sysbin/flowsvg-desktop"
+  echo 'XDG_DOCUMENTS_DIR="$HOME/Dokumente"' >"$home/.config/user-dirs.dirs"
+  chown -R 65534:65534 "$home"
+  start_app nobody env HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+    XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" \
+    setpriv --reuid=65534 --regid=65534 --clear-groups \
+    "$work/sysbin/flowsvg-desktop"
+  window=$(main_window) || fail "no window as nobody"
+  sample_button
+  poll test -f "$home/Dokumente/sample_flowchart.txt" ||
+    fail "no sample in the documents folder"
+  keys ctrl+g
+  answer_box desktop-documents.png || fail "no information box as nobody"
+  holds "$box_text" "Dokumente/flowchart.svg"
+  same_svg "$home/Dokumente/flowchart.svg" "$home/Dokumente/sample_flowchart.txt"
+  [ "$(ls "$work/sysbin")" = "flowsvg-desktop" ] ||
+    fail "files beside the program: $(ls "$work/sysbin")"
+  keys ctrl+q
+  ended_with 0
+  pass "unwritable program folder: sample and SVG in the documents folder"
+fi
+
 echo "screenshots in $artifacts"

@@ -2,13 +2,17 @@
 //
 // The script: whether the window opens, the events waitEvent hands out in
 // order (each may run an action first, to change the file system between two
-// commands), and the answers the file dialogs give in order. When the events
-// run out, waitEvent answers with a close request; when the answers run out,
-// a dialog answers as cancelled.
+// commands), the answers the file dialogs give in order, and the answers
+// question boxes give in order. When the events run out, waitEvent answers
+// with a close request; when the dialog answers run out, a dialog answers as
+// cancelled; when the question answers run out, a question is cancelled.
+// A scripted shortcut press yields what the shell registered for the letter
+// (Other when nothing), as the real window would.
 //
 // The record: every call the shell made, in order, as one line each in log
-// (control texts, message boxes, dialogs, folders opened), plus the created
-// controls and the text each control shows now.
+// (control texts, message and question boxes, dialogs, folders opened), plus
+// the created controls, the text each control shows now, the focused
+// control and the shortcuts.
 #ifndef FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_
 #define FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_
 
@@ -24,10 +28,10 @@
 
 class FakeToolkit : public Toolkit {
  public:
-  enum class Kind { StaticText, SunkenStaticText, GroupFrame, PushButton };
   struct Control {
     int32_t id;
-    Kind kind;
+    TextStyle style;  // for static texts
+    enum class Kind { StaticText, GroupFrame, PushButton } kind;
     ControlBox box;
     Text text;
   };
@@ -36,15 +40,32 @@ class FakeToolkit : public Toolkit {
   int32_t windowOpens = 1;
   struct Step {
     ToolkitEvent event;
+    char16_t shortcut = 0;         // when set, the event is the shortcut's
     std::function<void()> before;  // may be empty
   };
   std::deque<Step> steps;
-  std::deque<Text> dialogAnswers;
+  std::deque<FileChoice> dialogAnswers;
+  std::deque<int32_t> questionAnswers;
 
   void click(int32_t id, std::function<void()> before = nullptr) {
-    steps.push_back({{EventKind::Control, id}, std::move(before)});
+    steps.push_back(
+        {{EventKind::Control, id, FileChoice()}, 0, std::move(before)});
   }
-  void other() { steps.push_back({{EventKind::Other, 0}, nullptr}); }
+  void press(char16_t letter, std::function<void()> before = nullptr) {
+    steps.push_back({ToolkitEvent(), letter, std::move(before)});
+  }
+  void drop(FileChoice dropped, std::function<void()> before = nullptr) {
+    steps.push_back({{EventKind::FileDropped, 0, std::move(dropped)},
+                     0,
+                     std::move(before)});
+  }
+  void other() { steps.push_back({ToolkitEvent(), 0, nullptr}); }
+  // A dialog's answer: the chosen path, or cancelled when empty.
+  void answer(const Text& path) {
+    dialogAnswers.push_back({path.empty() ? FileChoice::Outcome::Cancelled
+                                          : FileChoice::Outcome::Chosen,
+                             path});
+  }
 
   // Record.
   int32_t windowWidth = 0;
@@ -52,13 +73,16 @@ class FakeToolkit : public Toolkit {
   Text windowTitle;
   std::vector<Control> created;
   std::map<int32_t, Text> shown;
+  std::map<char16_t, ToolkitEvent> shortcuts;
+  int32_t focused = 0;
   std::vector<FileDialogRequest> dialogs;
   std::vector<Text> log;
   int32_t closed = 0;
 
   // Log lines: "text <id>: <text>", "box <icon>: <title>: <text>" with icon
-  // "warning", "error" or "information", "open dialog", "save dialog",
-  // "open folder: <folder>", "close".
+  // "warning", "error" or "information", "question: <title>: <text>
+  // [<confirm>|<cancel>]", "open dialog", "save dialog", "open folder:
+  // <folder>", "close".
 
   int32_t openWindow(int32_t clientWidth, int32_t clientHeight,
                      TextView title) override {
@@ -68,33 +92,41 @@ class FakeToolkit : public Toolkit {
     return windowOpens;
   }
   void createStaticText(int32_t id, ControlBox box, TextView text,
-                        bool sunken) override {
-    add(id, sunken ? Kind::SunkenStaticText : Kind::StaticText, box, text);
+                        TextStyle style) override {
+    add(id, Control::Kind::StaticText, style, box, text);
   }
   void createGroupFrame(int32_t id, ControlBox box, TextView caption) override {
-    add(id, Kind::GroupFrame, box, caption);
+    add(id, Control::Kind::GroupFrame, TextStyle::Wrapped, box, caption);
   }
   void createPushButton(int32_t id, ControlBox box, TextView caption) override {
-    add(id, Kind::PushButton, box, caption);
+    add(id, Control::Kind::PushButton, TextStyle::Wrapped, box, caption);
   }
   void setControlText(int32_t id, TextView text) override {
     shown[id] = Text(text);
     log.push_back(u"text " + formatInteger(id) + u": " + Text(text));
   }
+  void focusControl(int32_t id) override { focused = id; }
+  void addShortcut(char16_t letter, ToolkitEvent event) override {
+    shortcuts[letter] = event;
+  }
   ToolkitEvent waitEvent() override {
-    if (steps.empty()) return {EventKind::CloseRequest, 0};
+    if (steps.empty()) return {EventKind::CloseRequest, 0, FileChoice()};
     Step step = std::move(steps.front());
     steps.pop_front();
     if (step.before) step.before();
+    if (step.shortcut != 0) {
+      const auto found = shortcuts.find(step.shortcut);
+      return found != shortcuts.end() ? found->second : ToolkitEvent();
+    }
     return step.event;
   }
-  Text openFileDialog(const FileDialogRequest& request) override {
+  FileChoice openFileDialog(const FileDialogRequest& request) override {
     log.push_back(u"open dialog");
-    return answer(request);
+    return next(request);
   }
-  Text saveFileDialog(const FileDialogRequest& request) override {
+  FileChoice saveFileDialog(const FileDialogRequest& request) override {
     log.push_back(u"save dialog");
-    return answer(request);
+    return next(request);
   }
   void messageBox(TextView title, TextView text, MessageIcon icon) override {
     const char16_t* name = icon == MessageIcon::Warning ? u"warning"
@@ -102,6 +134,15 @@ class FakeToolkit : public Toolkit {
                                                         : u"information";
     log.push_back(u"box " + Text(name) + u": " + Text(title) + u": " +
                   Text(text));
+  }
+  int32_t questionBox(TextView title, TextView text, TextView confirm,
+                      TextView cancel) override {
+    log.push_back(u"question: " + Text(title) + u": " + Text(text) + u" [" +
+                  Text(confirm) + u"|" + Text(cancel) + u"]");
+    if (questionAnswers.empty()) return 0;
+    const int32_t answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
   }
   void openFolder(TextView folder) override {
     log.push_back(u"open folder: " + Text(folder));
@@ -112,16 +153,17 @@ class FakeToolkit : public Toolkit {
   }
 
  private:
-  void add(int32_t id, Kind kind, ControlBox box, TextView text) {
-    created.push_back({id, kind, box, Text(text)});
+  void add(int32_t id, Control::Kind kind, TextStyle style, ControlBox box,
+           TextView text) {
+    created.push_back({id, style, kind, box, Text(text)});
     shown[id] = Text(text);
   }
-  Text answer(const FileDialogRequest& request) {
+  FileChoice next(const FileDialogRequest& request) {
     dialogs.push_back(request);
-    if (dialogAnswers.empty()) return Text();
-    Text path = std::move(dialogAnswers.front());
+    if (dialogAnswers.empty()) return FileChoice();
+    FileChoice choice = std::move(dialogAnswers.front());
     dialogAnswers.pop_front();
-    return path;
+    return choice;
   }
 };
 

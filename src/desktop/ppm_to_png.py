@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Converts a binary PPM image (P6, 8 bits a channel) into an RGB PNG, with
-the standard library only.
+the standard library only; optionally only the part X, Y, WIDTH, HEIGHT of
+it, each pixel made ZOOM x ZOOM pixels (for reading small text back).
 
-Usage: ppm_to_png.py IN.ppm OUT.png
+Usage: ppm_to_png.py IN.ppm OUT.png [X Y WIDTH HEIGHT [ZOOM]]
 """
 import struct
 import sys
@@ -44,11 +45,27 @@ def png_bytes(width, height, pixels):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def crop(width, height, pixels, box, zoom):
+    x, y, w, h = box
+    x, y = max(0, min(x, width)), max(0, min(y, height))
+    w, h = max(0, min(w, width - x)), max(0, min(h, height - y))
+    rows = []
+    for row in range(y, y + h):
+        line = pixels[3 * (row * width + x):3 * (row * width + x + w)]
+        line = b"".join(line[i:i + 3] * zoom for i in range(0, len(line), 3))
+        rows.extend([line] * zoom)
+    return w * zoom, h * zoom, b"".join(rows)
+
+
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: ppm_to_png.py IN.ppm OUT.png")
+    if len(sys.argv) not in (3, 7, 8):
+        sys.exit("usage: ppm_to_png.py IN.ppm OUT.png [X Y WIDTH HEIGHT [ZOOM]]")
     with open(sys.argv[1], "rb") as source:
         width, height, pixels = read_ppm(source.read())
+    if len(sys.argv) >= 7:
+        box = [int(v) for v in sys.argv[3:7]]
+        zoom = int(sys.argv[7]) if len(sys.argv) == 8 else 1
+        width, height, pixels = crop(width, height, pixels, box, zoom)
     with open(sys.argv[2], "wb") as out:
         out.write(png_bytes(width, height, pixels))
 

@@ -1,11 +1,19 @@
 // The desktop window's logic, free of any GUI toolkit: start-up, the blocking
 // event loop, the five commands (choose input, choose output, generate,
-// sample, open folder), the status texts, the message boxes and shutdown.
+// sample, open folder), their keyboard shortcuts, files given at start or
+// dropped onto the window, the status texts, the message and question boxes
+// and shutdown.
 //
 // The shell holds the two paths the user works with: inputPath (the
 // description to convert; empty until chosen, never empty again once set)
-// and outputPath (the SVG to write; starts as the program's folder followed
-// by DefaultOutputName). The controls showing them always show them.
+// and outputPath (the SVG to write; starts as the files folder followed by
+// DefaultOutputName). The controls showing them always show them, as
+// shownPath shows a path to a person.
+//
+// The files folder, where the sample and the default output go, is the
+// program's own folder, unless the program runs from the bin folder it was
+// installed to or from a folder it cannot write: then it is the user's
+// documents folder, so that the main flows work for an installed program.
 //
 // One thread does everything; a command runs to its end before the next
 // event is taken. Failures of the parser, the renderer and the sample writer
@@ -41,6 +49,16 @@ enum ControlId : int32_t {
   StatusText = 13,
 };
 
+// Where the program runs from, as the desktop program finds it on the
+// system (user_folders.h); the tests state it.
+struct ProgramPlace {
+  Text programFile;        // full path of the running program
+  bool installed = false;  // it runs from the bin folder it was installed to
+  bool folderWritable = true;  // its folder can be written
+  Text documentsFolder;        // the user's documents folder, ending in a
+                               // separator; empty when unknown
+};
+
 // Shows every reported failure as an error message box titled
 // MessageBoxTitle.
 class MessageBoxReporter : public Reporter {
@@ -55,23 +73,27 @@ class MessageBoxReporter : public Reporter {
 
 class Shell {
  public:
-  // programFile is the full path of the running program (programPath() in
-  // the desktop program): the default output and the sample file lie in its
-  // folder. chart is the one model the commands parse into; the shell uses
-  // it for as long as run() runs.
-  Shell(Toolkit& toolkit, Flowchart& chart, TextView programFile);
+  // place tells where the files folder is (see above). chart is the one
+  // model the commands parse into; the shell uses it for as long as run()
+  // runs.
+  Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place);
 
-  // Start-up (empty model, connector palette, window, controls, paths), the
-  // event loop until a close request, then shutdown. Returns the process's
-  // exit status, which is 0 in every case, a window that cannot open
-  // included.
-  int32_t run();
+  // Start-up (empty model, connector palette, window, controls, paths,
+  // shortcuts, the focus on the input's Browse... button), then the start
+  // file, unless Cancelled, taken as a dropped file is (the FILE of the
+  // command line); the event loop until a close request, then shutdown.
+  // Returns the process's exit status, which is 0 in every case, a window
+  // that cannot open included.
+  int32_t run(const FileChoice& startFile = FileChoice());
 
   const Text& inputPath() const { return inputPath_; }
   const Text& outputPath() const { return outputPath_; }
 
  private:
   void createControls();
+  void addShortcuts();
+  void selectInput(const Text& path);
+  void takeInputFile(const FileChoice& choice);
   void chooseInput();
   void chooseOutput();
   void generate();
@@ -82,7 +104,7 @@ class Shell {
   Toolkit& toolkit_;
   Flowchart& chart_;
   MessageBoxReporter reporter_;
-  Text programFolder_;
+  Text filesFolder_;
   Text inputPath_;
   Text outputPath_;
 };

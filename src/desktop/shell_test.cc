@@ -4,10 +4,9 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +14,8 @@
 #include "desktop/fake_toolkit.h"
 #include "model/flowchart.h"
 #include "render/connectors.h"
+#include "testing/test_support.h"
+#include "text/paths.h"
 #include "text/utf8.h"
 
 namespace {
@@ -22,15 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 Text t(const std::string& utf8) { return decodeUtf8(utf8); }
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The texts every test expects, written out here rather than taken from the
 // wording file, so that a changed wording shows up as a failing test.
@@ -68,12 +60,16 @@ class ShellTest : public testing::Test {
 
   Text program() const { return t(bin_ / "flowsvg-desktop"); }
   Text defaultOutput() const { return t(bin_ / "flowchart.svg"); }
+  // A program in a writable folder of its own (a build folder, say).
+  ProgramPlace place() const {
+    return {program(), false, true, t(root_ / "Documents") + u"/"};
+  }
 
   // Runs the shell through fake's script; afterwards inputPath_ and
   // outputPath_ hold the shell's final paths.
-  void run(FakeToolkit& fake) {
-    Shell shell(fake, *chart_, program());
-    EXPECT_EQ(shell.run(), 0);
+  void run(FakeToolkit& fake, const FileChoice& start = FileChoice()) {
+    Shell shell(fake, *chart_, place());
+    EXPECT_EQ(shell.run(start), 0);
     EXPECT_EQ(fake.closed, 1);
     inputPath_ = shell.inputPath();
     outputPath_ = shell.outputPath();
@@ -105,31 +101,46 @@ class ShellTest : public testing::Test {
 };
 
 TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
-  using K = FakeToolkit::Kind;
+  using K = FakeToolkit::Control::Kind;
+  using S = TextStyle;
   struct Expected {
     int32_t id;
     K kind;
+    S style;  // for static texts
     ControlBox box;
     Text text;
   };
   const Expected expected[] = {
       {1,
        K::StaticText,
+       S::Wrapped,
        {20, 15, 660, 25},
        u"Flowchart SVG Generator - turns a txt flowchart description into a "
        u"drawing"},
-      {2, K::GroupFrame, {10, 45, 680, 120}, u"Files"},
-      {3, K::StaticText, {25, 70, 80, 20}, u"txt/ini file:"},
-      {4, K::PushButton, {110, 67, 110, 28}, u"Browse..."},
-      {5, K::StaticText, {230, 70, 450, 20}, u""},
-      {6, K::StaticText, {25, 110, 80, 20}, u"Output SVG:"},
-      {7, K::PushButton, {110, 107, 110, 28}, u"Browse..."},
-      {8, K::StaticText, {230, 110, 450, 20}, u""},
-      {9, K::GroupFrame, {10, 175, 680, 185}, kTitle},
-      {10, K::PushButton, {25, 200, 150, 35}, u"\u25B6 Generate SVG"},
-      {11, K::PushButton, {190, 200, 150, 35}, u"\u270E Write sample"},
-      {12, K::PushButton, {355, 200, 150, 35}, u"\u2302 Open folder"},
-      {13, K::SunkenStaticText, {25, 250, 650, 100}, kHelp},
+      {2, K::GroupFrame, S::Wrapped, {10, 45, 680, 120}, u"Files"},
+      {3, K::StaticText, S::Wrapped, {25, 70, 80, 20}, u"txt/ini file:"},
+      {4, K::PushButton, S::Wrapped, {110, 67, 110, 28}, u"Browse..."},
+      {5, K::StaticText, S::PathLine, {230, 70, 450, 20}, u""},
+      {6, K::StaticText, S::Wrapped, {25, 110, 80, 20}, u"Output SVG:"},
+      {7, K::PushButton, S::Wrapped, {110, 107, 110, 28}, u"Browse..."},
+      {8, K::StaticText, S::PathLine, {230, 110, 450, 20}, u""},
+      {9, K::GroupFrame, S::Wrapped, {10, 175, 680, 185}, kTitle},
+      {10,
+       K::PushButton,
+       S::Wrapped,
+       {25, 200, 150, 35},
+       u"\u25B6 Generate SVG"},
+      {11,
+       K::PushButton,
+       S::Wrapped,
+       {190, 200, 150, 35},
+       u"\u270E Write sample"},
+      {12,
+       K::PushButton,
+       S::Wrapped,
+       {355, 200, 150, 35},
+       u"\u2302 Open folder"},
+      {13, K::StaticText, S::Sunken, {25, 250, 650, 100}, kHelp},
   };
   FakeToolkit fake;
   run(fake);
@@ -144,6 +155,9 @@ TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
     SCOPED_TRACE(testing::Message() << "control " << expected[i].id);
     EXPECT_EQ(c.id, expected[i].id);
     EXPECT_EQ(c.kind, expected[i].kind);
+    if (c.kind == K::StaticText) {
+      EXPECT_EQ(c.style, expected[i].style);
+    }
     EXPECT_EQ(c.box.x, expected[i].box.x);
     EXPECT_EQ(c.box.y, expected[i].box.y);
     EXPECT_EQ(c.box.width, expected[i].box.width);
@@ -156,6 +170,8 @@ TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
             (std::vector<Text>{u"text 8: " + defaultOutput(), u"close"}));
   EXPECT_EQ(inputPath_, u"");
   EXPECT_EQ(outputPath_, defaultOutput());
+  // The first step has the focus: Enter or Space opens the open dialog.
+  EXPECT_EQ(fake.focused, ChooseInputButton);
 }
 
 TEST_F(ShellTest,
@@ -165,7 +181,7 @@ TEST_F(ShellTest,
   fake.click(GenerateButton);
   chart_->itemcount = 3;
   ConnectorPalette.fill(Text());
-  Shell shell(fake, *chart_, program());
+  Shell shell(fake, *chart_, place());
   EXPECT_EQ(shell.run(), 0);
   EXPECT_TRUE(fake.created.empty());
   EXPECT_TRUE(fake.log.empty());
@@ -205,7 +221,7 @@ TEST_F(ShellTest, ChooseInputShowsThePathAndTheSizeInKilobytes) {
     if (c.bytes >= 0) writeBytes(file, std::string(c.bytes, 'x'));
     if (c.bytes == -2) fs::create_directory(file);
     FakeToolkit fake;
-    fake.dialogAnswers.push_back(t(file));
+    fake.answer(t(file));
     clickMarked(fake, ChooseInputButton);
     run(fake);
     EXPECT_EQ(
@@ -245,8 +261,7 @@ TEST_F(ShellTest, ChooseOutputEndsThePathInSvg) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answer);
     FakeToolkit fake;
-    fake.dialogAnswers.push_back(c.answer.empty() ? Text()
-                                                  : t(root_ / c.answer));
+    fake.answer(c.answer.empty() ? Text() : t(root_ / c.answer));
     clickMarked(fake, ChooseOutputButton);
     run(fake);
     const Text expected =
@@ -258,27 +273,39 @@ TEST_F(ShellTest, ChooseOutputEndsThePathInSvg) {
     EXPECT_EQ(fake.shown[StatusText], kHelp);
     ASSERT_EQ(fake.dialogs.size(), 1u);
     EXPECT_EQ(fake.dialogs[0].title, u"Save the SVG file");
-    EXPECT_EQ(fake.dialogs[0].initialPath, t(bin_) + u"/");
+    // It starts in the output's folder with its name filled in.
+    EXPECT_EQ(fake.dialogs[0].initialPath, defaultOutput());
     EXPECT_EQ(fake.dialogs[0].filter, u"SVG files|*.svg|All files (*.*)|*.*");
     EXPECT_EQ(fake.dialogs[0].filterIndex, 0);
   }
 }
 
-TEST_F(ShellTest, TheSaveDialogStartsInTheFolderOfTheCurrentOutput) {
+TEST_F(ShellTest, DialogsStartAtTheCurrentInputAndOutput) {
   FakeToolkit fake;
-  fake.dialogAnswers = {t(root_ / "first/one.svg"), Text()};
+  fake.answer(t(root_ / "first/one"));
+  fake.answer(t(root_ / "in/plan.txt"));
   fake.click(ChooseOutputButton);
+  fake.click(ChooseInputButton);
   fake.click(ChooseOutputButton);
+  fake.click(ChooseInputButton);
   run(fake);
-  ASSERT_EQ(fake.dialogs.size(), 2u);
-  EXPECT_EQ(fake.dialogs[1].initialPath, t(root_ / "first") + u"/");
+  ASSERT_EQ(fake.dialogs.size(), 4u);
+  // The open dialog: the folder of its choice until there is an input,
+  // then the input's folder.
+  EXPECT_EQ(fake.dialogs[1].initialPath, u"");
+  EXPECT_EQ(fake.dialogs[3].initialPath, t(root_ / "in") + u"/");
+  // The save dialog: the current output, its name filled in.
+  EXPECT_EQ(fake.dialogs[0].initialPath, defaultOutput());
+  EXPECT_EQ(fake.dialogs[2].initialPath, t(root_ / "first/one.svg"));
 }
 
 TEST_F(ShellTest, CancelledDialogsChangeNothing) {
   const Text input = t(root_ / "in.txt");
   const Text output = t(root_ / "out.svg");
   FakeToolkit fake;
-  fake.dialogAnswers = {input, output, Text(), Text()};
+  for (const Text& answer : {input, output, Text(), Text()}) {
+    fake.answer(answer);
+  }
   fake.click(ChooseInputButton);
   fake.click(ChooseOutputButton);
   clickMarked(fake, ChooseInputButton);
@@ -302,7 +329,8 @@ TEST_F(ShellTest, LongDialogPathsAreTakenWhole) {
   const Text longInput = deep + u"/in.txt";
   const Text longOutput = deep + u"/out";
   FakeToolkit fake;
-  fake.dialogAnswers = {longInput, longOutput};
+  fake.answer(longInput);
+  fake.answer(longOutput);
   fake.click(ChooseInputButton);
   fake.click(ChooseOutputButton);
   run(fake);
@@ -346,12 +374,12 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
     const Text input = c.input ? t(root_ / c.input) : Text();
     if (c.input) {
       if (c.description) writeBytes(root_ / c.input, c.description);
-      fake.dialogAnswers.push_back(input);
+      fake.answer(input);
       fake.click(ChooseInputButton);
     }
     const Text output = c.output ? t(root_ / c.output) : defaultOutput();
     if (c.output) {
-      fake.dialogAnswers.push_back(output);
+      fake.answer(output);
       fake.click(ChooseOutputButton);
     }
     clickMarked(fake, GenerateButton);
@@ -412,7 +440,7 @@ TEST_F(ShellTest, EachGenerateReadsTheInputAfresh) {
   const fs::path input = root_ / "in.txt";
   writeBytes(input, kTwoItems);
   FakeToolkit fake;
-  fake.dialogAnswers = {t(input)};
+  fake.answer(t(input));
   fake.click(ChooseInputButton);
   fake.click(GenerateButton);
   clickMarked(fake, GenerateButton, [&] {
@@ -460,7 +488,7 @@ TEST_F(ShellTest, SampleWritesTheFileBesideTheProgramAndSelectsIt) {
           u"\rPress 'Generate SVG' to draw it"};
   writeBytes(root_ / "in.txt", std::string(5000, 'x'));
   FakeToolkit fake;
-  fake.dialogAnswers = {t(root_ / "in.txt")};
+  fake.answer(t(root_ / "in.txt"));
   fake.click(ChooseInputButton);
   clickMarked(fake, SampleButton);
   run(fake);
@@ -468,8 +496,8 @@ TEST_F(ShellTest, SampleWritesTheFileBesideTheProgramAndSelectsIt) {
   EXPECT_EQ(inputPath_, sample);
   EXPECT_EQ(readBytes(bin_ / "sample_flowchart.txt"), kSampleBytes);
 
-  // A second press writes the same file again and shows the same texts.
-  writeBytes(bin_ / "sample_flowchart.txt", "old");
+  // A second press finds the sample as written, writes it again without a
+  // question and shows the same texts.
   FakeToolkit again;
   again.click(SampleButton);
   clickMarked(again, SampleButton);
@@ -478,16 +506,63 @@ TEST_F(ShellTest, SampleWritesTheFileBesideTheProgramAndSelectsIt) {
   EXPECT_EQ(readBytes(bin_ / "sample_flowchart.txt"), kSampleBytes);
 }
 
+TEST_F(ShellTest, AnEditedSampleIsReplacedOnlyWhenTheUserSaysSo) {
+  const fs::path file = bin_ / "sample_flowchart.txt";
+  const Text sample = t(file);
+  const Text question =
+      u"question: " + kTitle + u": " + sample +
+      u" differs from the sample description.\rReplace it with the sample? "
+      u"Your changes in it will be lost. [Replace|Cancel]";
+  const Text written = u"text 13: Status: Sample description written\rFile: " +
+                       sample + u"\rPress 'Generate SVG' to draw it";
+  const std::string edited = kSampleBytes + "Owner = me\r\n";
+  struct Case {
+    const char* label;
+    const std::string* before;  // nullptr: no file
+    int32_t asked;              // whether the question comes
+    std::deque<int32_t> answers;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {"no file yet", nullptr, 0, {}, true},
+      {"the sample as written", &kSampleBytes, 0, {}, true},
+      {"edited, Replace", &edited, 1, {1}, true},
+      {"edited, Cancel or Escape", &edited, 1, {0}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(file);
+    if (c.before != nullptr) writeBytes(file, *c.before);
+    const fs::path input = root_ / "in.txt";
+    writeBytes(input, "");
+    FakeToolkit fake;
+    fake.answer(t(input));
+    fake.click(ChooseInputButton);
+    clickMarked(fake, SampleButton);
+    fake.questionAnswers = c.answers;
+    run(fake);
+    std::vector<Text> expected;
+    if (c.asked) expected.push_back(question);
+    if (c.replaced) {
+      expected.push_back(u"text 5: " + sample);
+      expected.push_back(written);
+    }
+    EXPECT_EQ(sinceMark(fake), expected);
+    EXPECT_EQ(readBytes(file), c.replaced ? kSampleBytes : edited);
+    EXPECT_EQ(inputPath_, c.replaced ? sample : t(input));
+  }
+}
+
 TEST_F(ShellTest, ASampleThatCannotBeWrittenShowsAnErrorBoxAndChangesNothing) {
   const fs::path input = root_ / "in.txt";
   writeBytes(input, "");
   // The program seems to lie in a folder that does not exist.
   const Text missingProgram = t(root_ / "gone" / "flowsvg-desktop");
   FakeToolkit fake;
-  fake.dialogAnswers = {t(input)};
+  fake.answer(t(input));
   fake.click(ChooseInputButton);
   clickMarked(fake, SampleButton);
-  Shell shell(fake, *chart_, missingProgram);
+  Shell shell(fake, *chart_, {missingProgram, false, true, Text()});
   EXPECT_EQ(shell.run(), 0);
   EXPECT_EQ(sinceMark(fake),
             (std::vector<Text>{u"box error: " + kTitle +
@@ -567,7 +642,7 @@ TEST_F(ShellTest, OpenFolderOpensOnlyAnExistingFolderAndHandsItOverAsItIs) {
     if (c.kind == File) writeBytes(made, "x");
     FakeToolkit fake;
     if (c.output) {
-      fake.dialogAnswers = {t(root_ / c.output)};
+      fake.answer(t(root_ / c.output));
       fake.click(ChooseOutputButton);
     }
     clickMarked(fake, OpenFolderButton);
@@ -585,7 +660,7 @@ TEST_F(ShellTest, OpenFolderAfterTheFolderWasRemovedDoesNothing) {
   const fs::path folder = root_ / "made";
   fs::create_directory(folder);
   FakeToolkit fake;
-  fake.dialogAnswers = {t(folder / "out.svg")};
+  fake.answer(t(folder / "out.svg"));
   fake.click(ChooseOutputButton);
   fake.click(OpenFolderButton);
   clickMarked(fake, OpenFolderButton, [&] { fs::remove(folder); });
@@ -595,6 +670,215 @@ TEST_F(ShellTest, OpenFolderAfterTheFolderWasRemovedDoesNothing) {
             1);
   EXPECT_EQ(std::vector<Text>(fake.log.begin() + mark_, fake.log.end()),
             (std::vector<Text>{u"close"}));
+}
+
+TEST_F(ShellTest, AnInstalledOrUnwritableProgramKeepsItsFilesInTheDocuments) {
+  const fs::path documents = root_ / "Documents";
+  fs::create_directory(documents);
+  struct Case {
+    const char* label;
+    bool installed;
+    bool writable;
+    bool documentsKnown;
+    bool inDocuments;  // else beside the program
+  };
+  const Case cases[] = {
+      {"build folder", false, true, true, false},
+      {"installed bin folder", true, true, true, true},
+      {"folder it cannot write", false, false, true, true},
+      {"installed and unwritable", true, false, true, true},
+      {"no documents folder known", true, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(bin_ / "sample_flowchart.txt");
+    fs::remove(documents / "sample_flowchart.txt");
+    const fs::path folder = c.inDocuments ? documents : bin_;
+    const Text sample = t(folder / "sample_flowchart.txt");
+    const Text output = t(folder / "flowchart.svg");
+    FakeToolkit fake;
+    fake.click(SampleButton);
+    fake.click(GenerateButton);
+    fake.click(OpenFolderButton);
+    Shell shell(fake, *chart_,
+                {program(), c.installed, c.writable,
+                 c.documentsKnown ? t(documents) + u"/" : Text()});
+    EXPECT_EQ(shell.run(), 0);
+    // The texts name the real place, so the user sees where files went.
+    EXPECT_EQ(fake.log.front(), u"text 8: " + output);
+    EXPECT_EQ(fake.log[1], u"text 5: " + sample);
+    EXPECT_EQ(fake.log[2],
+              u"text 13: Status: Sample description written\rFile: " + sample +
+                  u"\rPress 'Generate SVG' to draw it");
+    ASSERT_GE(fake.log.size(), 8u);
+    EXPECT_EQ(fake.log[6], u"box information: " + kTitle +
+                               u": SVG file generated.\r\rFile: " + output +
+                               u"\rSections: 1\rItems: 4");
+    EXPECT_EQ(fake.log[7], u"open folder: " + t(folder) + u"/");
+    EXPECT_EQ(readBytes(folder / "sample_flowchart.txt"), kSampleBytes);
+    EXPECT_TRUE(fs::exists(folder / "flowchart.svg"));
+    EXPECT_EQ(shell.outputPath(), output);
+    fs::remove(folder / "flowchart.svg");
+  }
+}
+
+TEST_F(ShellTest, ShortcutsRunTheirCommandsFromAnywhere) {
+  struct Case {
+    char16_t letter;
+    std::vector<Text> logged;  // after the start-up line
+    bool closes;               // the run ends there
+  };
+  const Case cases[] = {
+      {u'O', {u"open dialog"}, false},
+      {u'S', {u"save dialog"}, false},
+      {u'G',
+       {u"box warning: " + kTitle + u": Please choose a txt/ini file first"},
+       false},
+      {u'Q', {}, true},
+      {u'W', {}, true},
+      {u'X', {}, false},  // no shortcut: nothing happens
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<char>(c.letter));
+    FakeToolkit fake;
+    fake.press(c.letter);
+    fake.click(GenerateButton);  // reached only when the run goes on
+    run(fake);
+    std::vector<Text> expected = {u"text 8: " + defaultOutput()};
+    expected.insert(expected.end(), c.logged.begin(), c.logged.end());
+    if (!c.closes) {
+      expected.push_back(u"box warning: " + kTitle +
+                         u": Please choose a txt/ini file first");
+    }
+    expected.push_back(u"close");
+    EXPECT_EQ(fake.log, expected);
+  }
+}
+
+// A file given at start (flowsvg-desktop FILE) and a file dropped onto the
+// window are taken the same way: chosen when it can be read, else the open
+// error box, with no input or the old one kept.
+TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
+  const std::string odd = "caf\xe9 \x01.txt";  // a Latin-1 byte, a control
+  writeBytes(root_ / "plan.txt", kTwoItems);
+  writeBytes(root_ / odd, kTwoItems);
+  fs::create_directory(root_ / "folder.txt");
+  const Text oddPath = textFromNativePath((root_ / odd).string());
+  const Text oddShown = t(root_.string() + "/caf\xef\xbf\xbd \\x01.txt");
+  struct Case {
+    const char* label;
+    FileChoice::Outcome outcome;
+    Text path;
+    Text shown;              // as labels and messages show the path
+    const char16_t* reason;  // nullptr: chosen
+  };
+  const Case cases[] = {
+      {"readable", FileChoice::Outcome::Chosen, t(root_ / "plan.txt"),
+       t(root_ / "plan.txt"), nullptr},
+      {"a name that is not UTF-8", FileChoice::Outcome::Chosen, oddPath,
+       oddShown, nullptr},
+      {"missing", FileChoice::Outcome::Chosen, t(root_ / "gone.txt"),
+       t(root_ / "gone.txt"), u"No such file or directory"},
+      {"a folder", FileChoice::Outcome::Chosen, t(root_ / "folder.txt"),
+       t(root_ / "folder.txt"), u"Is a directory"},
+      {"a remote location", FileChoice::Outcome::NotLocal,
+       u"sftp://host/plan.txt", u"sftp://host/plan.txt", u"not a local file"},
+  };
+  for (const Case& c : cases) {
+    for (const bool dropped : {false, true}) {
+      SCOPED_TRACE(testing::Message()
+                   << c.label << (dropped ? ", dropped" : ", at start"));
+      const Text earlier = t(root_ / "plan.txt");
+      FakeToolkit fake;
+      if (dropped) {
+        fake.answer(earlier);
+        fake.click(ChooseInputButton);
+        fake.drop({c.outcome, c.path}, [&] { mark_ = fake.log.size(); });
+      }
+      fake.click(GenerateButton);
+      run(fake, dropped ? FileChoice() : FileChoice{c.outcome, c.path});
+      const std::vector<Text> log = fake.log;
+      const size_t from = dropped ? mark_ : 1;  // after the start-up line
+      ASSERT_GT(log.size(), from);
+      const Text kept = dropped ? earlier : Text();
+      if (c.reason == nullptr) {
+        EXPECT_EQ(log[from], u"text 5: " + c.shown);
+        EXPECT_EQ(log[from + 1], u"text 13: Status: Input file chosen: " +
+                                     c.shown + u"\rSize: 0 KB");
+        EXPECT_EQ(inputPath_, c.path);
+        // Generate converts that very file.
+        EXPECT_EQ(log[from + 3], parsedStatus(1, 2));
+      } else {
+        EXPECT_EQ(log[from], u"box error: " + kTitle +
+                                 u": Cannot open the description file: " +
+                                 c.shown + u"\r" + c.reason);
+        EXPECT_EQ(inputPath_, kept);
+        EXPECT_EQ(fake.shown[InputPathText], kept);
+      }
+    }
+  }
+}
+
+TEST_F(ShellTest, APickThatNamesNoLocalFileIsAnErrorNeverASilentKeep) {
+  const Text input = t(root_ / "in.txt");
+  const Text output = t(root_ / "out.svg");
+  FakeToolkit fake;
+  fake.answer(input);
+  fake.answer(output);
+  fake.dialogAnswers.push_back(
+      {FileChoice::Outcome::NotLocal, u"smb://server/share/new.txt"});
+  fake.dialogAnswers.push_back(
+      {FileChoice::Outcome::NotLocal, u"smb://server/share/new.svg"});
+  fake.click(ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  clickMarked(fake, ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  run(fake);
+  EXPECT_EQ(
+      sinceMark(fake),
+      (std::vector<Text>{u"open dialog",
+                         u"box error: " + kTitle +
+                             u": Cannot open the description file: "
+                             u"smb://server/share/new.txt\rnot a local file",
+                         u"save dialog",
+                         u"box error: " + kTitle +
+                             u": Cannot create the SVG file: "
+                             u"smb://server/share/new.svg\rnot a local file"}));
+  EXPECT_EQ(inputPath_, input);
+  EXPECT_EQ(outputPath_, output);
+}
+
+TEST_F(ShellTest, NamesAreKeptByteForByteAndShownReadably) {
+  // A name in a single-byte code page, with a control character in it.
+  const std::string inName = "r\xe9sum\xe9\t1.txt";
+  const std::string outName = "r\xe9sum\xe9\t1";
+  writeBytes(root_ / inName, kTwoItems);
+  const Text input = textFromNativePath((root_ / inName).string());
+  const Text output = textFromNativePath((root_ / outName).string());
+  const Text shownIn =
+      t(root_.string() + "/r\xef\xbf\xbdsum\xef\xbf\xbd\\x091.txt");
+  const Text shownOut =
+      t(root_.string() + "/r\xef\xbf\xbdsum\xef\xbf\xbd\\x091.svg");
+  FakeToolkit fake;
+  fake.answer(input);
+  fake.answer(output);
+  fake.click(ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  clickMarked(fake, GenerateButton);
+  run(fake);
+  EXPECT_EQ(inputPath_, input);
+  EXPECT_EQ(fake.shown[InputPathText], shownIn);
+  EXPECT_EQ(fake.shown[OutputPathText], shownOut);
+  const std::vector<Text> lines = sinceMark(fake);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], parsedStatus(1, 2));
+  EXPECT_EQ(lines[3], u"box information: " + kTitle +
+                          u": SVG file generated.\r\rFile: " + shownOut +
+                          u"\rSections: 1\rItems: 2");
+  // The SVG went to the name with those very bytes, and no other.
+  EXPECT_EQ(readBytes(root_ / (outName + ".svg")).rfind("<?xml", 0), 0u);
+  EXPECT_EQ(folderEntries(root_.string()),
+            (std::vector<std::string>{"bin", outName + ".svg", inName}));
 }
 
 }  // namespace

@@ -3,15 +3,23 @@
 // dialogs and message boxes, a blocking wait for the next event) and the
 // desktop shell (opening a folder in the file manager).
 //
-// The shell (shell.h) is written against this interface only. The desktop
-// program gets the wxWidgets implementation from newDesktopToolkit; the tests
-// use the scripted in-memory FakeToolkit (fake_toolkit.h).
+// The shell (shell.h) is written against this interface only, and every
+// operation below is one any desktop toolkit offers: one adapter file per
+// toolkit implements it (toolkit-gtk.cc on Linux). The tests use the
+// scripted in-memory FakeToolkit (fake_toolkit.h).
 //
 // Contract common to every operation: nothing is thrown and nothing is
 // reported back beyond the plain results named below. Texts are shown
-// literally: "&" is never a mnemonic marker, "~" is an ordinary character,
-// and a CR (U+000D) starts a new line. Positions and sizes are pixels in the
-// window's client area, origin at its top left corner, used unscaled.
+// literally: "&", "_" and "~" are ordinary characters (never mnemonic
+// markers or line breaks), and a CR (U+000D) starts a new line.
+//
+// Positions and sizes are design units: pixels in the window's client area,
+// origin at its top left corner, at the design text size (the font "Sans 10"
+// at 96 DPI on GTK, 96 DPI on Windows). The toolkit multiplies every one of
+// them, the client size included, by a single factor: the desktop's text
+// size over the design text size, never below 1. So with the desktop's
+// default settings they are exact pixels, and with larger text nothing is
+// clipped.
 #ifndef FLOWSVG_DESKTOP_TOOLKIT_H_
 #define FLOWSVG_DESKTOP_TOOLKIT_H_
 
@@ -20,7 +28,11 @@
 
 #include "text/strings.h"
 
-// A control's place in the client area.
+// The desktop's name for the program: the application id, and on X11 the
+// window's WM_CLASS, which a desktop entry's StartupWMClass names.
+inline constexpr char ApplicationId[] = "io.github.flowsvg.FlowsvgDesktop";
+
+// A control's place in the client area, in design units.
 struct ControlBox {
   int32_t x = 0;
   int32_t y = 0;
@@ -30,22 +42,51 @@ struct ControlBox {
 
 enum class MessageIcon { Warning, Error, Information };
 
+// How a static text shows its text.
+enum class TextStyle {
+  Wrapped,  // left-aligned, wrapping at word boundaries within its width
+  Sunken,   // the same inside a sunken border: the status area
+  PathLine  // one line; a text too long for it is shortened in the middle
+            // with an ellipsis, so that its start and its end (a path's file
+            // name) stay visible, and the whole text is the control's tooltip
+};
+
+// What the user picked in a file dialog or dropped onto the window.
+struct FileChoice {
+  enum class Outcome {
+    Cancelled,  // nothing was picked (the dialog was cancelled or failed)
+    Chosen,     // path is the picked file's full path
+    NotLocal,   // something was picked that names no local file (a remote
+                // location, say); path is the desktop's name for it (a URI),
+                // to be shown
+  };
+  Outcome outcome = Outcome::Cancelled;
+  // For Chosen, the name exactly as the system holds it: on POSIX each byte
+  // that is not UTF-8 is kept as textFromNativePath keeps it (text/paths.h),
+  // so nativePath gives back the very bytes.
+  Text path;
+};
+
 enum class EventKind {
   CloseRequest,  // the close box, the system menu or the close shortcut
   Control,       // a push button was clicked or pressed from the keyboard
+  FileDropped,   // a file was dropped onto the window
   Other,         // anything else; the shell ignores it
 };
 
 struct ToolkitEvent {
   EventKind kind = EventKind::Other;
   int32_t control = 0;  // the control's id for EventKind::Control, else 0
+  // For EventKind::FileDropped: the first item dropped, Chosen or NotLocal.
+  FileChoice dropped;
 };
 
 // What a file dialog is given. filter lists labels and patterns alternately,
 // separated by "|"; one entry may hold several patterns separated by ";".
-// filterIndex (0-based) selects the entry shown first. An initialPath ending
-// in a separator opens that folder with an empty name; an empty one lets the
-// toolkit choose the folder.
+// filterIndex (0-based) selects the entry shown first. initialPath: empty
+// lets the toolkit choose the folder; one ending in a separator opens that
+// folder with an empty name; any other opens its folder with the rest (the
+// file name) filled in.
 struct FileDialogRequest {
   Text title;
   Text initialPath;
@@ -60,38 +101,56 @@ class Toolkit {
   // Opens the main window with the given client size and title: fixed size
   // (title bar with system menu and close box, no minimise or maximise box,
   // no sizing border), centred on the primary screen by its outer size,
-  // shown at once, in the desktop's dialog colours and message font. Returns
-  // 1 when it is open; 0 when it cannot be opened (no display, for one), and
-  // then no other operation may be called.
+  // shown at once, in the desktop's dialog colours and message font, and
+  // accepting files dropped onto it (each drop yields a FileDropped event).
+  // Returns 1 when it is open; 0 when it cannot be opened (no display, for
+  // one), and then no other operation may be called.
   virtual int32_t openWindow(int32_t clientWidth, int32_t clientHeight,
                              TextView title) = 0;
 
   // Create one control in the window. Ids are the shell's; each is created
-  // once. Static texts are left-aligned and wrap at word boundaries within
-  // their width; sunken gives one a sunken border. Group frames are inert.
-  // A push button yields a Control event with its id when pressed.
+  // once. Group frames are inert. A push button yields a Control event with
+  // its id when clicked, or pressed from the keyboard while it has the
+  // focus; its caption is shown as it is, with no mnemonic.
   virtual void createStaticText(int32_t id, ControlBox box, TextView text,
-                                bool sunken) = 0;
+                                TextStyle style) = 0;
   virtual void createGroupFrame(int32_t id, ControlBox box,
                                 TextView caption) = 0;
   virtual void createPushButton(int32_t id, ControlBox box,
                                 TextView caption) = 0;
 
-  // Shows text in place of the control's current text.
+  // Shows text in place of the control's current text (and, for a PathLine,
+  // as its tooltip).
   virtual void setControlText(int32_t id, TextView text) = 0;
+
+  // Gives the control the keyboard focus, so that Enter or Space presses it.
+  virtual void focusControl(int32_t id) = 0;
+
+  // From now on, Ctrl with the Latin letter (either case) pressed anywhere
+  // in the main window yields event, whichever control has the focus.
+  virtual void addShortcut(char16_t letter, ToolkitEvent event) = 0;
 
   // Blocks until the next event and returns it.
   virtual ToolkitEvent waitEvent() = 0;
 
   // Modal file dialogs over the main window. A typed name need not name an
   // existing file. The save dialog asks nothing when the file exists and
-  // adds no extension. Both return the full path, or the empty text when
-  // cancelled or failed.
-  virtual Text openFileDialog(const FileDialogRequest& request) = 0;
-  virtual Text saveFileDialog(const FileDialogRequest& request) = 0;
+  // adds no extension. Paths of any length are taken whole.
+  virtual FileChoice openFileDialog(const FileDialogRequest& request) = 0;
+  virtual FileChoice saveFileDialog(const FileDialogRequest& request) = 0;
 
-  // A modal message box over the main window with one OK button.
+  // A modal message box over the main window with one OK button, at most
+  // 600 design units wide: a long line wraps, at word boundaries where it
+  // has them and anywhere else where it has none (a long path), so that no
+  // character is cut off.
   virtual void messageBox(TextView title, TextView text, MessageIcon icon) = 0;
+
+  // A modal question over the main window, laid out as messageBox is, with
+  // the buttons confirm and cancel (shown as they are). cancel is the
+  // default button; Escape and closing the box cancel. Returns 1 when the
+  // user chose confirm, 0 otherwise.
+  virtual int32_t questionBox(TextView title, TextView text, TextView confirm,
+                              TextView cancel) = 0;
 
   // Asks the desktop shell to open folder with its default action (a file
   // manager window on it). The folder is handed over as one argument, never
@@ -103,9 +162,8 @@ class Toolkit {
   virtual void closeWindow() = 0;
 };
 
-// The desktop program's toolkit: wxWidgets for the window, xdg-open for the
-// folder. Defined by the wxWidgets adapter, which only the desktop program
-// links.
+// The desktop program's toolkit. Defined by the platform's adapter (GTK 3
+// on Linux), which only the desktop program links.
 std::unique_ptr<Toolkit> newDesktopToolkit();
 
 #endif  // FLOWSVG_DESKTOP_TOOLKIT_H_

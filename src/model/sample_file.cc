@@ -1,5 +1,8 @@
 #include "model/sample_file.h"
 
+#include <string>
+
+#include "text/utf8.h"
 #include "text/wording.h"
 
 void writeSampleLines(FileHandle file) {
@@ -18,4 +21,20 @@ int32_t writeSampleFile(TextView path, Reporter& reporter) {
     reporter.reportError(wording::SampleFailureCaption, path, reason);
   }
   return written;
+}
+
+int32_t holdsTheSample(TextView path) {
+  std::string sample;
+  for (TextView line : wording::SampleLines) {
+    sample += encodeUtf8(line);
+    sample += "\r\n";
+  }
+  FileHandle file = openForReading(path);
+  if (file == nullptr) return 0;
+  // One byte more than the sample, to see a longer file as different.
+  std::string bytes;
+  readBytes(file, bytes, sample.size() + 1);
+  const bool whole = readFailure(file).empty();
+  closeFile(file);
+  return whole && bytes == sample ? 1 : 0;
 }

@@ -16,6 +16,10 @@
 // an earlier file at path left as it was.
 int32_t writeSampleFile(TextView path, Reporter& reporter);
 
+// 1 when the file at path holds exactly the bytes writeSampleFile writes,
+// else 0 (also when it is missing or cannot be read).
+int32_t holdsTheSample(TextView path);
+
 // Writes the same 40 lines to an open file (for `flowsvg --sample -`). Does
 // not close it.
 void writeSampleLines(FileHandle file);

@@ -61,8 +61,49 @@ TEST_F(SampleFileTest, MissingFolderIsReported) {
   EXPECT_EQ(reporter_.messages,
             std::vector<std::string>{"Cannot create the sample file: " +
                                      missing});
-  EXPECT_EQ(reporter_.reasons,
-            std::vector<std::string>{"No such file or directory"});
+  EXPECT_EQ(reporter_.reasons, std::vector<std::string>{missingFolderReason()});
+}
+
+TEST_F(SampleFileTest, TellsTheSampleFromAnEditedOne) {
+  const std::string sample =
+      readBytes(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt");
+  ASSERT_GT(sample.size(), 100u);
+  std::string lastByteChanged = sample;
+  lastByteChanged.back() = 'x';
+  std::string lfOnly;
+  for (char c : sample) {
+    if (c != '\r') lfOnly += c;
+  }
+  struct Case {
+    const char* label;
+    const std::string* bytes;  // nullptr: no file
+    int32_t holds;
+  };
+  const std::string longer = sample + "\r\n";
+  const std::string shorter = sample.substr(0, sample.size() - 1);
+  const std::string empty;
+  const Case cases[] = {
+      {"the sample", &sample, 1},
+      {"one byte more", &longer, 0},
+      {"one byte less", &shorter, 0},
+      {"last byte changed", &lastByteChanged, 0},
+      {"LF line ends", &lfOnly, 0},
+      {"empty", &empty, 0},
+      {"missing", nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::string path = folder_.file("sample.txt");
+    removeTree(path);
+    if (c.bytes != nullptr) writeBytes(path, *c.bytes);
+    EXPECT_EQ(holdsTheSample(folder_.text("sample.txt")), c.holds);
+  }
+  EXPECT_EQ(holdsTheSample(decodeUtf8(folder_.path())), 0);  // a folder
+
+  // What writeSampleFile writes is the sample, under any name.
+  const Text odd = folder_.text("caf\xe9 sample.txt");
+  ASSERT_EQ(writeSampleFile(odd, reporter_), 1);
+  EXPECT_EQ(holdsTheSample(odd), 1);
 }
 
 }  // namespace

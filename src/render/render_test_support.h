@@ -39,7 +39,9 @@ std::vector<std::string> captureLines(
 
 // 1 when xmllint parses bytes as a well-formed XML document; its complaints
 // go to standard error.
+#ifndef _WIN32
 bool wellFormedXml(const std::string& bytes);
+#endif
 
 // UTF-8 of a text, for comparing with captured lines.
 std::string utf8(const Text& text);

@@ -1,8 +1,10 @@
 #include "render/svg_document.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <regex>
@@ -120,7 +122,9 @@ TEST_F(SvgDocumentTest, EmptyDescriptionGivesTheWholeFrame) {
   std::string bytes =
       capture([&](FileHandle file) { writeSvg(*chart, file, kFixedTime); });
   EXPECT_EQ(crlfLines(bytes), expected);
+#ifndef _WIN32  // xmllint runs on Linux; flowsvg_test.sh checks .exe drawings
   EXPECT_TRUE(wellFormedXml(bytes));
+#endif
 }
 
 TEST_F(SvgDocumentTest, DocumentIsUtf8WithoutMarkAndEndsWithCrLf) {
@@ -135,7 +139,9 @@ TEST_F(SvgDocumentTest, DocumentIsUtf8WithoutMarkAndEndsWithCrLf) {
   for (const std::string& line : crlfLines(bytes)) {
     EXPECT_NE(line, "<missing or bad line end>");
   }
+#ifndef _WIN32  // xmllint runs on Linux; flowsvg_test.sh checks .exe drawings
   EXPECT_TRUE(wellFormedXml(bytes));
+#endif
 }
 
 TEST_F(SvgDocumentTest, HeaderLinesAppearOnlyForNonEmptyTexts) {
@@ -260,7 +266,7 @@ class GenerateSvgTest : public SvgDocumentTest {
   }
 
   int32_t generate(const std::string& path) {
-    return generateSvg(*chart_, textFromNativePath(path), reporter_);
+    return generateSvg(*chart_, textOfPath(path), reporter_);
   }
 
   std::string folder_;
@@ -273,7 +279,9 @@ TEST_F(GenerateSvgTest, WritesTheDocumentWithTheCurrentTime) {
   writeBytes(path, std::string(100000, 'x'));  // a longer earlier file
   ASSERT_EQ(generate(path), 1);
   EXPECT_TRUE(reporter_.messages.empty());
+#ifndef _WIN32  // xmllint runs on Linux; flowsvg_test.sh checks .exe drawings
   EXPECT_TRUE(wellFormedXml(readBytes(path)));
+#endif
   Lines written = crlfLines(readBytes(path));
   Lines expected =
       captureLines([&](FileHandle file) { writeSvg(*chart_, file, 0); });
@@ -296,6 +304,7 @@ TEST_F(GenerateSvgTest, MissingFolderIsReportedAndNothingIsWritten) {
   EXPECT_EQ(chart_->items[29].x, 185 + 255 * 29);
 }
 
+#ifndef _WIN32  // Windows has no file-size limit to make a write fail part-way
 TEST_F(GenerateSvgTest, FailedWriteLeavesTheEarlierFileAsItWas) {
   std::string path = folder_ + "/chart.svg";
   const std::string earlier = "earlier drawing\r\n";
@@ -315,5 +324,6 @@ TEST_F(GenerateSvgTest, FailedWriteLeavesTheEarlierFileAsItWas) {
   EXPECT_EQ(readBytes(path), earlier);
   EXPECT_EQ(folderEntries(folder_), Lines{"chart.svg"});
 }
+#endif
 
 }  // namespace

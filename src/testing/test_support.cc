@@ -8,10 +8,30 @@
 #include <sstream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "text/paths.h"
+#include "text/system_error.h"
 #include "text/utf8.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The helpers' strings are UTF-8 on Windows (where a narrow std::string
+// path would go through the ANSI code page) and the system's bytes on
+// POSIX; u8path and u8string keep both as they are.
+fs::path pathOf(const std::string& path) {
+  return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string stringOf(const std::u8string& text) {
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
 
 std::string makeTempFolder() {
   static std::atomic<unsigned> counter{0};
@@ -24,7 +44,7 @@ std::string makeTempFolder() {
                 std::to_string(counter++));
     std::error_code error;
     if (fs::create_directory(folder, error)) {
-      return folder.generic_string();
+      return stringOf(folder.generic_u8string());
     }
     if (error) return std::string();
   }
@@ -32,33 +52,58 @@ std::string makeTempFolder() {
 
 void removeTree(const std::string& folder) {
   std::error_code error;
-  fs::remove_all(folder, error);
+  fs::remove_all(pathOf(folder), error);
 }
 
-Text TempFolder::text(const std::string& name) const {
+Text textOfPath(const std::string& path) {
 #ifdef _WIN32
-  return decodeUtf8(file(name));
+  return decodeUtf8(path);
 #else
-  return textFromNativePath(file(name));
+  return textFromNativePath(path);
 #endif
 }
 
+Text TempFolder::text(const std::string& name) const {
+  return textOfPath(file(name));
+}
+
 std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  std::ofstream(pathOf(path), std::ios::binary | std::ios::trunc) << bytes;
 }
+
+#ifdef _WIN32
+std::string missingFileReason() {
+  return encodeUtf8(systemErrorText(ERROR_FILE_NOT_FOUND));
+}
+std::string missingFolderReason() {
+  return encodeUtf8(systemErrorText(ERROR_PATH_NOT_FOUND));
+}
+std::string folderReason() {
+  return encodeUtf8(systemErrorText(ERROR_ACCESS_DENIED));
+}
+bool runningUnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
+         nullptr;
+}
+#else
+bool runningUnderWine() { return false; }
+std::string missingFileReason() { return "No such file or directory"; }
+std::string missingFolderReason() { return "No such file or directory"; }
+std::string folderReason() { return "Is a directory"; }
+#endif
 
 std::vector<std::string> folderEntries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(pathOf(folder), error)) {
+    names.push_back(stringOf(entry.path().filename().u8string()));
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -14,6 +14,11 @@
 // on every platform.
 std::string makeTempFolder();
 
+// A path as the std::filesystem-based helpers here spell it (UTF-8 on
+// Windows, the system's bytes on POSIX) turned into the Text the program's
+// file operations take.
+Text textOfPath(const std::string& path);
+
 // Removes the folder with everything in it.
 void removeTree(const std::string& folder);
 
@@ -40,6 +45,18 @@ std::string readBytes(const std::string& path);
 
 // Writes bytes to the file at path, replacing what was there.
 void writeBytes(const std::string& path, const std::string& bytes);
+
+// The system's words for why a file could not be opened or created, as
+// the reports carry them (UTF-8): nothing at the path, no folder for it, a
+// folder where a file was expected. Windows and Wine word them differently;
+// both come from the same error codes.
+std::string missingFileReason();
+std::string missingFolderReason();
+std::string folderReason();
+
+// Whether this Windows program runs under Wine, which lacks a few things a
+// test may need (see the tests that ask). False on POSIX.
+bool runningUnderWine();
 
 // Names in the folder, sorted.
 std::vector<std::string> folderEntries(const std::string& folder);

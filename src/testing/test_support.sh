@@ -12,12 +12,14 @@ fail() {
   failures=$((failures + 1))
 }
 
-# run NAME ARGS...: runs flowsvg with the arguments; stdout, stderr and the
-# exit status land in $work/NAME.out, .err and $rc.
+# run NAME ARGS...: runs flowsvg with the arguments (through the command in
+# the array `runner`, an emulator, when the script set one); stdout, stderr
+# and the exit status land in $work/NAME.out, .err and $rc.
 run() {
   local name=$1
   shift
-  "$flowsvg" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  ${runner[@]+"${runner[@]}"} "$flowsvg" "$@" >"$work/$name.out" \
+    2>"$work/$name.err"
   rc=$?
 }
 

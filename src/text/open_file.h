@@ -20,10 +20,10 @@ struct Replacement;
 // time; writing collects whole lines in `output` and hands them to the
 // platform in chunks of up to WriteBufferSize bytes, or, for a file written
 // in place, collects the whole content in `collected` until finishWriting.
-struct OpenFile {
+struct TextFile {
   // Both defined by the platform file, which knows Replacement.
-  OpenFile();
-  ~OpenFile();
+  TextFile();
+  ~TextFile();
 
   intptr_t native = -1;     // the platform's descriptor or handle
   bool ownsNative = true;   // false for standard input and output
@@ -54,11 +54,11 @@ struct OpenFile {
 inline constexpr size_t WriteBufferSize = 64 * 1024;
 
 // Records a failure; the first reason is the one kept.
-void noteFailure(OpenFile& file, Text reason);
+void noteFailure(TextFile& file, Text reason);
 
 // Hands the bytes waiting in file.output on (to the platform, or into
 // file.collected) and empties the buffer. Does nothing after a failure.
-void flushOutput(OpenFile& file);
+void flushOutput(TextFile& file);
 
 // Provided by the platform file:
 
@@ -66,10 +66,10 @@ void flushOutput(OpenFile& file);
 // bytes, waiting for data when a read would block. False at the end of the
 // file or on a read failure; then file.exhausted is set, and for a failure
 // noteFailure has recorded why.
-bool readChunk(OpenFile& file);
+bool readChunk(TextFile& file);
 
 // Writes all size bytes to the platform's file. False after noteFailure when
 // that cannot be done.
-bool writeBytes(OpenFile& file, const char* data, size_t size);
+bool writeBytes(TextFile& file, const char* data, size_t size);
 
 #endif  // FLOWSVG_TEXT_OPEN_FILE_H_

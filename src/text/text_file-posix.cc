@@ -47,19 +47,19 @@ struct Replacement {
   int32_t slot = -1;      // the temporary file's slot in temporary_files.h
 };
 
-OpenFile::OpenFile() = default;
-OpenFile::~OpenFile() = default;
+TextFile::TextFile() = default;
+TextFile::~TextFile() = default;
 
 namespace {
 
-int fdOf(const OpenFile& file) { return static_cast<int>(file.native); }
+int fdOf(const TextFile& file) { return static_cast<int>(file.native); }
 
 void setReason(Text* reason, Text text) {
   if (reason != nullptr) *reason = std::move(text);
 }
 
 FileHandle adopt(int fd, bool writing, bool owns) {
-  auto* file = new OpenFile;
+  auto* file = new TextFile;
   file->native = fd;
   file->writing = writing;
   file->ownsNative = owns;
@@ -494,7 +494,7 @@ FileHandle startInPlace(const std::string& target, Text* reason) {
 // file-size limit, the space on the disk), so that a failure leaves the old
 // content whole, then writes it, cuts what is left of the old content and
 // flushes.
-bool writeInPlace(OpenFile& file) {
+bool writeInPlace(TextFile& file) {
   const int fd = fdOf(file);
   const std::string& content = file.collected;
   const off_t size = static_cast<off_t>(content.size());
@@ -542,7 +542,7 @@ bool syncFolderOf(const std::string& path) {
 
 // --- Reading ----------------------------------------------------------
 
-bool readChunk(OpenFile& file) {
+bool readChunk(TextFile& file) {
   file.buffer.resize(ReadChunkSize);
   file.next = 0;
   for (;;) {
@@ -593,7 +593,7 @@ FileHandle openStandardInput(Text* reason) {
 
 // --- Writing ----------------------------------------------------------
 
-bool writeBytes(OpenFile& file, const char* data, size_t size) {
+bool writeBytes(TextFile& file, const char* data, size_t size) {
   while (size > 0) {
     ssize_t put = write(fdOf(file), data, size);
     if (put < 0 && errno == EINTR) continue;

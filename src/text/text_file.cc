@@ -21,7 +21,7 @@ namespace {
 
 // Brings more bytes into a reading buffer whose bytes are all consumed;
 // false at the end of the file (or after a read failure).
-bool refill(OpenFile& file) {
+bool refill(TextFile& file) {
   if (file.next < file.buffer.size()) return true;
   if (file.exhausted || file.inMemory) return false;
   return readChunk(file);
@@ -67,13 +67,13 @@ size_t plainLineRun(std::string_view bytes) {
 }
 
 // Reads one byte; -1 at the end of the file.
-int takeByte(OpenFile& file) {
+int takeByte(TextFile& file) {
   if (!refill(file)) return -1;
   return static_cast<unsigned char>(file.buffer[file.next++]);
 }
 
 // The next byte without taking it; -1 at the end of the file.
-int peekByte(OpenFile& file) {
+int peekByte(TextFile& file) {
   if (!refill(file)) return -1;
   return static_cast<unsigned char>(file.buffer[file.next]);
 }
@@ -82,7 +82,7 @@ bool endsLine(int byte) { return byte == '\n' || byte == '\r' || byte == 0; }
 
 // Collects the bytes of the next line into file.lineBytes, without its line
 // break, which is consumed.
-void collectLine(OpenFile& file) {
+void collectLine(TextFile& file) {
   std::string& bytes = file.lineBytes;
   bytes.clear();
   file.lineReplaced = false;
@@ -135,13 +135,13 @@ void collectLine(OpenFile& file) {
 
 }  // namespace
 
-void noteFailure(OpenFile& file, Text reason) {
+void noteFailure(TextFile& file, Text reason) {
   if (file.failed) return;
   file.failed = true;
   file.failure = std::move(reason);
 }
 
-void flushOutput(OpenFile& file) {
+void flushOutput(TextFile& file) {
   if (!file.failed && file.waiting > 0) {
     if (file.collecting) {
       file.collected.append(file.output.get(), file.waiting);
@@ -153,7 +153,7 @@ void flushOutput(OpenFile& file) {
 }
 
 FileHandle openBytes(std::string bytes) {
-  auto* file = new OpenFile;
+  auto* file = new TextFile;
   file->buffer = std::move(bytes);
   file->inMemory = true;
   file->ownsNative = false;
@@ -206,6 +206,17 @@ bool lastLineWasUtf8(FileHandle file) {
          (!file->lineReplaced && isWellFormedUtf8(file->lineBytes));
 }
 
+size_t readBytes(FileHandle file, std::string& out, size_t most) {
+  size_t taken = 0;
+  while (taken < most && refill(*file)) {
+    const size_t run = std::min(most - taken, file->buffer.size() - file->next);
+    out.append(file->buffer, file->next, run);
+    file->next += run;
+    taken += run;
+  }
+  return taken;
+}
+
 int atEnd(FileHandle file) { return refill(*file) ? 0 : 1; }
 
 TextView readFailure(FileHandle file) {
@@ -248,7 +259,7 @@ void writeEncodedLine(FileHandle file, std::string_view utf8) {
 }
 
 LineRoom lineRoom(FileHandle file, size_t used, size_t more) {
-  OpenFile& f = *file;
+  TextFile& f = *file;
   const size_t need = used + more;
   if (f.buildingLong) {
     if (f.longLine.size() < need) f.longLine.resize(2 * need);
@@ -274,7 +285,7 @@ LineRoom lineRoom(FileHandle file, size_t used, size_t more) {
 }
 
 void endLineInPlace(FileHandle file, size_t used, size_t keep) {
-  OpenFile& f = *file;
+  TextFile& f = *file;
   if (f.buildingLong) {
     f.buildingLong = false;
     writeEncodedLine(file, std::string_view(f.longLine.data(), used));

@@ -25,8 +25,8 @@
 
 #include "text/strings.h"
 
-struct OpenFile;
-using FileHandle = OpenFile*;
+struct TextFile;
+using FileHandle = TextFile*;
 
 // How many bytes one read from a file brings at the most. A description of
 // the largest size the format allows is read in two system calls.
@@ -96,6 +96,11 @@ void readLineInto(FileHandle file, Text& line);
 // the end of the file, because it was not (the parser's warnings tell the
 // user so).
 bool lastLineWasUtf8(FileHandle file);
+
+// Appends the next bytes of the file, as they are, to out: up to most bytes,
+// fewer at the end of the file or after a read failure (readFailure tells).
+// Returns how many were appended. Not to be mixed with readLine on one file.
+size_t readBytes(FileHandle file, std::string& out, size_t most);
 
 // 1 when no further byte can be read, otherwise 0. When a read would block
 // (a non-blocking pipe or terminal) it waits for data; a read error ends the

@@ -11,6 +11,8 @@
 
 #include <string_view>
 
+#include "text/version.h"
+
 namespace wording {
 
 using T = std::u16string_view;
@@ -52,7 +54,7 @@ inline constexpr T MessageBoxTitle = u"Flowchart SVG Generator";
 inline constexpr T StatusPrefix = u"Status";
 inline constexpr T DefaultOutputName = u"flowchart.svg";
 inline constexpr T WindowTitle =
-    u"Flowchart SVG Generator - Desktop Edition v2.0.0";
+    u"Flowchart SVG Generator - Desktop Edition v" FLOWSVG_VERSION;
 inline constexpr T BannerText =
     u"Flowchart SVG Generator - turns a txt flowchart description into a "
     u"drawing";
@@ -100,6 +102,41 @@ inline constexpr T OpenDialogFilter =
     u"Description files (*.txt;*.ini)|*.txt;*.ini|All files (*.*)|*.*";
 inline constexpr T SaveDialogTitle = u"Save the SVG file";
 inline constexpr T SaveDialogFilter = u"SVG files|*.svg|All files (*.*)|*.*";
+
+// The desktop window: a picked or dropped item that names no local file,
+// the question before an edited sample is replaced, and the program's
+// command line (flowsvg-desktop [FILE]).
+inline constexpr T NotLocalReason = u"not a local file";
+inline constexpr T EditedSampleQuestionAfter =
+    u" differs from the sample description.\rReplace it with the sample? "
+    u"Your changes in it will be lost.";
+inline constexpr T ReplaceButton = u"Replace";
+inline constexpr T CancelButton = u"Cancel";
+inline constexpr T DesktopUsageLine =
+    u"usage: flowsvg-desktop [FILE] | flowsvg-desktop --help | "
+    u"flowsvg-desktop --version";
+inline constexpr T DesktopUnknownOptionBefore =
+    u"flowsvg-desktop: unknown option ";
+inline constexpr T DesktopTooManyFiles =
+    u"flowsvg-desktop: more than one FILE given";
+inline constexpr T DesktopHelpLines[] = {
+    u"Usage: flowsvg-desktop [FILE]",
+    u"       flowsvg-desktop --help | --version",
+    u"",
+    u"Opens the Flowchart SVG Generator window, which turns a flowchart",
+    u"description (an INI-like text file) into one SVG drawing. FILE, when",
+    u"given, is chosen as the description to convert; a description file",
+    u"dropped onto the window is chosen the same way.",
+    u"",
+    u"Keys in the window: Ctrl+O choose the description, Ctrl+S choose the",
+    u"SVG file, Ctrl+G generate, Ctrl+Q or Ctrl+W close.",
+    u"",
+    u"  --help     show this help",
+    u"  --version  show the version",
+    u"",
+    u"Exit status: 0, also when no window can be opened; 2 when the help or",
+    u"the version cannot be printed; 64 wrong usage.",
+};
 
 // Sample description file: its name and its 40 lines (the last holds one CR
 // between the two parts of the summary).
@@ -149,8 +186,9 @@ inline constexpr T SampleLines[] = {
 
 // The command line: its usage line, usage complaints and help. The help's
 // {Header}, {subtitle}, {company}, {Summary} and {text} stand for the
-// keywords of the description format above.
-inline constexpr T Version = u"2.0.0";
+// keywords of the description format above. The version is the project's
+// one release number (text/version.h).
+inline constexpr T Version = FLOWSVG_VERSION;
 inline constexpr T UsageLine =
     u"usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg [-q] [-j N] (-O | "
     u"--out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg [-q] "

@@ -1,0 +1,23 @@
+// The program's own words on standard output and standard error: help,
+// version, the success line and one-line errors.
+//
+// On POSIX the text goes out as UTF-8. On Windows a console is given the
+// text itself (WriteConsoleW), so that any character shows whatever the
+// console's code page; a pipe or file gets UTF-8.
+#ifndef FLOWSVG_CLI_CONSOLE_H_
+#define FLOWSVG_CLI_CONSOLE_H_
+
+#include "text/strings.h"
+
+enum class StandardStream { Output, Error };
+
+// Sets the standard streams up for the program's bytes: on Windows, the C
+// runtime's streams in binary mode, so that nothing written through them
+// has its line ends changed. Called first thing in the program.
+void prepareStandardStreams();
+
+// Writes text, whose lines end with LF, to the stream. False when it did
+// not all get there.
+bool writeToStream(StandardStream stream, TextView text);
+
+#endif  // FLOWSVG_CLI_CONSOLE_H_
