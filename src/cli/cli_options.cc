@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "text/paths.h"
+#include "text/utf8.h"
 #include "text/wording.h"
 
 namespace {
@@ -168,7 +169,7 @@ SourceDate readSourceDateEpoch(const char* value, Timestamp* when) {
 
 Text sourceDateComplaint(const char* value) {
   return Text(wording::SourceDateComplaintBefore) + u"\"" +
-         shownPath(textFromNativePath(value != nullptr ? value : "")) + u"\"";
+         shownPath(decodeUtf8Escaped(value != nullptr ? value : "")) + u"\"";
 }
 
 Text helpText() {
