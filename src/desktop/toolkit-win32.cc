@@ -152,7 +152,7 @@ class Win32Toolkit : public Toolkit {
                               1, 1, nullptr, nullptr, instance_, this);
     // Without a display (under Wine: no X server) no window is made.
     if (window_ == nullptr) return 0;
-    setScale(GetDpiForWindow(window_));
+    setScale(GetDpiForWindow(window_));  // no font before
 
     tooltip_ = CreateWindowExW(
         WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -399,9 +399,13 @@ class Win32Toolkit : public Toolkit {
     if (code == BN_CLICKED) {
       queue_.push_back({EventKind::Control, button, FileChoice()});
     } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
-      // The focused button looks like the default button, as in a dialog.
+      // The focused button looks like the default button, as in a dialog;
+      // its other button styles (BS_NOTIFY) stay.
+      const auto style =
+          static_cast<DWORD>(GetWindowLongPtrW(from, GWL_STYLE)) & 0xFFFF;
       SendMessageW(from, BM_SETSTYLE,
-                   code == BN_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                   (style & ~DWORD{BS_TYPEMASK}) |
+                       (code == BN_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                    TRUE);
     }
   }
@@ -468,8 +472,9 @@ class Win32Toolkit : public Toolkit {
     return scale;
   }
 
-  // Takes on dpi: the scale and the message font at it.
-  void setScale(UINT dpi) {
+  // Takes on dpi: the scale and the message font at it. Returns the font
+  // used until now, for the caller to delete once no control has it.
+  HFONT setScale(UINT dpi) {
     if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
     dpi_ = dpi;
     scale_ = scaleFor(dpi);
@@ -480,8 +485,9 @@ class Win32Toolkit : public Toolkit {
                                    &metrics, 0, dpi)) {
       font = CreateFontIndirectW(&metrics.lfMessageFont);
     }
-    if (font_ != nullptr) DeleteObject(font_);
+    const HFONT before = font_;
     font_ = font;
+    return before;
   }
 
   int scaled(int units) const {
@@ -574,8 +580,9 @@ class Win32Toolkit : public Toolkit {
   }
 
   void dpiChanged(UINT dpi, const RECT& suggested) {
-    setScale(dpi);
+    const HFONT before = setScale(dpi);
     for (const auto& [id, control] : controls_) layOut(control);
+    if (before != nullptr) DeleteObject(before);
     if (tooltip_ != nullptr) {
       SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scaled(600));
     }
