@@ -208,7 +208,18 @@ for case in "--help|0|Usage: flowsvg-desktop [FILE]|" \
     [ ! -s "$work/err.txt" ] || fail "$args complained: $(cat "$work/err.txt")"
   fi
 done
-pass "--help, --version, usage errors (64): no window"
+# Help and version that cannot reach their reader are failures (2).
+for args in --help --version; do
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" $args >/dev/full 2>/dev/null ||
+    status=$?
+  [ "$status" -eq 2 ] || fail "$args into a full output: exit status $status"
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" $args >&- 2>/dev/null ||
+    status=$?
+  [ "$status" -eq 2 ] || fail "$args into a closed output: exit status $status"
+done
+pass "--help, --version, usage errors (64), unwritable output (2): no window"
 
 # --- Without a display no window can open: the run ends quietly with 0.
 status=0
