@@ -236,7 +236,16 @@ for case in "--help|0|Usage: flowsvg-desktop [FILE]|" \
     grep -qF "$err" "$work/err.txt" || fail "$args complained: $(cat "$work/err.txt")"
   fi
 done
-pass "--help, --version, usage errors (64): printed, no window"
+# Help and version that cannot reach their reader are failures (2).
+for args in --help --version; do
+  status=0
+  wine "$desktop" $args </dev/null >/dev/full 2>/dev/null || status=$?
+  [ "$status" -eq 2 ] || fail "$args into a full output: exit status $status"
+  status=0
+  wine "$desktop" $args </dev/null >&- 2>/dev/null || status=$?
+  [ "$status" -eq 2 ] || fail "$args into a closed output: exit status $status"
+done
+pass "--help, --version, usage errors (64), unwritable output (2): no window"
 
 # --- No display (no X server): the run ends at once with 0.
 status=0
