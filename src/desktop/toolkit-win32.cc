@@ -68,8 +68,8 @@ std::wstring wide(TextView text) {
   return std::wstring(text.begin(), text.end());
 }
 
-// A text as a static control or a message box shows it: a CR that starts a
-// line becomes CR LF, the line break they know.
+// A text as a static control shows it: a CR that starts a line becomes
+// CR LF, the line break it knows.
 std::wstring withLineBreaks(TextView text) {
   std::wstring lines;
   lines.reserve(text.size() + 8);
