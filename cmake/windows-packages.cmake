@@ -1,12 +1,17 @@
 # What a Windows user downloads: flowsvg-<version>-win64.zip, to unpack
 # anywhere, and flowsvg-<version>-win64.exe, a 64-bit installer into
-# "Program Files". Both hold the programs, the README, the sample
-# description and the licence. Built by
+# "Program Files" that adds the window to the Start menu and itself to the
+# system's list of programs to uninstall. Both hold the programs (the
+# command line and the window), the README, the sample description and the
+# licence. Built by
 #   cmake --build build-win64 --target package
 # into build-win64/packages. Included from the top-level CMakeLists.txt when
 # WIN32 is set.
 
 install(TARGETS flowsvg RUNTIME DESTINATION .)
+if(TARGET flowsvg-desktop)
+  install(TARGETS flowsvg-desktop RUNTIME DESTINATION .)
+endif()
 install(FILES README.md LICENSE examples/sample_flowchart.txt
         DESTINATION .)
 
@@ -33,7 +38,16 @@ set(CPACK_NSIS_PACKAGE_NAME "Flowchart SVG Generator")
 set(CPACK_NSIS_DISPLAY_NAME "Flowchart SVG Generator ${PROJECT_VERSION}")
 set(CPACK_NSIS_MUI_ICON ${FLOWSVG_ICON})
 set(CPACK_NSIS_MUI_UNIICON ${FLOWSVG_ICON})
-set(CPACK_NSIS_INSTALLED_ICON_NAME flowsvg.exe)
+if(TARGET flowsvg-desktop)
+  # The window in the Start menu, under the program's name; it beside the
+  # uninstaller in the list of programs. The programs lie in the
+  # installation folder itself.
+  set(CPACK_PACKAGE_EXECUTABLES "flowsvg-desktop;Flowchart SVG Generator")
+  set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME flowsvg-desktop.exe)
+else()
+  set(CPACK_NSIS_INSTALLED_ICON_NAME flowsvg.exe)
+endif()
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # PATH is left alone: the installer's PATH editing gives up on a long PATH,
 # and the README tells how to add the folder.

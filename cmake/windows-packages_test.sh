@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Windows packages and checks them as a user would meet them:
-# the zip holds exactly the program, README, sample description and licence,
-# its flowsvg.exe is stripped and converts the sample to the golden drawing;
-# the installer, run silently under Wine, puts the same files into the
-# 64-bit program folder, the installed flowsvg.exe converts the sample, and
-# the uninstaller removes them. An installer that cannot run still exits 0
-# under "/S", so only the installed files count, never its exit status.
+# the zip holds exactly the two programs, README, sample description and
+# licence, its programs are stripped and its flowsvg.exe converts the sample
+# to the golden drawing; the installer, run silently under Wine, puts the
+# same files into the 64-bit program folder, the window into the Start menu
+# and itself into the list of programs to uninstall, the installed programs
+# run, and the uninstaller removes all of it. An installer that cannot run
+# still exits 0 under "/S", so only what it installed counts, never its exit
+# status.
 # Usage: windows-packages_test.sh BUILD_DIR SOURCE_DIR VERSION RUNNER...
 set -u
 build=$1
@@ -54,7 +56,7 @@ zip=$packages/$name.zip
 listed=$(python3 -c 'import sys, zipfile
 print(" ".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist()
                       if not n.endswith("/"))))' "$zip")
-expected="$name/LICENSE $name/README.md $name/flowsvg.exe $name/sample_flowchart.txt"
+expected="$name/LICENSE $name/README.md $name/flowsvg-desktop.exe $name/flowsvg.exe $name/sample_flowchart.txt"
 [ "$listed" = "$expected" ] || fail "zip holds '$listed', expected '$expected'"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
   "$zip" "$work/zip"
@@ -62,33 +64,59 @@ unpacked=$work/zip/$name
 cmp -s "$unpacked/sample_flowchart.txt" "$src/examples/sample_flowchart.txt" ||
   fail "zip: the sample description differs"
 cmp -s "$unpacked/LICENSE" "$src/LICENSE" || fail "zip: LICENSE differs"
-if x86_64-w64-mingw32-objdump -t "$unpacked/flowsvg.exe" | grep -q '^\['; then
-  fail "zip: flowsvg.exe is not stripped (it has a symbol table)"
-fi
+for program in flowsvg.exe flowsvg-desktop.exe; do
+  if x86_64-w64-mingw32-objdump -t "$unpacked/$program" | grep -q '^\['; then
+    fail "zip: $program is not stripped (it has a symbol table)"
+  fi
+done
 converts zip "$unpacked/flowsvg.exe" "$unpacked/sample_flowchart.txt"
 
 # --- The installer -------------------------------------------------------
 "${runner[@]}" "$packages/$name.exe" /S
 folder_windows='C:\Program Files\Flowchart SVG Generator'
 folder=$(unix_path "$folder_windows")
-for file in flowsvg.exe README.md LICENSE sample_flowchart.txt Uninstall.exe; do
+installed_files="flowsvg.exe flowsvg-desktop.exe README.md LICENSE sample_flowchart.txt Uninstall.exe"
+for file in $installed_files; do
   [ -f "$folder/$file" ] || fail "installer: no $folder_windows\\$file"
 done
-cmp -s "$folder/flowsvg.exe" "$unpacked/flowsvg.exe" ||
-  fail "installer: flowsvg.exe differs from the zip's"
+for program in flowsvg.exe flowsvg-desktop.exe; do
+  cmp -s "$folder/$program" "$unpacked/$program" ||
+    fail "installer: $program differs from the zip's"
+done
 if [ -f "$folder/flowsvg.exe" ]; then
   converts installed "$folder_windows\\flowsvg.exe" "$folder/sample_flowchart.txt"
 fi
+shown=$("${runner[@]}" "$folder_windows\\flowsvg-desktop.exe" --version </dev/null |
+  tr -d '\r')
+[ "$shown" = "$version" ] || fail "installed flowsvg-desktop.exe --version: '$shown'"
+# The window in the Start menu (for all users), pointing at the program.
+menu_windows='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Flowchart SVG Generator'
+menu=$(unix_path "$menu_windows")
+shortcut="$menu/Flowchart SVG Generator.lnk"
+[ -f "$shortcut" ] || fail "installer: no Start-menu shortcut $menu_windows"
+grep -aqF "$folder_windows\\flowsvg-desktop.exe" "$shortcut" 2>/dev/null ||
+  fail "installer: the Start-menu shortcut does not start flowsvg-desktop.exe"
+# The entry in the list of programs: its name, and the uninstaller.
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Flowchart SVG Generator'
+entry=$("${runner[@]}" reg query "$uninstall_key" </dev/null 2>/dev/null | tr -d '\r')
+grep -qF "Flowchart SVG Generator $version" <<<"$entry" ||
+  fail "installer: no uninstaller entry named 'Flowchart SVG Generator $version': $entry"
+grep -qF "\"$folder_windows\\Uninstall.exe\"" <<<"$entry" ||
+  fail "installer: the uninstaller entry does not run Uninstall.exe: $entry"
 # The uninstaller runs on from a copy of itself and returns at once; the
-# files go within a few seconds.
+# files, the shortcuts and its entry go within a few seconds.
 "${runner[@]}" "$folder_windows\\Uninstall.exe" /S
 for _ in $(seq 300); do
-  [ -e "$folder/flowsvg.exe" ] || break
+  [ -e "$folder/flowsvg.exe" ] || [ -e "$folder/Uninstall.exe" ] ||
+    [ -e "$menu" ] || break
   sleep 0.1
 done
-for file in flowsvg.exe README.md LICENSE sample_flowchart.txt Uninstall.exe; do
+for file in $installed_files; do
   [ -e "$folder/$file" ] && fail "uninstaller: $file is still there"
 done
+[ -e "$menu" ] && fail "uninstaller: the Start-menu folder is still there"
+"${runner[@]}" reg query "$uninstall_key" </dev/null >/dev/null 2>&1 &&
+  fail "uninstaller: the uninstaller entry is still there"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

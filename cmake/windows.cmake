@@ -89,14 +89,18 @@ add_custom_command(OUTPUT ${FLOWSVG_ICON}
   VERBATIM)
 add_custom_target(flowsvg_icon DEPENDS ${FLOWSVG_ICON})
 
-# Gives a program its icon, version information and manifest.
+# Gives a program its icon, version information and manifest: the console
+# programs' cmake/windows.manifest, or the one named after the description.
 function(flowsvg_windows_resources target description)
+  set(manifest ${PROJECT_SOURCE_DIR}/cmake/windows.manifest)
+  if(ARGC GREATER 2)
+    set(manifest ${ARGV2})
+  endif()
   set(FLOWSVG_RC_NAME ${target})
   set(FLOWSVG_RC_DESCRIPTION ${description})
   set(FLOWSVG_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows.manifest
-                 ${FLOWSVG_MANIFEST} @ONLY)
+  configure_file(${manifest} ${FLOWSVG_MANIFEST} @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/windows-resources.rc.in ${rc}
                  @ONLY)
   target_sources(${target} PRIVATE ${rc})

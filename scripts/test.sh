@@ -3,8 +3,9 @@
 # (warnings as errors, the desktop window under Xvfb and the Debian package
 # built, installed, run and removed again included), then the same tests
 # built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# Windows build (flowsvg.exe, its tests under Wine, the zip and the
-# installer), then a bounded fuzzing run of every fuzz target.
+# Windows build (flowsvg.exe and flowsvg-desktop.exe, their tests under Wine,
+# the window on a private Xvfb display included, the zip and the installer),
+# then a bounded fuzzing run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -51,7 +52,7 @@ fi
 cmake -S . -B build-win64 -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON \
-  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=OFF -DFLOWSVG_FUZZ=OFF \
+  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON -DFLOWSVG_FUZZ=OFF \
   -DFLOWSVG_BENCH=OFF >/dev/null
 cmake --build build-win64 -j "$jobs"
 run_tests build-win64

@@ -121,7 +121,7 @@ first_window() {
   found() {
     local ids
     if [ -n "${2:-}" ]; then
-      ids=$(xdotool search --onlyvisible --pid "$2" --name "$1" 2>/dev/null)
+      ids=$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null)
     else
       ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null)
     fi
@@ -249,7 +249,7 @@ poll wm_ready || fail "openbox did not start"
 # --- The program in a folder with a hostile name, a recording xdg-open,
 # and the descriptions it is given.
 folder="$work/"'R&D; touch hacked $(touch hacked) `touch hacked`'
-mkdir -p "$folder" "$work/fakebin" "$work/cwd" "$work/odd"
+mkdir -p "$folder" "$work/fakebin" "$work/plans" "$work/odd"
 cp "$desktop" "$folder/flowsvg-desktop"
 cat >"$work/fakebin/xdg-open" <<EOF
 #!/bin/sh
@@ -258,7 +258,7 @@ mv "$work/opened.part" "$work/opened"
 EOF
 chmod +x "$work/fakebin/xdg-open"
 printf '[Line.One]\r\nitemid = 1\r\ntitle = Start\r\nitemid = 2\r\nfromid = 1\r\n' \
-  >"$work/cwd/start.txt"
+  >"$work/plans/start.txt"
 odd=$(printf '%s/odd/caf\351-plan.txt' "$work")  # Latin-1: not UTF-8
 printf '[Line.Odd]\r\nitemid = 7\r\ntitle = Odd name\r\n' >"$odd"
 long="$work/long"
@@ -270,10 +270,10 @@ mkdir -p "$long"
 long="$long/Kilimanjaro-route.txt"
 printf '[Line.Long]\r\nitemid = 1\r\n' >"$long"
 printf '[Line.Same]\r\nitemid = 1\r\n' >"$work/same.svg"
-cp "$work/same.svg" "$work/cwd/same-before.svg"
+cp "$work/same.svg" "$work/plans/same-before.svg"
 
 # --- Started with FILE (relative to the working folder): it is the input.
-start_app app bash -c 'cd "$1/cwd" && PATH="$1/fakebin:$PATH" exec "$2" start.txt' \
+start_app app bash -c 'cd "$1/plans" && PATH="$1/fakebin:$PATH" exec "$2" start.txt' \
   _ "$work" "$folder/flowsvg-desktop"
 window=$(main_window) || fail "the main window did not appear"
 [ "$(xdotool getwindowname "$window")" = \
@@ -300,7 +300,7 @@ pass "client 700 x 380, outer $outer_w x $outer_h centred"
 screenshot "$window" "$artifacts/desktop-window.png" || fail "screenshot"
 text=$(read_shot)
 holds "$text" "txt/ini file:" "Output SVG:" "Status: Input file chosen:" \
-  "cwd/start.txt" "Size: 0 KB"
+  "plans/start.txt" "Size: 0 KB"
 
 # The input's Browse... has the focus: Enter opens the open dialog.
 keys Return
@@ -313,7 +313,7 @@ pass "FILE chosen at start; Browse... focused, Enter opens the dialog"
 keys ctrl+g
 answer_box desktop-information.png || fail "no information box"
 holds "$box_text" "SVG file generated." "Sections: 1" "Items: 2"
-same_svg "$folder/flowchart.svg" "$work/cwd/start.txt"
+same_svg "$folder/flowchart.svg" "$work/plans/start.txt"
 pass "Ctrl+G: FILE converted beside the program"
 
 # --- A sample that cannot be written (a folder holds its name): error box.
@@ -506,7 +506,7 @@ answer_box desktop-error-reason.png || fail "no error box for output = input"
 holds "$box_text" "Cannot create the SVG file:" "same.svg" "it is the input file"
 answer_box desktop-write-failed.png || fail "no second error box"
 holds "$box_text" "SVG file could not be written."
-cmp -s "$work/same.svg" "$work/cwd/same-before.svg" || fail "the description changed"
+cmp -s "$work/same.svg" "$work/plans/same-before.svg" || fail "the description changed"
 pass "dropped file chosen; output = input refused with the reason"
 
 # --- A close request ends the process with exit status 0.
@@ -516,9 +516,9 @@ pass "close request: exit status 0"
 
 # --- FILE that cannot be opened: the open error box at start, no input
 # (so Ctrl+G warns); Ctrl+Q closes with exit status 0.
-start_app missing bash -c 'cd "$1/cwd" && exec "$2" missing.txt' _ "$work" "$desktop"
+start_app missing bash -c 'cd "$1/plans" && exec "$2" missing.txt' _ "$work" "$desktop"
 answer_box desktop-missing.png || fail "no error box for a missing FILE"
-holds "$box_text" "Cannot open the description file:" "cwd/missing.txt" \
+holds "$box_text" "Cannot open the description file:" "plans/missing.txt" \
   "No such file or directory"
 window=$(main_window) || fail "no main window"
 keys ctrl+g

@@ -112,6 +112,8 @@ inline constexpr T EditedSampleQuestionAfter =
     u"Your changes in it will be lost.";
 inline constexpr T ReplaceButton = u"Replace";
 inline constexpr T CancelButton = u"Cancel";
+// The one button of a message box.
+inline constexpr T OkButton = u"OK";
 inline constexpr T DesktopUsageLine =
     u"usage: flowsvg-desktop [FILE] | flowsvg-desktop --help | "
     u"flowsvg-desktop --version";
