@@ -22,6 +22,7 @@
 
 #include "chart_checks.h"
 #include "fuzz_check.h"
+#include "model/diagnostics.h"
 #include "model/parser.h"
 #include "render/connectors.h"
 #include "render/layout.h"
@@ -192,19 +193,52 @@ class QuietReporter : public Reporter {
   void reportError(TextView, TextView, TextView) override {}
 };
 
+// Checks each warning: about a line the reader saw, and one line of text.
+class CheckingSink : public DiagnosticsSink {
+ public:
+  explicit CheckingSink(int32_t lines) : lines_(lines) {}
+  void warning(int32_t line, TextView text) override {
+    FUZZ_CHECK(line >= 1 && line <= lines_, "a warning names a line read",
+               std::to_string(line) + " of " + std::to_string(lines_));
+    FUZZ_CHECK(!text.empty(), "a warning has a text", "");
+    for (char16_t c : text) {
+      FUZZ_CHECK(c >= 0x20 && c != 0x7F, "a warning is one line of text",
+                 showText(Text(text)));
+    }
+  }
+
+ private:
+  int32_t lines_;
+};
+
+// The number of lines the reader sees in bytes.
+int32_t linesIn(const std::string& bytes) {
+  FileHandle file = openBytes(bytes);
+  int32_t lines = 0;
+  for (; !atEnd(file); ++lines) readLine(file);
+  closeFile(file);
+  return lines;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // One chart for the whole run, as the converter keeps one: every parse
   // must empty what the previous input left.
   static const std::unique_ptr<Flowchart> chart = std::make_unique<Flowchart>();
+  static const std::unique_ptr<Flowchart> heard = std::make_unique<Flowchart>();
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
   QuietReporter reporter;
-  FUZZ_CHECK(readDescription(*chart,
-                             openBytes(std::string(
-                                 reinterpret_cast<const char*>(data), size)),
-                             u"-", reporter) == 1,
+  FUZZ_CHECK(readDescription(*chart, openBytes(bytes), u"-", reporter) == 1,
              "bytes in memory always read", "");
   checkParsedChart(*chart);
+  // Listening to the warnings changes nothing in the drawing.
+  CheckingSink sink(linesIn(bytes));
+  FUZZ_CHECK(
+      readDescription(*heard, openBytes(bytes), u"-", reporter, &sink) == 1,
+      "bytes in memory always read with a sink", "");
 
   std::string svg = writeDocument(*chart);
+  FUZZ_CHECK(writeDocument(*heard) == svg,
+             "the same drawing with or without a sink", "");
   std::vector<int32_t> placed = layoutFields(*chart);
   CanvasSize canvas = layoutFlowchart(*chart);
   FUZZ_CHECK(layoutFields(*chart) == placed,

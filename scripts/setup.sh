@@ -4,7 +4,8 @@
 # (openbox) and the X tools the window test drives, python3-gi for its drag
 # source, tesseract to read the window back, xdg-user-dirs to compare the
 # documents folder with, xmllint and libxml2, Chromium for the render check,
-# and what the Windows build needs.
+# what the Windows build needs, Liberation Sans and fontTools for the table
+# of text widths, and perf.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -20,6 +21,9 @@ packages=(
   # sources, Wine to run the tests, NSIS for the installer.
   g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
 )
+# The advance widths of Liberation Sans behind the width warnings
+# (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.
+packages+=(fonts-liberation2 python3-fonttools linux-perf)
 
 # Building and checking the Debian package: dpkg-shlibdeps and
 # dpkg-buildflags, lintian, the desktop entry's and metadata's validators,

@@ -23,7 +23,7 @@ bash scripts/setup.sh
 # Every option a run depends on is given, so that a build folder configured
 # otherwise before (tests off, say) never runs stale or missing tests.
 pinned=(-G Ninja -DCMAKE_CXX_COMPILER=g++ -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON
-  -DFLOWSVG_FUZZ=OFF -DFLOWSVG_BENCH=OFF)
+  -DFLOWSVG_FUZZ=OFF -DFLOWSVG_BENCH=OFF -DFLOWSVG_STATIC_CLI=ON)
 
 echo "== normal build and tests"
 cmake -S . -B build "${pinned[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "text/paths.h"
+#include "text/utf8.h"
 #include "text/wording.h"
 
 namespace {
@@ -11,6 +12,21 @@ CliOptions misuse(TextView complaint) {
   options.complaint = Text(complaint) + Text(wording::ComplaintSeparator) +
                       Text(wording::UsageLine);
   return options;
+}
+
+}  // namespace
+
+namespace {
+
+// The number of -j: decimal digits, 1 to 9999; 0 when it is not one.
+int32_t jobsNumber(TextView text) {
+  if (text.empty() || text.size() > 4) return 0;
+  int32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return 0;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
 }
 
 }  // namespace
@@ -32,6 +48,10 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
   CliOptions options;
   std::vector<Text> files;
   bool sample = false;
+  bool beside = false;
+  bool outDir = false;
+  bool check = false;
+  bool watch = false;
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const Text& arg = args[i];
@@ -41,6 +61,25 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
       optionsEnded = true;
     } else if (arg == u"-q" || arg == u"--quiet") {
       options.quiet = true;
+    } else if (arg == u"-O") {
+      beside = true;
+    } else if (arg == u"--out-dir") {
+      if (outDir || i + 1 == args.size() || args[i + 1].empty()) {
+        return misuse(wording::MissingOutDir);
+      }
+      outDir = true;
+      options.outDir = args[++i];
+    } else if (arg == u"-j" || arg == u"--jobs" ||
+               (arg.size() > 2 && arg.compare(0, 2, u"-j") == 0)) {
+      const bool joined = arg.size() > 2 && arg != u"--jobs";
+      if (!joined && i + 1 == args.size()) return misuse(wording::BadJobs);
+      options.jobs =
+          jobsNumber(joined ? TextView(arg).substr(2) : TextView(args[++i]));
+      if (options.jobs == 0) return misuse(wording::BadJobs);
+    } else if (arg == u"--check") {
+      check = true;
+    } else if (arg == u"--watch") {
+      watch = true;
     } else if (arg == u"--sample") {
       if (sample || i + 1 == args.size()) {
         return misuse(wording::MissingSamplePath);
@@ -52,16 +91,41 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
     }
   }
   if (sample) {
-    if (!files.empty()) return misuse(wording::SampleWithOthers);
+    if (!files.empty() || beside || outDir || check || watch) {
+      return misuse(wording::SampleWithOthers);
+    }
     options.action = CliAction::WriteSample;
     return options;
   }
   if (files.empty()) return misuse(wording::MissingInput);
+  if (check) {
+    if (beside || outDir || watch) return misuse(wording::CheckWritesNothing);
+    options.action = CliAction::Check;
+    options.inputs = files;
+    return options;
+  }
+  if (beside && outDir) return misuse(wording::BesideAndOutDir);
+  const bool many = beside || outDir;
+  if (many || watch) {
+    for (const Text& file : files) {
+      if (file == u"-") return misuse(wording::StandardStreamsInBatch);
+    }
+  }
+  if (many) {
+    options.action = watch ? CliAction::Watch : CliAction::ConvertMany;
+    options.inputs = files;
+    for (const Text& file : files) {
+      options.outputs.push_back(batchOutputPath(file, options.outDir));
+    }
+    return options;
+  }
   if (files.size() > 2) return misuse(wording::TooManyArguments);
-  options.action = CliAction::Convert;
+  options.action = watch ? CliAction::Watch : CliAction::Convert;
   options.input = files[0];
   options.output =
       files.size() == 2 ? files[1] : defaultOutputPath(options.input);
+  options.inputs = {options.input};
+  options.outputs = {options.output};
   return options;
 }
 
@@ -78,6 +142,34 @@ Text defaultOutputPath(TextView input) {
   Text output = stem + u".svg";
   if (output == input) output = Text(input) + u".svg";
   return output;
+}
+
+Text batchOutputPath(TextView input, TextView outDir) {
+  const Text beside = defaultOutputPath(input);
+  if (outDir.empty()) return beside;
+  const Text name = midPart(beside, textLength(folderPart(beside)) + 1);
+  Text path(outDir);
+  if (path.back() != u'/' && path.back() != u'\\') path += u"/";
+  return path + name;
+}
+
+SourceDate readSourceDateEpoch(const char* value, Timestamp* when) {
+  // 9999-12-31 23:59:59 UTC, the last moment a four-digit year can show.
+  constexpr Timestamp kLast = 253402300799;
+  if (value == nullptr || *value == 0) return SourceDate::Unset;
+  Timestamp seconds = 0;
+  for (const char* c = value; *c != 0; ++c) {
+    if (*c < '0' || *c > '9') return SourceDate::Invalid;
+    seconds = seconds * 10 + (*c - '0');
+    if (seconds > kLast) return SourceDate::Invalid;
+  }
+  *when = seconds;
+  return SourceDate::Set;
+}
+
+Text sourceDateComplaint(const char* value) {
+  return Text(wording::SourceDateComplaintBefore) + u"\"" +
+         shownPath(decodeUtf8Escaped(value != nullptr ? value : "")) + u"\"";
 }
 
 Text helpText() {

@@ -5,24 +5,47 @@
 #include <cstdint>
 #include <vector>
 
+#include "text/clock.h"
 #include "text/strings.h"
 
-enum class CliAction { Convert, WriteSample, ShowHelp, ShowVersion, Misuse };
+enum class CliAction {
+  Convert,      // one description to one SVG
+  ConvertMany,  // -O or --out-dir: each description to its own SVG
+  Check,        // --check: read and warn, write nothing
+  Watch,        // --watch: convert, then again on every change
+  WriteSample,
+  ShowHelp,
+  ShowVersion,
+  Misuse
+};
 
 struct CliOptions {
   CliAction action = CliAction::Misuse;
-  bool quiet = false;  // -q: no success line
-  Text input;          // Convert: description path, "-" for standard input
-  Text output;         // Convert: SVG path, "-" for standard output
-  Text samplePath;     // WriteSample: where the sample goes
-  Text complaint;      // Misuse: one line telling what is wrong
+  bool quiet = false;  // -q: no success line, no warnings
+  // Convert, and Watch without -O or --out-dir: the one description ("-"
+  // for standard input) and its SVG ("-" for standard output).
+  Text input;
+  Text output;
+  // ConvertMany, Check, and Watch with -O or --out-dir: the descriptions,
+  // and for ConvertMany and Watch their SVGs (batchOutputPath), in the
+  // order of the arguments.
+  std::vector<Text> inputs;
+  std::vector<Text> outputs;
+  Text outDir;       // --out-dir DIR, empty with -O
+  int32_t jobs = 0;  // -j N; 0 for one per processor
+  Text samplePath;   // WriteSample: where the sample goes
+  Text complaint;    // Misuse: one line telling what is wrong
 };
 
-// Reads the arguments (without the program name). "-q", "--sample PATH",
-// "--help" and "--version" are options; "-" alone and every other argument
-// not starting with "-" are files, as is everything after "--". --help or
-// --version anywhere wins over everything else. Convert needs one or two
-// files; without a second the output is defaultOutputPath of the input.
+// Reads the arguments (without the program name). "-q", "-O", "--out-dir
+// DIR", "-j N", "--check", "--watch", "--sample PATH", "--help" and
+// "--version" are options; "-" alone and every other argument not starting
+// with "-" are files, as is everything after "--". --help or --version
+// anywhere wins over everything else. Convert needs one or two files;
+// without a second the output is defaultOutputPath of the input. -O,
+// --out-dir and --check take one or more files, and --watch takes what a
+// conversion takes; standard input and output are for Convert and Check
+// only.
 CliOptions parseCommandLine(const std::vector<Text>& args);
 
 // Where the SVG of input goes when no output is named: input with its
@@ -30,6 +53,24 @@ CliOptions parseCommandLine(const std::vector<Text>& args);
 // when that would name input itself, as for "chart.svg"). Standard output
 // ("-") for input "-".
 Text defaultOutputPath(TextView input);
+
+// Where the SVG of input goes in a run of many: defaultOutputPath beside the
+// input when outDir is empty, else that path's file name inside outDir.
+Text batchOutputPath(TextView input, TextView outDir);
+
+// SOURCE_DATE_EPOCH, the reproducible-builds convention for "the moment to
+// write instead of now": a non-negative decimal count of seconds since
+// 1970-01-01 00:00:00 UTC. value is the variable's bytes, or null when it
+// is not set.
+enum class SourceDate { Unset, Set, Invalid };
+// Unset for null or an empty value; Set with the moment in *when (the
+// timestamp whose date and time are that moment in UTC); Invalid for
+// anything but decimal digits, and for a moment past the end of the year
+// 9999, which no date stamp can show.
+SourceDate readSourceDateEpoch(const char* value, Timestamp* when);
+
+// The usage complaint for an invalid SOURCE_DATE_EPOCH value.
+Text sourceDateComplaint(const char* value);
 
 // The help for --help, one text with LF line ends.
 Text helpText();

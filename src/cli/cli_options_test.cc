@@ -51,6 +51,66 @@ TEST(CommandLineTest, ReadsActionsFilesAndOptions) {
   }
 }
 
+std::vector<std::string> utf8All(const std::vector<Text>& texts) {
+  std::vector<std::string> result;
+  for (const Text& text : texts) result.push_back(utf8(text));
+  return result;
+}
+
+// Runs of many files, checks and watches: the files in argument order and
+// where each SVG goes.
+TEST(CommandLineTest, ReadsRunsOfManyFiles) {
+  using Files = std::vector<std::string>;
+  const struct {
+    std::vector<std::string> args;
+    CliAction action;
+    Files inputs;
+    Files outputs;
+    int32_t jobs;
+  } cases[] = {
+      {{"-O", "a.txt", "d/b.ini"},
+       CliAction::ConvertMany,
+       {"a.txt", "d/b.ini"},
+       {"a.svg", "d/b.svg"},
+       0},
+      {{"a.txt", "--out-dir", "out", "d/b.ini", "-j", "3"},
+       CliAction::ConvertMany,
+       {"a.txt", "d/b.ini"},
+       {"out/a.svg", "out/b.svg"},
+       3},
+      {{"--out-dir", "out/", "-j2", "x.svg"},
+       CliAction::ConvertMany,
+       {"x.svg"},
+       {"out/x.svg.svg"},
+       2},
+      {{"--check", "a.txt", "-", "b.txt"},
+       CliAction::Check,
+       {"a.txt", "-", "b.txt"},
+       {},
+       0},
+      {{"--watch", "a.txt"}, CliAction::Watch, {"a.txt"}, {"a.svg"}, 0},
+      {{"--watch", "a.txt", "o.svg"},
+       CliAction::Watch,
+       {"a.txt"},
+       {"o.svg"},
+       0},
+      {{"--watch", "-O", "a.txt", "b.txt"},
+       CliAction::Watch,
+       {"a.txt", "b.txt"},
+       {"a.svg", "b.svg"},
+       0},
+      {{"--jobs", "12", "a.txt"}, CliAction::Convert, {"a.txt"}, {"a.svg"}, 12},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CliOptions options = parseCommandLine(texts(c.args));
+    EXPECT_EQ(options.action, c.action);
+    EXPECT_EQ(utf8All(options.inputs), c.inputs);
+    EXPECT_EQ(utf8All(options.outputs), c.outputs);
+    EXPECT_EQ(options.jobs, c.jobs);
+  }
+}
+
 TEST(CommandLineTest, MisuseIsOneLineSayingWhatIsWrong) {
   const struct {
     std::vector<std::string> args;
@@ -63,6 +123,34 @@ TEST(CommandLineTest, MisuseIsOneLineSayingWhatIsWrong) {
       {{"--sample"}, "flowsvg: --sample needs a PATH"},
       {{"--sample", "a", "--sample", "b"}, "flowsvg: --sample needs a PATH"},
       {{"--sample", "a", "b"}, "flowsvg: --sample PATH takes no other file"},
+      {{"--sample", "a", "-O"}, "flowsvg: --sample PATH takes no other file"},
+      {{"-O"}, "flowsvg: no input file given"},
+      {{"--out-dir"}, "flowsvg: --out-dir needs a DIR"},
+      {{"--out-dir", "", "a"}, "flowsvg: --out-dir needs a DIR"},
+      {{"-O", "--out-dir", "d", "a"},
+       "flowsvg: -O and --out-dir cannot be used together"},
+      {{"--check", "-O", "a"},
+       "flowsvg: --check writes nothing; it takes no -O, --out-dir or "
+       "--watch"},
+      {{"--watch", "--check", "a"},
+       "flowsvg: --check writes nothing; it takes no -O, --out-dir or "
+       "--watch"},
+      {{"-O", "a", "-"},
+       "flowsvg: - (standard input or output) cannot be used with -O, "
+       "--out-dir or --watch"},
+      {{"--watch", "a", "-"},
+       "flowsvg: - (standard input or output) cannot be used with -O, "
+       "--out-dir or --watch"},
+      {{"--watch", "a", "b", "c"}, "flowsvg: too many arguments"},
+      {{"-j", "0", "a"},
+       "flowsvg: -j needs the number of conversions to run at once, 1 to "
+       "9999"},
+      {{"-jx", "a"},
+       "flowsvg: -j needs the number of conversions to run at once, 1 to "
+       "9999"},
+      {{"a", "-j"},
+       "flowsvg: -j needs the number of conversions to run at once, 1 to "
+       "9999"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));
@@ -95,7 +183,61 @@ TEST(CommandLineTest, DefaultOutputLiesBesideTheInput) {
   for (const auto& c : cases) {
     EXPECT_EQ(utf8(defaultOutputPath(decodeUtf8(c.input))), c.output)
         << c.input;
+    EXPECT_EQ(utf8(batchOutputPath(decodeUtf8(c.input), u"")), c.output)
+        << c.input;
   }
+}
+
+TEST(CommandLineTest, OutputFolderTakesTheFileNameOnly) {
+  const struct {
+    const char* input;
+    const char* folder;
+    const char* output;
+  } cases[] = {
+      {"chart.txt", "out", "out/chart.svg"},
+      {"a/b/chart.ini", "out/", "out/chart.svg"},
+      {"my.dir/chart", "/tmp/x", "/tmp/x/chart.svg"},
+      {"c:\\data\\chart.txt", "out", "out/chart.svg"},
+      {"chart.svg", "o", "o/chart.svg.svg"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utf8(batchOutputPath(decodeUtf8(c.input), decodeUtf8(c.folder))),
+              c.output)
+        << c.input;
+  }
+}
+
+TEST(CommandLineTest, SourceDateEpoch) {
+  const struct {
+    const char* value;
+    SourceDate result;
+    Timestamp when;
+  } cases[] = {
+      {nullptr, SourceDate::Unset, -1},
+      {"", SourceDate::Unset, -1},
+      {"0", SourceDate::Set, 0},
+      {"1700000000", SourceDate::Set, 1700000000},
+      {"007", SourceDate::Set, 7},
+      {"253402300799", SourceDate::Set, 253402300799},  // 9999-12-31 23:59:59
+      {"253402300800", SourceDate::Invalid, -1},
+      {"99999999999999999999999", SourceDate::Invalid, -1},
+      {"-1", SourceDate::Invalid, -1},
+      {"+5", SourceDate::Invalid, -1},
+      {" 5", SourceDate::Invalid, -1},
+      {"5 ", SourceDate::Invalid, -1},
+      {"1.5", SourceDate::Invalid, -1},
+      {"now", SourceDate::Invalid, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value == nullptr ? "(unset)" : c.value);
+    Timestamp when = -1;
+    EXPECT_EQ(readSourceDateEpoch(c.value, &when), c.result);
+    EXPECT_EQ(when, c.when);
+  }
+  EXPECT_EQ(utf8(sourceDateComplaint("x\ny")),
+            "flowsvg: SOURCE_DATE_EPOCH must be a whole number of seconds "
+            "from 0 to 253402300799 (the end of the year 9999), not "
+            "\"x\\x0ay\"");
 }
 
 TEST(CommandLineTest, SuccessLineIsTheGeneratedMessageOnOneLine) {

@@ -1,123 +1,107 @@
-// flowsvg: converts a flowchart description into an SVG drawing from the
-// command line, or writes the sample description.
+// flowsvg: converts flowchart descriptions into SVG drawings from the
+// command line (one, many at once, or again on every save), checks them, or
+// writes the sample description.
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/console.h"
-#include "model/flowchart.h"
-#include "model/parser.h"
+#include "cli/conversions.h"
+#include "cli/watch.h"
 #include "model/sample_file.h"
 #include "render/connectors.h"
-#include "render/svg_document.h"
-#include "text/clock.h"
 #include "text/paths.h"
 #include "text/reporter.h"
 #include "text/temporary_files.h"
 #include "text/text_file.h"
+#include "text/utf8.h"
 #include "text/wording.h"
 
 namespace {
-
-constexpr int ExitWritten = 0;
-constexpr int ExitInputUnreadable = 1;
-constexpr int ExitOutputUnwritable = 2;
-constexpr int ExitUsage = 64;  // EX_USAGE
-
-// Writes text and a line break; false when it did not reach the stream.
-bool printLine(StandardStream stream, TextView text) {
-  return writeToStream(stream, Text(text) + u"\n");
-}
 
 // One line on standard error: the caption, the name as shownPath shows it,
 // and the reason in parentheses.
 class StandardErrorReporter : public Reporter {
  public:
   void reportError(TextView caption, TextView path, TextView reason) override {
-    Text line = Text(caption) + shownPath(path);
-    if (!reason.empty()) {
-      line += Text(wording::ReasonBefore) + Text(reason) +
-              Text(wording::ReasonAfter);
-    }
-    printLine(StandardStream::Error, line);
+    printLine(StandardStream::Error, errorLine(caption, path, reason));
   }
 };
 
-// The description, read once per run.
-Flowchart chart;
-
-// Reads the description; false (after reporting) when it cannot be opened
-// or read.
-bool readInput(const Text& input, Reporter& reporter) {
-  if (input != u"-") return parseDescription(chart, input, reporter) == 1;
-  Text reason;
-  FileHandle file = openStandardInput(&reason);
-  if (file == nullptr) {
-    clearFlowchart(chart);
-    reporter.reportError(wording::OpenFailureCaption, input, reason);
-    return false;
+int writeSample(const Text& path, Reporter& reporter) {
+  if (path != u"-") {
+    return writeSampleFile(path, reporter) == 1 ? ExitWritten
+                                                : ExitOutputUnwritable;
   }
-  return readDescription(chart, file, input, reporter) == 1;
-}
-
-// Whether writing output would overwrite the description it was drawn from
-// (the same path, a link to it, or standard input redirected from it).
-bool outputIsInput(const Text& input, const Text& output) {
-  const FileIdentity in =
-      input == u"-" ? identityOfStandardInput() : identityOf(input);
-  const FileIdentity out =
-      output == u"-" ? identityOfStandardOutput() : identityOf(output);
-  return sameFile(in, out);
-}
-
-// Writes to standard output: the lines write gives, then the flush. False
-// (after reporting caption, "-" and the reason) when they did not get there.
-template <typename Write>
-bool writeStandardOutput(TextView caption, Reporter& reporter, Write write) {
   FileHandle file = attachStandardOutput();
-  write(file);
+  writeSampleLines(file);
   Text reason;
-  if (finishWriting(file, &reason) == 1) return true;
-  reporter.reportError(caption, u"-", reason);
+  if (finishWriting(file, &reason) == 1) return ExitWritten;
+  reporter.reportError(wording::SampleFailureCaption, path, reason);
+  return ExitOutputUnwritable;
+}
+
+// Whether the folder of --out-dir is there; false after saying why not.
+bool outputFolderExists(const Text& folder) {
+  const int32_t attributes = fileAttributesOf(folder);
+  if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
+  printLine(StandardStream::Error,
+            errorLine(wording::OutputFolderFailureCaption, folder,
+                              attributes == -1 ? wording::NoSuchFolderReason
+                                               : wording::NotAFolderReason));
   return false;
 }
 
-// Writes the drawing; false (after reporting) when it cannot be written.
-bool writeOutput(const Text& output, Reporter& reporter) {
-  if (output != u"-") return generateSvg(chart, output, reporter) == 1;
-  return writeStandardOutput(
-      wording::CreateFailureCaption, reporter,
-      [](FileHandle file) { writeSvg(chart, file, currentTime()); });
-}
-
-int convert(const CliOptions& options, Reporter& reporter) {
-  if (!readInput(options.input, reporter)) return ExitInputUnreadable;
-  if (outputIsInput(options.input, options.output)) {
-    reporter.reportError(wording::CreateFailureCaption, options.output,
-                         wording::ItIsTheInputReason);
-    return ExitOutputUnwritable;
-  }
-  if (!writeOutput(options.output, reporter)) return ExitOutputUnwritable;
-  if (!options.quiet) {
+// Converts every file, then again each one that changes, until a signal
+// ends the program.
+int watch(const CliOptions& options, const RunSettings& settings) {
+  Text folder;
+  Text reason;
+  DescriptionWatch* watching = startWatch(options.inputs, &folder, &reason);
+  if (watching == nullptr) {
     printLine(StandardStream::Error,
-              successLine(shownPath(options.output), chart.sectioncount,
-                          chart.itemcount));
+              errorLine(wording::WatchFailureCaption, folder, reason));
+    return ExitInputUnreadable;
   }
-  return ExitWritten;
-}
-
-int writeSample(const Text& path, Reporter& reporter) {
-  const bool written =
-      path != u"-" ? writeSampleFile(path, reporter) == 1
-                   : writeStandardOutput(wording::SampleFailureCaption,
-                                         reporter, writeSampleLines);
-  return written ? ExitWritten : ExitOutputUnwritable;
+  runConversions(options.inputs, options.outputs, settings);
+  for (;;) {
+    std::vector<char> changed;
+    int signal = 0;
+    const WatchResult result =
+        waitForChanges(watching, &changed, &signal, &reason);
+    if (result == WatchResult::Stopped) {
+      endWatch(watching);
+      endAsSignalled(signal);
+    }
+    if (result == WatchResult::Failed) {
+      endWatch(watching);
+      printLine(StandardStream::Error,
+                errorLine(wording::WatchFailureCaption, u".", reason));
+      return ExitInputUnreadable;
+    }
+    runConversions(options.inputs, options.outputs, settings, &changed);
+  }
 }
 
 // The whole program, given its arguments (without the program name).
 int run(const std::vector<Text>& args) {
   CliOptions options = parseCommandLine(args);
   StandardErrorReporter reporter;
+  RunSettings settings;
+  settings.quiet = options.quiet;
+  settings.threads = options.jobs;
+  const bool converts = options.action == CliAction::Convert ||
+                        options.action == CliAction::ConvertMany ||
+                        options.action == CliAction::Watch;
+  if (converts) {
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (readSourceDateEpoch(epoch, &settings.fixedTime) ==
+        SourceDate::Invalid) {
+      printLine(StandardStream::Error, sourceDateComplaint(epoch));
+      return ExitUsage;
+    }
+  }
   switch (options.action) {
     case CliAction::ShowHelp:
       return writeToStream(StandardStream::Output, helpText())
@@ -129,9 +113,27 @@ int run(const std::vector<Text>& args) {
                  : ExitOutputUnwritable;
     case CliAction::WriteSample:
       return writeSample(options.samplePath, reporter);
+    case CliAction::Check:
+      settings.check = true;
+      return runConversions(options.inputs, options.outputs, settings);
     case CliAction::Convert:
+    case CliAction::ConvertMany:
+      if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
+        return ExitOutputUnwritable;
+      }
       initPalette();
-      return convert(options, reporter);
+      return runConversions(options.inputs, options.outputs, settings);
+    case CliAction::Watch:
+      if (!watchAvailable()) {
+        printLine(StandardStream::Error, wording::WatchUnavailable);
+        return ExitUsage;
+      }
+      if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
+        return ExitOutputUnwritable;
+      }
+      initPalette();
+      settings.watchTimes = true;
+      return watch(options, settings);
     case CliAction::Misuse:
       break;
   }

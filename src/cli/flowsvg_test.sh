@@ -62,7 +62,7 @@ native() {
 expect_error() {
   local name=$1 text=$2 got reason
   shift 2
-  got=$(cat "$work/$name.err")
+  got=$(not_warnings "$work/$name.err")
   for reason in "$@"; do
     [ "$got" = "$text ($reason)" ] && return
   done
@@ -80,6 +80,20 @@ expect_stderr golden "SVG file generated. File: $(native \
   "$work/golden/example.svg"), Sections: 1, Items: 4"
 expect_drawing_of_example golden "$work/golden/example.svg"
 [ -s "$work/golden.out" ] && fail "golden: wrote to standard output"
+
+# The bundled example gives exactly the warnings true of it, before the
+# success line: its shortened Note value, and its line 41 (the second part of
+# the summary line, after the CR inside it) with no "=".
+shown_example=$(native "$example")
+cat >"$work/golden.expected" <<EOF
+$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$shown_example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
+SVG file generated. File: $(native "$work/golden/example.svg"), Sections: 1, Items: 4
+EOF
+diff -u "$work/golden.expected" "$work/golden.err" || fail "golden: warnings differ"
+run golden_quiet -q "$(native "$example")" "$(native "$work/golden/quiet.svg")"
+expect_rc golden_quiet 0
+[ -s "$work/golden_quiet.err" ] && fail "golden_quiet: -q still printed"
 
 # --- The sample description is the bundled example ----------------------
 run sample --sample "$(native "$work/sample.txt")"

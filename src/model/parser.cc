@@ -1,11 +1,20 @@
 #include "model/parser.h"
 
+#include <memory>
 #include <new>
 
+#include "model/description_warnings.h"
 #include "text/system_error.h"
 #include "text/wording.h"
 
 namespace {
+
+// The item keys. As views their lengths are known when the program is
+// built, so comparing a key with them costs no scan for their ends.
+constexpr TextView ItemidKey = u"itemid";
+constexpr TextView FromidKey = u"fromid";
+constexpr TextView ImageKey = u"image";
+constexpr TextView TitleKey = u"title";
 
 // Fills the slot as a new item read under the given section name; nothing of
 // an item that used the slot in an earlier parse survives.
@@ -14,13 +23,13 @@ void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
   item.fromid.clear();
   item.image.clear();
   item.title.clear();
-  int32_t dot = findText(sectionName, u".");
-  if (dot > 0) {
-    item.grouppart = leftPart(sectionName, dot - 1);
-    item.namepart = midPart(sectionName, dot + 1);
+  const size_t dot = sectionName.find(u'.');
+  if (dot != TextView::npos) {
+    item.grouppart.assign(sectionName.substr(0, dot));
+    item.namepart.assign(sectionName.substr(dot + 1));
   } else {
     item.grouppart.clear();
-    item.namepart = sectionName;
+    item.namepart.assign(sectionName);
   }
   item.x = item.y = item.column = item.sectionno = item.height = 0;
   item.width = ItemWidth;
@@ -46,72 +55,106 @@ void setParents(FlowItem& item, TextView value) {
   }
 }
 
-// The reading loop of readDescription; may run out of memory.
-void readLines(Flowchart& chart, FileHandle file) {
+// The reading loop of readDescription; may run out of memory. warn, when
+// given, hears of every decision; it never changes what is read.
+void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
   Text section;
+  // The index of the current section in the chart's list, -1 when it is
+  // not listed (the header, the summary, a name the full list did not
+  // take): only a section line lists a name, so this is what findSection
+  // would find for the current section name until the next section line.
+  int32_t sectionIndex = -1;
   int32_t current = -1;  // slot of the current item, -1 before the first
   Text raw;              // one line as read; the views below point into it
   while (!atEnd(file) && chart.itemcount < MaxItems) {
     readLineInto(file, raw);
+    if (warn) warn->startLine(raw, lastLineWasUtf8(file));
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
-      section = midPart(line, 2, textLength(line) - 2);
+      section.assign(line.substr(1, line.size() - 2));
+      sectionIndex = -1;
       if (section != wording::HeaderSectionName &&
-          section != wording::SummarySectionName &&
-          findSection(chart, section) < 0) {
-        addSection(chart, section);
+          section != wording::SummarySectionName) {
+        sectionIndex = findSection(chart, section);
+        const bool added = sectionIndex < 0;
+        if (added) sectionIndex = addSection(chart, section);
+        if (warn)
+          warn->sectionLine(section, sectionIndex, added && sectionIndex >= 0);
       }
       continue;
     }
-    int32_t pos = findText(line, u"=");
-    if (pos == 0) continue;
-    const TextView key = trimSpacesView(line.substr(0, pos - 1));
-    const TextView value = trimSpacesView(line.substr(pos));
+    const size_t equals = line.find(u'=');
+    if (equals == TextView::npos) {
+      if (warn) warn->strayLine(line);
+      continue;
+    }
+    const TextView key = trimSpacesView(line.substr(0, equals));
+    const TextView value = trimSpacesView(line.substr(equals + 1));
     if (section == wording::HeaderSectionName) {
-      if (key == wording::SubtitleKey) {
+      const bool subtitle = key == wording::SubtitleKey;
+      const bool company = !subtitle && key == wording::CompanyKey;
+      if (subtitle) {
         chart.subtitle.assign(value);
-      } else if (key == wording::CompanyKey) {
+      } else if (company) {
         chart.company.assign(value);
       }
+      if (warn)
+        warn->keywordSectionKey(section, key, value, subtitle || company);
       continue;
     }
     if (section == wording::SummarySectionName) {
-      if (key == wording::SummaryKey) chart.summary.assign(value);
+      const bool text = key == wording::SummaryKey;
+      if (text) chart.summary.assign(value);
+      if (warn) warn->keywordSectionKey(section, key, value, text);
       continue;
     }
-    if (section.empty()) continue;
-    if (key == u"itemid") {
+    if (section.empty()) {
+      if (warn) warn->keyWithoutSection(key, value);
+      continue;
+    }
+    if (key == ItemidKey) {
       current = chart.itemcount++;
       startItem(chart.items[current], static_cast<int32_t>(parseInteger(value)),
                 section);
-      int32_t s = findSection(chart, section);
-      if (s >= 0) ++chart.sections[s].itemcount;
+      if (sectionIndex >= 0) ++chart.sections[sectionIndex].itemcount;
+      if (warn) warn->itemStarted(chart, current, section, value);
       continue;
     }
-    if (current < 0) continue;
+    if (current < 0) {
+      if (warn) warn->keyWithoutItem(key);
+      continue;
+    }
     FlowItem& item = chart.items[current];
-    if (key == u"fromid") {
+    if (key == FromidKey) {
       setParents(item, value);
-    } else if (key == u"image") {
+    } else if (key == ImageKey) {
       item.image.assign(value);
-    } else if (key == u"title") {
+    } else if (key == TitleKey) {
       item.title.assign(value);
     } else {
+      const bool kept = item.contentcount < MaxContentPairs;
       addContentPair(chart, current, key, value);
+      if (warn) warn->contentLine(chart, current, key, value, kept);
+      continue;
     }
+    if (warn) warn->itemKey(chart, current, key, value);
   }
 }
 
 }  // namespace
 
 int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
-                        Reporter& reporter) {
+                        Reporter& reporter, DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text failure;
   try {
-    readLines(chart, file);
+    std::unique_ptr<DescriptionWarnings> warnings;
+    if (sink != nullptr)
+      warnings = std::make_unique<DescriptionWarnings>(*sink);
+    readLines(chart, file, warnings.get());
     failure = Text(readFailure(file));
+    if (warnings && failure.empty()) warnings->finish(chart, file);
   } catch (const std::bad_alloc&) {
     failure = outOfMemoryReason();
   }
@@ -122,7 +165,8 @@ int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
   return 0;
 }
 
-int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter) {
+int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
+                         DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text reason;
   FileHandle file = openForReading(path, &reason);
@@ -130,5 +174,5 @@ int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter) {
     reporter.reportError(wording::OpenFailureCaption, path, reason);
     return 0;
   }
-  return readDescription(chart, file, path, reporter);
+  return readDescription(chart, file, path, reporter, sink);
 }

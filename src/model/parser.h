@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "text/reporter.h"
 #include "text/text_file.h"
@@ -21,14 +22,19 @@
 // Returns 1 when the file was opened and read to its end (whatever it held);
 // 0 when it cannot be opened or read, after reporting OpenFailureCaption,
 // the path and the reason through reporter. The chart is left empty on 0.
-int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter);
+//
+// With a sink, the parser also tells it about every line that has no effect
+// or only part of it (diagnostics.h); the chart comes out the same with or
+// without one.
+int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
+                         DiagnosticsSink* sink = nullptr);
 
 // Empties the chart and fills it from an already opened file, which it then
 // closes. Used for standard input and for descriptions held in memory. name
 // is what a failure report calls the file ("-" for standard input). Returns
 // 1, or 0 after reporting a read failure (an I/O error, memory run out), with
-// the chart left empty.
+// the chart left empty. sink as for parseDescription.
 int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
-                        Reporter& reporter);
+                        Reporter& reporter, DiagnosticsSink* sink = nullptr);
 
 #endif  // FLOWSVG_MODEL_PARSER_H_

@@ -1,27 +1,36 @@
 #include "render/connectors.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
+#include "model/drawing_rules.h"
 #include "render/svg_document.h"
 #include "render/svg_line.h"
+#include "text/utf8.h"
 #include "text/wording.h"
 
 std::array<Text, 8> ConnectorPalette;
 
 namespace {
 
-constexpr int32_t MostSummaryLines = 6;
-constexpr int32_t LongestSummaryLine = 90;
-
-// The palette entry (3 x a + 5 x b) mod 8. Callers pass sums that are never
-// negative; the fold keeps any other argument inside the palette as well.
-const Text& paletteEntry(int32_t a, int32_t b) {
+// The index of the palette entry (3 x a + 5 x b) mod 8. Callers pass sums
+// that are never negative; the fold keeps any other argument inside the
+// palette as well.
+size_t paletteIndex(int32_t a, int32_t b) {
   int64_t index =
       (3 * static_cast<int64_t>(a) + 5 * static_cast<int64_t>(b)) % 8;
   if (index < 0) index += 8;
-  return ConnectorPalette[static_cast<size_t>(index)];
+  return static_cast<size_t>(index);
 }
+
+const Text& paletteEntry(int32_t a, int32_t b) {
+  return ConnectorPalette[paletteIndex(a, b)];
+}
+
+// The palette as UTF-8, encoded once per document rather than once per
+// connector.
+using PaletteBytes = std::array<std::string, 8>;
 
 // Finds the parent an id names: the first item in slot order with that
 // itemid. The (itemid, slot) pairs are sorted once per document, so each of
@@ -50,7 +59,7 @@ class ParentFinder {
 // A cubic curve from the bottom centre of the parent's box to the top centre
 // of the child's box.
 void writeConnector(const FlowItem& parent, const FlowItem& child,
-                    SvgLine& line) {
+                    const PaletteBytes& palette, SvgLine& line) {
   const int32_t x1 = parent.x + parent.width / 2;
   const int32_t y1 = parent.y + parent.height;
   const int32_t x2 = child.x + child.width / 2;
@@ -62,8 +71,9 @@ void writeConnector(const FlowItem& parent, const FlowItem& child,
        << x2 << " " << c2 << "," << x2 << " " << y2 << "\" ";
   line.end();
   line << "        stroke=\""
-       << paletteEntry(parent.column + child.column,
-                       parent.sectionno + child.sectionno)
+       << std::string_view(
+              palette[paletteIndex(parent.column + child.column,
+                                   parent.sectionno + child.sectionno)])
        << "\" stroke-width=\"2\" ";
   line.end();
   line.write("        fill=\"none\" marker-end=\"url(#arrowhead)\" />");
@@ -81,6 +91,10 @@ Text connectorColour(int32_t a, int32_t b) { return paletteEntry(a, b); }
 void writeConnectors(const Flowchart& chart, FileHandle file) {
   SvgLine line(file);
   const ParentFinder parents(chart);
+  PaletteBytes palette;
+  for (size_t k = 0; k < palette.size(); ++k) {
+    palette[k] = encodeUtf8(ConnectorPalette[k]);
+  }
   line.comment(wording::ConnectorsCommentText);
   for (int32_t c = 0; c < chart.itemcount; ++c) {
     const FlowItem& child = chart.items[c];
@@ -89,7 +103,7 @@ void writeConnectors(const Flowchart& chart, FileHandle file) {
       if (id <= 0) continue;
       const int32_t p = parents.find(id);
       if (p < 0) continue;
-      writeConnector(chart.items[p], child, line);
+      writeConnector(chart.items[p], child, palette, line);
     }
   }
   line.write("");

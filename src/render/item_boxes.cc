@@ -1,14 +1,10 @@
 #include "render/item_boxes.h"
 
+#include "model/drawing_rules.h"
 #include "render/svg_document.h"
 #include "render/svg_line.h"
 
 namespace {
-
-// A content line longer than this (key, ":" and value) has its value cut.
-constexpr int32_t LongestContentLine = 28;
-// What is left of a cut value, before "..." is added.
-constexpr int32_t CutValueLength = 25;
 
 // The value as the box shows it after the key and its colon.
 TextView shownValue(const ContentPair& pair, bool& cut) {
@@ -24,7 +20,8 @@ void writeContentLines(const FlowItem& item, SvgLine& line) {
     // enough, so this only guards against a chart laid out by hand.
     if (lineY >= item.y + item.height - 10) break;
     const ContentPair& pair = item.content[k];
-    line << "  <text x=\"" << item.x + 10 << "\" y=\"" << lineY << "\">";
+    line << "  <text x=\"" << item.x + ContentInset << "\" y=\"" << lineY
+         << "\">";
     line.end();
     line << "    <tspan class=\"node-content-key\">" << Escaped{pair.key}
          << ":</tspan>";
@@ -59,7 +56,8 @@ void writeItemBox(const Flowchart& chart, int32_t item, FileHandle file) {
   line << "        width=\"" << it.width - 2 << "\" height=\"28\" ";
   line.end();
   line.write("        fill=\"url(#headerGrad)\" rx=\"7\" />");
-  line << "  <text x=\"" << it.x + 15 << "\" y=\"" << it.y + 20 << "\" ";
+  line << "  <text x=\"" << it.x + TitleInset << "\" y=\"" << it.y + 20
+       << "\" ";
   line.end();
   line << "        class=\"node-title\" fill=\"#ffffff\">" << Escaped{it.title}
        << "</text>";

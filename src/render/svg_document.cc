@@ -1,5 +1,12 @@
 #include "render/svg_document.h"
 
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "render/connectors.h"
 #include "render/item_boxes.h"
 #include "render/layout.h"
@@ -127,16 +134,20 @@ void writeBand(const Section& section, SvgLine& line) {
 
 void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
                    Timestamp generated) {
+  // The boxes, connectors and summary panel write lines of their own: the
+  // lines built here go to the file before each of them.
   SvgLine line(file);
   writeProlog(canvas, line, generated);
   writeHeader(chart, canvas, line);
   line.comment(wording::SectionsCommentText);
   for (int32_t b = 0; b < chart.sectioncount; ++b) {
     writeBand(chart.sections[b], line);
+    line.release();
     for (int32_t i = 0; i < chart.itemcount; ++i) {
       if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, file);
     }
   }
+  line.release();
   writeConnectors(chart, file);
   writeSummaryPanel(chart, canvas, file);
   line.write("</svg>");
@@ -172,7 +183,7 @@ namespace {
 
 // Whether c is written as something else: one of the five characters with
 // an entity, or a character XML 1.0 forbids.
-bool needsEscaping(char16_t c) {
+constexpr bool needsEscaping(char16_t c) {
   // Bit k of the mask is set when the character k (below 64) is replaced.
   // All controls but TAB, LF and CR, which XML 1.0 allows.
   constexpr uint64_t kControls =
@@ -185,7 +196,7 @@ bool needsEscaping(char16_t c) {
 
 // The entity written for c, or nullptr when c has none (a forbidden
 // character, written as U+FFFD).
-const char* entityFor(char16_t c) {
+constexpr const char* entityFor(char16_t c) {
   switch (c) {
     case u'&':
       return "&amp;";
@@ -202,32 +213,88 @@ const char* entityFor(char16_t c) {
   }
 }
 
+// What each ASCII character is written as: itself, its entity, or U+FFFD
+// for a control XML 1.0 forbids; six bytes at the most, and the length in
+// the eighth, so that one 8-byte copy writes any of them.
+constexpr auto AsciiEscapes = [] {
+  std::array<std::array<char, 8>, 128> table{};
+  for (char16_t c = 0; c < 128; ++c) {
+    std::array<char, 8>& out = table[c];
+    const char* entity = entityFor(c);
+    const char* bytes = entity != nullptr  ? entity
+                        : needsEscaping(c) ? "\xEF\xBF\xBD"
+                                           : nullptr;
+    int length = 0;
+    if (bytes == nullptr) {
+      out[length++] = static_cast<char>(c);
+    } else {
+      for (; bytes[length] != 0; ++length) out[length] = bytes[length];
+    }
+    out[7] = static_cast<char>(length);
+  }
+  return table;
+}();
+
+#if defined(__SSE2__)
+// Writes the eight units at p as eight bytes to dest and returns how many
+// of them, from the first, are ASCII written as they are (no control, none
+// of the five with an entity); the bytes after those are to be written
+// again. Every x86-64 processor has SSE2.
+size_t plainRunOf8(const char16_t* p, char* dest) {
+  const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i above = _mm_and_si128(units, _mm_set1_epi16(-0x80));
+  __m128i escaped = _mm_cmplt_epi16(units, _mm_set1_epi16(0x20));
+  for (const short special : {'&', '<', '>', '"', '\''}) {
+    escaped =
+        _mm_or_si128(escaped, _mm_cmpeq_epi16(units, _mm_set1_epi16(special)));
+  }
+  escaped = _mm_or_si128(
+      escaped, _mm_xor_si128(_mm_cmpeq_epi16(above, _mm_setzero_si128()),
+                             _mm_set1_epi16(-1)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(dest),
+                   _mm_packus_epi16(units, units));
+  const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(escaped));
+  return mask == 0 ? 8 : static_cast<size_t>(__builtin_ctz(mask)) / 2;
+}
+#endif
+
 }  // namespace
 
 size_t escapeXmlUtf8Into(TextView text, char* const start) {
   char* dest = start;
-  const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
-    const char16_t c = text[i];
-    if (c < 0x80 && !needsEscaping(c)) {
-      *dest++ = static_cast<char>(c);
-      continue;
+  const char16_t* p = text.data();
+  const char16_t* const end = p + text.size();
+  while (p != end) {
+#if defined(__SSE2__)
+    // Plain ASCII, by far the most common, up to eight characters at a time.
+    if (end - p >= 8) {
+      const size_t plain = plainRunOf8(p, dest);
+      p += plain;
+      dest += plain;
+      if (plain == 8) continue;
     }
-    const char* entity = entityFor(c);
-    if (entity != nullptr) {
-      while (*entity != 0) *dest++ = *entity++;
+#endif
+    const char16_t c = *p;
+    if (c < 0x80) {
+      // Without a branch: eight bytes copied, as many kept as belong.
+      const std::array<char, 8>& out = AsciiEscapes[c];
+      std::memcpy(dest, out.data(), 8);
+      dest += out[7];
+      ++p;
       continue;
     }
     if (needsEscaping(c)) {
       dest += encodeUtf8Into(u"\uFFFD", dest);
+      ++p;
       continue;
     }
     // Any other character, a surrogate pair taken whole; no replaced
     // character is a surrogate, so a pair is never split here.
-    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < n &&
-                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-    dest += encodeUtf8Into(text.substr(i, pair ? 2 : 1), dest);
-    if (pair) ++i;
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && end - p > 1 &&
+                      p[1] >= 0xDC00 && p[1] <= 0xDFFF;
+    const size_t units = pair ? 2 : 1;
+    dest += encodeUtf8Into(TextView(p, units), dest);
+    p += units;
   }
   return static_cast<size_t>(dest - start);
 }

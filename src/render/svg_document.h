@@ -34,8 +34,9 @@ void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
 Text escapeXml(TextView text);
 
 // Writes escapeXml(text) encoded as UTF-8, as writeLine would encode it, to
-// dest, which must hold MaxEscapedBytesPerUnit x text.size() bytes ("&quot;"
-// takes six bytes for one unit). Returns the number of bytes written.
+// dest, which must hold MaxEscapedBytesPerUnit x text.size() + 2 bytes
+// ("&quot;" takes six bytes for one unit; the two more let each character
+// be written with one 8-byte copy). Returns the number of bytes written.
 inline constexpr size_t MaxEscapedBytesPerUnit = 6;
 size_t escapeXmlUtf8Into(TextView text, char* dest);
 

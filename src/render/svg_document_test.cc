@@ -208,7 +208,7 @@ TEST_F(SvgDocumentTest, EachBandIsFollowedByItsBoxes) {
 
 // What the document writer puts into a line for text: escaped, as UTF-8.
 std::string escapedUtf8(TextView text) {
-  std::string bytes(MaxEscapedBytesPerUnit * text.size(), '\0');
+  std::string bytes(MaxEscapedBytesPerUnit * text.size() + 2, '\0');
   bytes.resize(escapeXmlUtf8Into(text, bytes.data()));
   return bytes;
 }

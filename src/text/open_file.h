@@ -37,10 +37,14 @@ struct TextFile {
   std::string lineBytes;    // the current line's bytes, reused
   bool exhausted = false;   // end of file (or a read failure) met
   bool inMemory = false;    // buffer is the whole content
+  bool linePlain = true;    // the last line was plain ASCII (fast path)
+  bool lineReplaced = false;  // ... or had bytes 80..BF, F8..FF put as "?"
 
   // Writing.
   std::unique_ptr<char[]> output;  // bytes not yet handed on
   size_t waiting = 0;              // how many bytes wait in output
+  std::string longLine;            // a line built in place too long for output
+  bool buildingLong = false;       // ... and being built there now
   bool collecting = false;         // written in place: keep everything
   std::string collected;           // ... here, until finishWriting
   std::unique_ptr<Replacement> replacement;

@@ -2,14 +2,6 @@
 
 #include <algorithm>
 
-TextView trimSpacesView(TextView text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && text[begin] == u' ') ++begin;
-  while (end > begin && text[end - 1] == u' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 Text trimSpaces(TextView text) { return Text(trimSpacesView(text)); }
 
 Text leftPart(TextView text, int32_t n) {

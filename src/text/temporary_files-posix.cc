@@ -1,19 +1,24 @@
 // Removing temporary files on SIGINT, SIGTERM and SIGHUP; SIGXFSZ ignored.
 //
-// The handler may run at any moment on any thread, so the files live in a
-// fixed table of slots, each claimed and released with an atomic state, and
-// the handler uses only async-signal-safe calls (unlink, sigaction, raise).
+// The handler may run at any moment on any thread, so the files live in
+// fixed slots, each claimed and released with an atomic state, and the
+// handler uses only async-signal-safe calls (unlink, sigaction, raise).
 #include <limits.h>
 #include <signal.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <new>
 
 #include "text/temporary_files.h"
 
 namespace {
 
+// The slots come in blocks; a block is added when all are taken (a batch
+// may hold a temporary file per output until it renames them all), linked
+// with an atomic pointer so the handler can walk them at any moment. Blocks
+// are never freed.
 constexpr int kSlots = 64;
 enum : int { kFree = 0, kClaimed = 1, kHeld = 2 };
 
@@ -21,13 +26,19 @@ struct Slot {
   std::atomic<int> state{kFree};
   char path[PATH_MAX];
 };
-Slot slots[kSlots];
+struct Block {
+  Slot slots[kSlots];
+  std::atomic<Block*> next{nullptr};
+};
+Block first;
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void onInterrupt(int signal) {
-  for (Slot& slot : slots) {
-    if (slot.state.load() == kHeld) unlink(slot.path);
+  for (Block* block = &first; block != nullptr; block = block->next.load()) {
+    for (Slot& slot : block->slots) {
+      if (slot.state.load() == kHeld) unlink(slot.path);
+    }
   }
   struct sigaction fallback = {};
   fallback.sa_handler = SIG_DFL;
@@ -64,16 +75,36 @@ void guardTemporaryFiles() {
 int32_t rememberTemporaryFile(const char* path) {
   const size_t length = strlen(path);
   if (length >= PATH_MAX) return -1;
-  for (int32_t k = 0; k < kSlots; ++k) {
-    int expected = kFree;
-    if (!slots[k].state.compare_exchange_strong(expected, kClaimed)) continue;
-    memcpy(slots[k].path, path, length + 1);
-    slots[k].state.store(kHeld);
-    return k;
+  int32_t base = 0;
+  for (Block* block = &first;;) {
+    for (int32_t k = 0; k < kSlots; ++k) {
+      Slot& slot = block->slots[k];
+      int expected = kFree;
+      if (!slot.state.compare_exchange_strong(expected, kClaimed)) continue;
+      memcpy(slot.path, path, length + 1);
+      slot.state.store(kHeld);
+      return base + k;
+    }
+    Block* next = block->next.load();
+    if (next == nullptr) {
+      Block* fresh = new (std::nothrow) Block;
+      if (fresh == nullptr) return -1;
+      if (block->next.compare_exchange_strong(next, fresh)) {
+        next = fresh;
+      } else {
+        delete fresh;  // another thread linked one first; next holds it
+      }
+    }
+    block = next;
+    base += kSlots;
   }
-  return -1;
 }
 
 void forgetTemporaryFile(int32_t slot) {
-  if (slot >= 0 && slot < kSlots) slots[slot].state.store(kFree);
+  if (slot < 0) return;
+  Block* block = &first;
+  for (; slot >= kSlots && block != nullptr; slot -= kSlots) {
+    block = block->next.load();
+  }
+  if (block != nullptr) block->slots[slot].state.store(kFree);
 }

@@ -26,8 +26,10 @@ using NativeChar = char;
 
 // Remembers the temporary file at path (a native, 0-terminated path) until
 // forgetTemporaryFile; returns the slot, or -1 when it cannot be remembered
-// (all slots taken, or a path too long), in which case nothing removes it on
-// an interruption. Safe to call from several threads.
+// (no slot free and no memory for more, or a path too long), in which case
+// nothing removes it on an interruption. On POSIX the slots grow in blocks
+// as needed, so a batch may hold many temporary files at once. Safe to call
+// from several threads.
 int32_t rememberTemporaryFile(const NativeChar* path);
 void forgetTemporaryFile(int32_t slot);
 

@@ -5,7 +5,9 @@
 // text_file.h):
 // - Descriptor: the path names one of our open descriptors; write to it.
 // - Device: a device or pipe; open it and write to it.
-// - NewFile: nothing there yet; a temporary file renamed into place.
+// - NewFile: nothing there yet; an unnamed file (O_TMPFILE) given its name
+//   when complete, or where that cannot be done a temporary file renamed
+//   into place.
 // - Replace: an existing file; a temporary file with the old one's owner,
 //   mode, ACL and attributes, flushed, renamed over it, folder flushed.
 // - InPlace: an existing file the temporary route cannot stand in for; the
@@ -13,17 +15,20 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/openat2.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "text/open_file.h"
@@ -58,7 +63,9 @@ FileHandle adopt(int fd, bool writing, bool owns) {
   file->native = fd;
   file->writing = writing;
   file->ownsNative = owns;
-  if (writing) file->output = std::make_unique<char[]>(WriteBufferSize);
+  if (writing) {
+    file->output = std::make_unique_for_overwrite<char[]>(WriteBufferSize);
+  }
   return file;
 }
 
@@ -76,6 +83,10 @@ struct Destination {
   int descriptor = -1;
   int error = 0;           // an errno value, when not refused
   bool refused = false;    // a link the protected-links rule does not follow
+  // What lstat told of path's last name, when the way there looked at it.
+  bool looked = false;
+  bool exists = false;
+  struct stat info = {};
 };
 
 std::string joinPath(const std::string& folder, const std::string& name) {
@@ -134,6 +145,43 @@ bool mayFollow(const std::string& folder, const struct stat& link) {
   return !shared || link.st_uid == geteuid() || link.st_uid == dir.st_uid;
 }
 
+// Whether path is made of plain names only: no empty name (no "//"), no "."
+// and no "..", so that following it name by name without links gives path
+// itself.
+bool plainNames(const std::string& path) {
+  size_t start = path[0] == '/' ? 1 : 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    const size_t length = slash - start;
+    if (length == 0 || (length == 1 && path[start] == '.') ||
+        (length == 2 && path[start] == '.' && path[start + 1] == '.')) {
+      return false;
+    }
+    start = slash + 1;
+  }
+  return true;
+}
+
+// Whether no name on the way to the folder is a symbolic link, as one
+// openat2 with RESOLVE_NO_SYMLINKS tells; false also where the system
+// cannot tell that way.
+bool folderWithoutLinks(const std::string& folder) {
+#if defined(SYS_openat2)
+  struct open_how how = {};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS;
+  const long fd =
+      syscall(SYS_openat2, AT_FDCWD, folder.c_str(), &how, sizeof how);
+  if (fd < 0) return false;
+  close(static_cast<int>(fd));
+  return true;
+#else
+  (void)folder;
+  return false;
+#endif
+}
+
 Destination follow(const std::string& path) {
   Destination where;
   if (path.empty()) {
@@ -143,6 +191,28 @@ Destination follow(const std::string& path) {
   if (path.back() == '/') {
     where.error = EISDIR;
     return where;
+  }
+  // The common case in one step: plain names in a folder reached without
+  // any link; only the last name is looked at (a link there takes the
+  // long way below). The same result as the walk name by name, in two
+  // system calls instead of one per name.
+  const size_t lastSlash = path.rfind('/');
+  if (lastSlash != std::string::npos && plainNames(path) &&
+      folderWithoutLinks(lastSlash == 0 ? "/" : path.substr(0, lastSlash))) {
+    struct stat info;
+    const int looked = lstat(path.c_str(), &info);
+    if (looked == 0 && !S_ISLNK(info.st_mode)) {
+      where.path = path;
+      where.looked = true;
+      where.exists = true;
+      where.info = info;
+      return where;
+    }
+    if (looked != 0 && errno == ENOENT && ownDescriptor(path) < 0) {
+      where.path = path;  // a new file
+      where.looked = true;
+      return where;
+    }
   }
   std::vector<std::string> pending = splitPath(path);
   std::vector<std::string> stack(pending.rbegin(), pending.rend());
@@ -177,6 +247,7 @@ Destination follow(const std::string& path) {
       }
       if (errno == ENOENT && stack.empty()) {
         done = next;  // a new file
+        where.looked = true;
         break;
       }
       where.error = errno;
@@ -184,6 +255,11 @@ Destination follow(const std::string& path) {
     }
     if (!S_ISLNK(info.st_mode)) {
       done = next;
+      if (stack.empty()) {
+        where.looked = true;
+        where.exists = true;
+        where.info = info;
+      }
       continue;
     }
     if (stack.empty()) {
@@ -237,35 +313,86 @@ std::string nameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Creates "." + name + "." and six random letters in the target's folder,
-// the name shortened so that the whole stays within NAME_MAX. It is created
-// as "> path" creates a new file (mode 0666 less the umask, the folder's
-// default ACL), since that is what a new file must look like. -1 with errno
-// on failure.
-int createTemporary(const std::string& target, std::string& temporary) {
+// A temporary name beside the target: "." + name + "." and six random
+// letters, the name shortened so that the whole stays within NAME_MAX.
+std::string temporaryNameFor(const std::string& target) {
   constexpr size_t kExtra = 8;  // "." before, "." and six letters after
   constexpr char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   static std::atomic<uint64_t> counter{0};
   std::string name = nameOf(target);
   if (name.size() + kExtra > NAME_MAX) name.resize(NAME_MAX - kExtra);
-  const std::string stem = joinPath(folderOf(target), "." + name + ".");
+  std::string temporary = joinPath(folderOf(target), "." + name + ".");
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  uint64_t bits = (static_cast<uint64_t>(now.tv_nsec) << 20) ^
+                  (static_cast<uint64_t>(getpid()) << 40) ^
+                  (counter.fetch_add(1) * 0x9E3779B97F4A7C15u);
+  for (int k = 0; k < 6; ++k) {
+    temporary.push_back(kLetters[bits % 62]);
+    bits /= 62;
+  }
+  return temporary;
+}
+
+// Creates a file of a temporary name in the target's folder. It is created
+// as "> path" creates a new file (mode 0666 less the umask, the folder's
+// default ACL), since that is what a new file must look like. -1 with errno
+// on failure.
+int createTemporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t bits = (static_cast<uint64_t>(now.tv_nsec) << 20) ^
-                    (static_cast<uint64_t>(getpid()) << 40) ^
-                    (counter.fetch_add(1) * 0x9E3779B97F4A7C15u);
-    temporary = stem;
-    for (int k = 0; k < 6; ++k) {
-      temporary.push_back(kLetters[bits % 62]);
-      bits /= 62;
-    }
+    temporary = temporaryNameFor(target);
     const int fd = open(temporary.c_str(),
                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Whether new files can be written without a name until they are complete:
+// an unnamed file (O_TMPFILE) is given its name with linkat through
+// /proc/self/fd, which needs /proc.
+bool unnamedFilesWork() {
+  static const bool work = access("/proc/self/fd", X_OK) == 0;
+  return work;
+}
+
+// Creates an unnamed file in the target's folder, as "> path" creates a new
+// file (mode 0666 less the umask, the folder's default ACL). Nothing of it
+// is seen in the folder until linkUnnamed gives it its name, and if the
+// program ends first it is gone: there is no temporary file to remove. -1
+// when the file system or the system cannot do that.
+int createUnnamed(const std::string& target) {
+  if (!unnamedFilesWork()) return -1;
+  const std::string folder = folderOf(target);
+  return open(folder.empty() ? "." : folder.c_str(),
+              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// Gives the unnamed file fd the name target: at once when the name is
+// free; when another program took it meanwhile, through a temporary name
+// renamed over it, so that the last writer wins as with any replacement.
+// false with errno on failure.
+bool linkUnnamed(int fd, const std::string& target) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(),
+             AT_SYMLINK_FOLLOW) == 0) {
+    return true;
+  }
+  if (errno != EEXIST) return false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temporary = temporaryNameFor(target);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(),
+               AT_SYMLINK_FOLLOW) == 0) {
+      if (rename(temporary.c_str(), target.c_str()) == 0) return true;
+      const int error = errno;
+      unlink(temporary.c_str());
+      errno = error;
+      return false;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 // Gives the temporary file fd everything the file at target has besides its
@@ -518,8 +645,9 @@ FileHandle createReplacement(TextView path, Text* reason) {
     return nullptr;
   }
   const std::string& target = where.path;
-  struct stat old;
-  const bool exists = lstat(target.c_str(), &old) == 0;
+  struct stat old = where.info;
+  const bool exists =
+      where.looked ? where.exists : lstat(target.c_str(), &old) == 0;
   if (exists && S_ISDIR(old.st_mode)) {
     setReason(reason, systemErrorText(EISDIR));
     return nullptr;
@@ -540,6 +668,16 @@ FileHandle createReplacement(TextView path, Text* reason) {
   // Another name for the same file would keep the old content.
   if (exists && old.st_nlink > 1) return startInPlace(target, reason);
 
+  if (!exists) {
+    const int fd = createUnnamed(target);
+    if (fd >= 0) {
+      FileHandle file = adopt(fd, true, true);
+      file->replacement = std::make_unique<Replacement>();
+      file->replacement->route = Route::NewFile;  // no temporary name
+      file->replacement->target = target;
+      return file;
+    }
+  }
   std::string temporary;
   const int fd = createTemporary(target, temporary);
   if (fd < 0) {
@@ -571,10 +709,20 @@ int finishWriting(FileHandle file, Text* reason) {
   if (route == Route::Replace && !file->failed && fsync(fdOf(*file)) != 0) {
     noteFailure(*file, systemErrorText(errno));
   }
+  // An unnamed new file gets its name before it is closed; if the close
+  // then fails, the name goes again.
+  const bool unnamed =
+      route == Route::NewFile && replacement->temporary.empty();
+  bool named = false;
+  if (unnamed && !file->failed) {
+    named = linkUnnamed(fdOf(*file), replacement->target);
+    if (!named) noteFailure(*file, systemErrorText(errno));
+  }
   if (file->ownsNative && close(fdOf(*file)) != 0) {
     noteFailure(*file, systemErrorText(errno));
+    if (named) unlink(replacement->target.c_str());
   }
-  if (route == Route::NewFile || route == Route::Replace) {
+  if ((route == Route::NewFile && !unnamed) || route == Route::Replace) {
     const char* temporary = replacement->temporary.c_str();
     if (!file->failed &&
         rename(temporary, replacement->target.c_str()) != 0) {
@@ -590,5 +738,105 @@ int finishWriting(FileHandle file, Text* reason) {
   const int ok = file->failed ? 0 : 1;
   if (!ok) setReason(reason, file->failure);
   delete file;
+  return ok;
+}
+
+// --- Replacements flushed together ----------------------------------------
+
+struct PendingReplacement {
+  std::string temporary;
+  std::string target;
+  int32_t slot = -1;
+  dev_t device = 0;
+};
+
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason) {
+  *pending = nullptr;
+  Replacement* replacement = file->replacement.get();
+  if (replacement == nullptr || replacement->route != Route::Replace ||
+      replacement->slot < 0) {
+    return finishWriting(file, reason);
+  }
+  flushOutput(*file);
+  struct stat info;
+  if (!file->failed && fstat(fdOf(*file), &info) != 0) {
+    noteFailure(*file, systemErrorText(errno));
+  }
+  if (close(fdOf(*file)) != 0) noteFailure(*file, systemErrorText(errno));
+  if (file->failed) {
+    unlink(replacement->temporary.c_str());
+    forgetTemporaryFile(replacement->slot);
+    setReason(reason, file->failure);
+    delete file;
+    return 0;
+  }
+  auto* waiting = new PendingReplacement;
+  waiting->temporary = std::move(replacement->temporary);
+  waiting->target = std::move(replacement->target);
+  waiting->slot = replacement->slot;
+  waiting->device = info.st_dev;
+  delete file;
+  *pending = waiting;
+  return 1;
+}
+
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons) {
+  const size_t count = pending.size();
+  std::vector<int> ok(count, 1);
+  std::vector<Text> why(count);
+  // One flush per file system, before any rename: after a crash each
+  // target holds its old content or its complete new one.
+  std::vector<dev_t> flushed;
+  for (size_t k = 0; k < count; ++k) {
+    const dev_t device = pending[k]->device;
+    bool done = false;
+    for (dev_t d : flushed) done = done || d == device;
+    if (done) continue;
+    flushed.push_back(device);
+    const std::string folder = folderOf(pending[k]->temporary);
+    const int fd = open(folder.empty() ? "." : folder.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && syncfs(fd) != 0) error = errno;
+    if (fd >= 0) close(fd);
+    if (error == 0) continue;
+    for (size_t j = k; j < count; ++j) {
+      if (pending[j]->device == device) {
+        ok[j] = 0;
+        why[j] = systemErrorText(error);
+      }
+    }
+  }
+  std::vector<std::string> folders;
+  std::unordered_set<std::string> seen;
+  for (size_t k = 0; k < count; ++k) {
+    PendingReplacement& file = *pending[k];
+    if (ok[k] && rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+      ok[k] = 0;
+      why[k] = systemErrorText(errno);
+    }
+    if (!ok[k]) unlink(file.temporary.c_str());
+    forgetTemporaryFile(file.slot);
+    if (!ok[k]) continue;
+    const std::string folder = folderOf(file.target);
+    if (seen.insert(folder).second) folders.push_back(folder);
+  }
+  // Each folder once, after its renames.
+  for (const std::string& folder : folders) {
+    const std::string probe = joinPath(folder, "x");
+    if (syncFolderOf(probe)) continue;
+    const Text reason = systemErrorText(errno);
+    for (size_t k = 0; k < count; ++k) {
+      if (ok[k] && folderOf(pending[k]->target) == folder) {
+        ok[k] = 0;
+        why[k] = reason;
+      }
+    }
+  }
+  for (PendingReplacement* file : pending) delete file;
+  if (reasons != nullptr) *reasons = std::move(why);
   return ok;
 }

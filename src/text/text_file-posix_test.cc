@@ -3,12 +3,15 @@
 // own descriptors, the in-place fallback with its lock and its limits.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -170,6 +173,28 @@ TEST(ReplacementTest, ProtectedLinksRuleHoldsWhateverTheSystemSetting) {
   EXPECT_EQ(readBytes(folder.file("secret")), "new\r\n");
 }
 
+// A link on the way to the file is held to the same rule as one at its end,
+// and a path with "." and ".." in it is followed as written.
+TEST(ReplacementTest, LinksOnTheWayAreCheckedToo) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a link another owner needs root";
+  TempFolder folder;
+  const std::string shared = folder.file("shared");
+  const std::string elsewhere = folder.file("elsewhere");
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(mkdir(elsewhere.c_str(), 0755), 0);
+  ASSERT_EQ(symlink(elsewhere.c_str(), (shared + "/dir").c_str()), 0);
+  ASSERT_EQ(lchown((shared + "/dir").c_str(), 4242, 4242), 0);
+  Text reason;
+  EXPECT_EQ(replace(shared + "/dir/chart.svg", &reason), -1);
+  EXPECT_EQ(reason,
+            u"it is a link another user placed in a shared folder; "
+            u"not followed");
+  EXPECT_TRUE(folderEntries(elsewhere).empty());
+  EXPECT_EQ(replace(folder.path() + "/./elsewhere/../elsewhere/x.svg"), 1);
+  EXPECT_EQ(folderEntries(elsewhere), std::vector<std::string>{"x.svg"});
+}
+
 // /dev/fd/N and the like name a descriptor this process holds: it is
 // written as it is (appended to, here), never opened anew, cut or renamed.
 TEST(ReplacementTest, OwnDescriptorPathsAreWrittenAsTheyAre) {
@@ -266,6 +291,133 @@ TEST(ReplacementTest, ConcurrentWritersEachSucceedAndTheLastWins) {
     ASSERT_EQ(content.compare(at, 60, std::string(60, content[0])), 0);
   }
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"chart.svg"});
+}
+
+// A new file has no name until it is complete (an unnamed file given its
+// name at the end), so even a program killed outright while writing one,
+// which no handler can clean up after, leaves nothing behind.
+TEST(ReplacementTest, NewFileHasNoNameUntilComplete) {
+  TempFolder folder;
+  const int probe =
+      open(folder.path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (probe < 0) GTEST_SKIP() << "no unnamed files on this file system";
+  close(probe);
+  FileHandle file = createReplacement(folder.text("new.svg"));
+  ASSERT_NE(file, nullptr);
+  writeLine(file, u"new");
+  EXPECT_TRUE(folderEntries(folder.path()).empty());
+  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"new.svg"});
+  EXPECT_EQ(readBytes(folder.file("new.svg")), "new\r\n");
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FileHandle killed = createReplacement(folder.text("killed.svg"));
+    if (killed == nullptr) _exit(10);
+    for (int line = 0; line < 20000; ++line) writeLine(killed, u"partial");
+    raise(SIGKILL);
+    _exit(11);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"new.svg"});
+}
+
+// Replacements of a batch wait, complete, beside their targets until the
+// commit renames them all; new files go in place at once.
+TEST(BatchReplacementTest, BatchReplacementsTakeTheirPlaceAtTheCommit) {
+  TempFolder folder;
+  writeBytes(folder.file("a.svg"), "old a");
+  writeBytes(folder.file("b.svg"), "old b");
+  chmod(folder.file("b.svg").c_str(), 0600);
+  std::vector<PendingReplacement*> pending;
+  for (const char* name : {"a.svg", "b.svg", "c.svg"}) {
+    FileHandle file = createReplacement(folder.text(name));
+    ASSERT_NE(file, nullptr);
+    writeLine(file, Text(u"new ") + Text(1, char16_t(name[0])));
+    PendingReplacement* waiting = nullptr;
+    ASSERT_EQ(finishWritingLater(file, &waiting), 1);
+    if (waiting != nullptr) pending.push_back(waiting);
+  }
+  ASSERT_EQ(pending.size(), 2u);  // the new c.svg did not wait
+  EXPECT_EQ(readBytes(folder.file("a.svg")), "old a");
+  EXPECT_EQ(readBytes(folder.file("b.svg")), "old b");
+  EXPECT_EQ(readBytes(folder.file("c.svg")), "new c\r\n");
+  EXPECT_EQ(folderEntries(folder.path()).size(), 5u);  // two temporary files beside them
+  std::vector<Text> reasons;
+  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{1, 1}));
+  EXPECT_EQ(readBytes(folder.file("a.svg")), "new a\r\n");
+  EXPECT_EQ(readBytes(folder.file("b.svg")), "new b\r\n");
+  struct stat info;
+  ASSERT_EQ(stat(folder.file("b.svg").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  std::vector<std::string> names = folderEntries(folder.path());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.svg", "b.svg", "c.svg"}));
+}
+
+// A target that turned into a folder while its replacement waited: that
+// one fails with the reason and leaves nothing behind; the others go in.
+TEST(BatchReplacementTest, CommitReportsEachFailure) {
+  TempFolder folder;
+  writeBytes(folder.file("a.svg"), "old a");
+  writeBytes(folder.file("b.svg"), "old b");
+  std::vector<PendingReplacement*> pending(2);
+  for (int k = 0; k < 2; ++k) {
+    FileHandle file = createReplacement(folder.text(k == 0 ? "a.svg" : "b.svg"));
+    ASSERT_NE(file, nullptr);
+    writeLine(file, u"new");
+    ASSERT_EQ(finishWritingLater(file, &pending[k]), 1);
+    ASSERT_NE(pending[k], nullptr);
+  }
+  ASSERT_EQ(unlink(folder.file("a.svg").c_str()), 0);
+  ASSERT_EQ(mkdir(folder.file("a.svg").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(folder.file("a.svg/inside").c_str(), 0755), 0);
+  std::vector<Text> reasons;
+  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{0, 1}));
+  ASSERT_EQ(reasons.size(), 2u);
+  EXPECT_EQ(reasons[0], u"Is a directory");
+  EXPECT_EQ(readBytes(folder.file("b.svg")), "new\r\n");
+  std::vector<std::string> names = folderEntries(folder.path());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.svg", "b.svg"}));
+}
+
+// Many replacements may wait at once, each remembered as a temporary file:
+// an interruption while they wait removes every one of them. The child
+// process is interrupted for real by SIGINT, with the program's handlers.
+TEST(BatchReplacementTest, InterruptedBatchLeavesNoTemporaryFile) {
+  TempFolder folder;
+  constexpr int kFiles = 150;  // more than one block of remembered files
+  for (int k = 0; k < kFiles; ++k) writeBytes(folder.file(std::to_string(k) + ".svg"), "old");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    guardTemporaryFiles();
+    std::vector<PendingReplacement*> pending;
+    for (int k = 0; k < kFiles; ++k) {
+      FileHandle file = createReplacement(folder.text(std::to_string(k) + ".svg"));
+      if (file == nullptr) _exit(10);
+      writeLine(file, u"new");
+      PendingReplacement* waiting = nullptr;
+      if (finishWritingLater(file, &waiting) != 1 || waiting == nullptr) {
+        _exit(11);
+      }
+      pending.push_back(waiting);
+    }
+    raise(SIGINT);
+    _exit(12);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGINT);
+  EXPECT_EQ(folderEntries(folder.path()).size(), static_cast<size_t>(kFiles));
+  for (int k = 0; k < kFiles; ++k) {
+    EXPECT_EQ(readBytes(folder.file(std::to_string(k) + ".svg")), "old");
+  }
 }
 
 }  // namespace

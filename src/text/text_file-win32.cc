@@ -483,3 +483,26 @@ int finishWriting(FileHandle file, Text* reason) {
   delete file;
   return ok;
 }
+
+// --- Replacements flushed together ----------------------------------------
+//
+// Windows has no call that flushes a whole volume for a program without
+// administrator rights, so each file is finished (and flushed) at once, as
+// finishWriting does, and none is ever left pending.
+
+struct PendingReplacement {};
+
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason) {
+  *pending = nullptr;
+  return finishWriting(file, reason);
+}
+
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons) {
+  // Never handed any: nothing to put in place.
+  for (PendingReplacement* file : pending) delete file;
+  if (reasons != nullptr) reasons->assign(pending.size(), Text());
+  return std::vector<int>(pending.size(), 1);
+}

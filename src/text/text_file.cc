@@ -9,6 +9,10 @@
 #include <new>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/open_file.h"
 #include "text/system_error.h"
 #include "text/utf8.h"
@@ -24,26 +28,42 @@ bool refill(TextFile& file) {
 }
 
 // Length of the run of bytes at the start of bytes that a line takes as
-// they are: 0x01 to 0x7F except LF and CR. Checks eight bytes at a time.
+// they are: 0x01 to 0x7F except LF and CR. With SSE2 (every x86-64
+// processor) sixteen bytes are tested at a time. Otherwise eight bytes at a
+// time are let through by one cheap test that flags every byte below 0x0E
+// or above 0x7F (and at times a byte after one of them); a flagged block is
+// looked at byte by byte, and the scan goes on in blocks after it.
 size_t plainLineRun(std::string_view bytes) {
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  constexpr uint64_t kHighs = 0x8080808080808080u;
-  auto hasZeroByte = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
   const size_t n = bytes.size();
   size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t v;
-    std::memcpy(&v, bytes.data() + i, 8);
-    if (((v & kHighs) | hasZeroByte(v) | hasZeroByte(v ^ (kOnes * '\n')) |
-         hasZeroByte(v ^ (kOnes * '\r'))) != 0) {
-      break;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const __m128i block =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+    // Bytes 0x80 and above are negative as signed bytes.
+    const __m128i ends =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(block, _mm_set1_epi8(1)),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+  }
+#endif
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  for (;;) {
+    for (; i + 8 <= n; i += 8) {
+      uint64_t v;
+      std::memcpy(&v, bytes.data() + i, 8);
+      if ((((v - kOnes * 0x0E) | v) & kHighs) != 0) break;
     }
+    const size_t block = std::min(n, i + 8);
+    for (; i < block; ++i) {
+      const unsigned char c = static_cast<unsigned char>(bytes[i]);
+      if (c == 0 || c >= 0x80 || c == '\n' || c == '\r') return i;
+    }
+    if (i == n) return n;
   }
-  for (; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c == 0 || c >= 0x80 || c == '\n' || c == '\r') break;
-  }
-  return i;
 }
 
 // Reads one byte; -1 at the end of the file.
@@ -65,6 +85,7 @@ bool endsLine(int byte) { return byte == '\n' || byte == '\r' || byte == 0; }
 void collectLine(TextFile& file) {
   std::string& bytes = file.lineBytes;
   bytes.clear();
+  file.lineReplaced = false;
   for (;;) {
     // Fast path: a run of plain ASCII bytes other than CR and LF.
     if (file.next < file.buffer.size()) {
@@ -90,6 +111,7 @@ void collectLine(TextFile& file) {
                                                 : -1;
     if (follow < 0) {
       bytes.push_back('?');  // 80..BF alone, F8..FF
+      file.lineReplaced = true;
       continue;
     }
     // A lead byte takes its following bytes, but never a byte that ends the
@@ -101,6 +123,7 @@ void collectLine(TextFile& file) {
       const int byte = peekByte(file);
       if (byte < 0) {
         bytes.resize(unitStart);
+        file.lineReplaced = true;
         return;
       }
       if (endsLine(byte)) break;
@@ -155,11 +178,13 @@ void readLineInto(FileHandle file, Text& line) {
         (buffer[brk] == '\n' || buffer[brk] == 0 ||
          (buffer[brk] == '\r' && brk + 1 < buffer.size()))) {
       widenAsciiInto(std::string_view(buffer).substr(file->next, run), line);
+      file->linePlain = true;
       file->next = brk + 1;
       if (buffer[brk] == '\r' && buffer[file->next] == '\n') ++file->next;
       return;
     }
   }
+  file->linePlain = false;
   try {
     collectLine(*file);
     decodeUtf8Into(file->lineBytes, line);
@@ -174,6 +199,11 @@ void readLineInto(FileHandle file, Text& line) {
     file->inMemory = false;
     noteFailure(*file, outOfMemoryReason());
   }
+}
+
+bool lastLineWasUtf8(FileHandle file) {
+  return file->linePlain ||
+         (!file->lineReplaced && isWellFormedUtf8(file->lineBytes));
 }
 
 size_t readBytes(FileHandle file, std::string& out, size_t most) {
@@ -226,6 +256,52 @@ void writeEncodedLine(FileHandle file, std::string_view utf8) {
   end[utf8.size()] = '\r';
   end[utf8.size() + 1] = '\n';
   file->waiting += size;
+}
+
+LineRoom lineRoom(FileHandle file, size_t used, size_t more) {
+  TextFile& f = *file;
+  const size_t need = used + more;
+  if (f.buildingLong) {
+    if (f.longLine.size() < need) f.longLine.resize(2 * need);
+    return {f.longLine.data(), f.longLine.size()};
+  }
+  constexpr size_t kRoom = WriteBufferSize - 2;  // CR LF always fit after
+  if (need <= kRoom - f.waiting) {
+    return {f.output.get() + f.waiting, kRoom - f.waiting};
+  }
+  char* const built = f.output.get() + f.waiting;
+  if (need > kRoom) {
+    // Longer than the whole buffer: built beside it from here on.
+    f.longLine.assign(built, used);
+    f.longLine.resize(2 * need);
+    f.buildingLong = true;
+    return {f.longLine.data(), f.longLine.size()};
+  }
+  // Hand the waiting bytes on, then move the line to the buffer's start.
+  const size_t before = f.waiting;
+  flushOutput(f);
+  std::memmove(f.output.get(), f.output.get() + before, used);
+  return {f.output.get(), kRoom};
+}
+
+void endLineInPlace(FileHandle file, size_t used, size_t keep) {
+  TextFile& f = *file;
+  if (f.buildingLong) {
+    f.buildingLong = false;
+    writeEncodedLine(file, std::string_view(f.longLine.data(), used));
+    if (keep == 0) {
+      std::string().swap(f.longLine);
+      return;
+    }
+    // The start of the next line stays beside the buffer.
+    f.longLine.erase(0, used + 2);
+    f.buildingLong = true;
+    return;
+  }
+  char* end = f.output.get() + f.waiting + used;
+  end[0] = '\r';
+  end[1] = '\n';
+  f.waiting += used + 2;
 }
 
 void closeFile(FileHandle file) { finishWriting(file); }

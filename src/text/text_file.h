@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/strings.h"
 
@@ -90,6 +91,12 @@ Text readLine(FileHandle file);
 // The same, into line (reusing its storage), for readers of many lines.
 void readLineInto(FileHandle file, Text& line);
 
+// Whether the bytes of the line last read were UTF-8 as they stood in the
+// file: false when a byte of it was read as "?" or U+FFFD, or left out at
+// the end of the file, because it was not (the parser's warnings tell the
+// user so).
+bool lastLineWasUtf8(FileHandle file);
+
 // Appends the next bytes of the file, as they are, to out: up to most bytes,
 // fewer at the end of the file or after a read failure (readFailure tells).
 // Returns how many were appended. Not to be mixed with readLine on one file.
@@ -112,6 +119,29 @@ void writeLine(FileHandle file, TextView text);
 // would) followed by CR LF. Lets a writer of many lines skip the UTF-16 step.
 void writeEncodedLine(FileHandle file, std::string_view utf8);
 
+// For a writer that builds each line straight in the file's write buffer
+// (the SVG writer), saving a copy per line:
+//
+//   LineRoom room = lineRoom(file, 0, 0);   // where the line starts
+//   ... put bytes at room.start, asking lineRoom(file, used, more) again
+//   ... (with the bytes used so far) whenever more may not fit in room.size
+//   endLineInPlace(file, used);             // the line and CR LF go out
+//
+// A call may hand waiting bytes on and move the line built so far; the
+// bytes at the new start are the same. A line of any length fits (a long
+// one is built beside the buffer). No other write to the file may come
+// between the first call and endLineInPlace.
+//
+// The "line" may be several, each but the last already ended with CR LF;
+// and with keep, the keep bytes that follow the line's CR LF are the start
+// of the next line, which stays where the next lineRoom call puts it.
+struct LineRoom {
+  char* start;  // the line's first byte
+  size_t size;  // bytes that fit from start, CR LF not counted
+};
+LineRoom lineRoom(FileHandle file, size_t used, size_t more);
+void endLineInPlace(FileHandle file, size_t used, size_t keep = 0);
+
 // Writes what is still buffered and closes the file. Reports nothing. For a
 // handle from createReplacement it behaves as finishWriting.
 void closeFile(FileHandle file);
@@ -122,5 +152,40 @@ void closeFile(FileHandle file);
 // the first failure. On 0 a replacement's temporary file is removed and an
 // earlier file at path is left as it was.
 int finishWriting(FileHandle file, Text* reason = nullptr);
+
+// --- Replacements flushed together ------------------------------------------
+//
+// A program that writes many files in one run (flowsvg -O) flushes the disk
+// once for all the files it replaces, instead of once per file, and only
+// then renames them into place. Each platform's file code provides these
+// two; a platform that cannot flush many files at once may finish each file
+// at once, exactly as finishWriting does, and hand back no pending file.
+
+// A complete temporary file that waits for commitReplacements to take its
+// target's place. It stays remembered as a temporary file (temporary_files.h)
+// until then, so an interruption removes it.
+struct PendingReplacement;
+
+// As finishWriting, except for a file that replaces an existing one through
+// a temporary file: that one is written out and closed without its flush,
+// *pending receives it and the caller must hand it to commitReplacements,
+// which alone renames it over its target. For every other file (a new file,
+// a file written in place, a device, a descriptor, a temporary file that
+// could not be remembered) it does exactly what finishWriting does and sets
+// *pending to 0. Returns 1, or 0 with the reason (then *pending is 0 and
+// nothing is left behind).
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason = nullptr);
+
+// Puts the pending files in place: flushes each file system that holds them
+// once (syncfs), then renames each over its target, then flushes each of
+// their folders once. Returns one result per pending file, in order: 1 when
+// the file took its target's place durably; 0 with the reason in
+// (*reasons)[k] otherwise, the target then left as it was unless the
+// failure came after the rename (a folder that could not be flushed). Frees
+// every pending file; nothing is left behind.
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons);
 
 #endif  // FLOWSVG_TEXT_TEXT_FILE_H_

@@ -90,6 +90,38 @@ TEST(ReadLineTest, ByteRules) {
   }
 }
 
+// Whether each line was UTF-8 as it stood in the file, whatever the reader
+// made of it.
+TEST(ReadLineTest, TellsLinesThatWereNotUtf8) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<bool> utf8;
+  } cases[] = {
+      {"plain ASCII", "a = b\r\n", {true}},
+      {"well-formed UTF-8", "\xE4\xB8\xAD \xF0\x9F\x98\x80\n", {true}},
+      {"byte-order mark", "\xEF\xBB\xBFx\n", {true}},
+      {"single-byte code page word before a break",
+       "caf\xE9\r\nx",
+       {false, true}},
+      {"continuation byte alone", "a\x80z\nb\n", {false, true}},
+      {"overlong form", "\xC0\xAF\n", {false}},
+      {"encoded surrogate", "\xED\xA0\x80\n", {false}},
+      {"lead byte cut by the end of the file", "ok\nab\xE2\x82", {true, false}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FileHandle file = openBytes(c.bytes);
+    std::vector<bool> got;
+    while (!atEnd(file)) {
+      readLine(file);
+      got.push_back(lastLineWasUtf8(file));
+    }
+    closeFile(file);
+    EXPECT_EQ(got, c.utf8);
+  }
+}
+
 TEST(ReadLineTest, EndOfFile) {
   FileHandle file = openBytes("");
   EXPECT_EQ(atEnd(file), 1);

@@ -151,6 +151,36 @@ void decodeUtf8Into(std::string_view bytes, Text& out) {
   decodeInto(bytes, out, false);
 }
 
+bool isWellFormedUtf8(std::string_view bytes) {
+  const size_t n = bytes.size();
+  size_t i = asciiRunLength(bytes);
+  while (i < n) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    int need;
+    if (lead > 0 && lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      need = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      need = 2;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      need = 3;
+    } else {
+      return false;  // 0x00 ends a text; C0, C1, F5..FF, stray 80..BF
+    }
+    if (n - i <= static_cast<size_t>(need)) return false;
+    const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+    if (!secondByteFits(lead, second)) return false;
+    for (int k = 2; k <= need; ++k) {
+      const unsigned char byte = static_cast<unsigned char>(bytes[i + k]);
+      if (byte < 0x80 || byte > 0xBF) return false;
+    }
+    i += static_cast<size_t>(need) + 1;
+  }
+  return true;
+}
+
 Text decodeUtf8Escaped(std::string_view bytes) {
   Text out;
   decodeInto(bytes, out, true);

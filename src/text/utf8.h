@@ -17,6 +17,10 @@ Text decodeUtf8(std::string_view bytes);
 // The same, into out (replacing its content and reusing its storage).
 void decodeUtf8Into(std::string_view bytes, Text& out);
 
+// Whether bytes are well-formed UTF-8 (RFC 3629) throughout, so that
+// decodeUtf8 replaces nothing in them.
+bool isWellFormedUtf8(std::string_view bytes);
+
 // Replaces out's content by the given bytes, all of them ASCII, widened to
 // UTF-16 code units.
 void widenAsciiInto(std::string_view ascii, Text& out);

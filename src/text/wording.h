@@ -192,19 +192,54 @@ inline constexpr T SampleLines[] = {
 // one release number (text/version.h).
 inline constexpr T Version = FLOWSVG_VERSION;
 inline constexpr T UsageLine =
-    u"usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg --sample PATH | "
-    u"flowsvg --help | flowsvg --version";
+    u"usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg [-q] [-j N] (-O | "
+    u"--out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg [-q] "
+    u"--watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR FILE...) | "
+    u"flowsvg --sample PATH | flowsvg --help | flowsvg --version";
 inline constexpr T UnknownOptionBefore = u"flowsvg: unknown option ";
 inline constexpr T MissingInput = u"flowsvg: no input file given";
 inline constexpr T TooManyArguments = u"flowsvg: too many arguments";
 inline constexpr T MissingSamplePath = u"flowsvg: --sample needs a PATH";
 inline constexpr T SampleWithOthers =
     u"flowsvg: --sample PATH takes no other file";
+inline constexpr T MissingOutDir = u"flowsvg: --out-dir needs a DIR";
+inline constexpr T BesideAndOutDir =
+    u"flowsvg: -O and --out-dir cannot be used together";
+inline constexpr T CheckWritesNothing =
+    u"flowsvg: --check writes nothing; it takes no -O, --out-dir or --watch";
+inline constexpr T StandardStreamsInBatch =
+    u"flowsvg: - (standard input or output) cannot be used with -O, "
+    u"--out-dir or --watch";
+inline constexpr T BadJobs =
+    u"flowsvg: -j needs the number of conversions to run at once, 1 to 9999";
 inline constexpr T ComplaintSeparator = u"; ";
+// An invalid SOURCE_DATE_EPOCH: this text, then the value in quotes.
+inline constexpr T SourceDateComplaintBefore =
+    u"flowsvg: SOURCE_DATE_EPOCH must be a whole number of seconds from 0 to "
+    u"253402300799 (the end of the year 9999), not ";
+
+// Runs of many files: why an output is refused, the folder of --out-dir or
+// --watch, and the time before each line of a watch.
+inline constexpr T SameOutputBefore = u"it is also the output of ";
+inline constexpr T ItIsAnInputReason = u"it is one of the input files";
+inline constexpr T OutputFolderFailureCaption =
+    u"Cannot write into the output folder: ";
+inline constexpr T WatchFailureCaption = u"Cannot watch the folder: ";
+inline constexpr T NoSuchFolderReason = u"no such folder";
+inline constexpr T NotAFolderReason = u"not a folder";
+inline constexpr T WatchUnavailable =
+    u"flowsvg: --watch is not available on this system";
+inline constexpr T WatchTimeBefore = u"[";
+inline constexpr T WatchTimeAfter = u"] ";
 
 // The help, line by line.
 inline constexpr T HelpLines[] = {
     u"Usage: flowsvg [-q] INPUT [OUTPUT]",
+    u"       flowsvg [-q] [-j N] -O FILE...",
+    u"       flowsvg [-q] [-j N] --out-dir DIR FILE...",
+    u"       flowsvg [-q] --check FILE...",
+    u"       flowsvg [-q] --watch INPUT [OUTPUT]",
+    u"       flowsvg [-q] --watch -O FILE... | --watch --out-dir DIR FILE...",
     u"       flowsvg --sample PATH",
     u"       flowsvg --help | --version",
     u"",
@@ -212,12 +247,26 @@ inline constexpr T HelpLines[] = {
     u"drawing. INPUT \"-\" reads the description from standard input, OUTPUT",
     u"\"-\" writes the drawing to standard output. Without OUTPUT the drawing",
     u"goes beside INPUT, its extension replaced by .svg (.svg appended when it",
-    u"has none; standard output when INPUT is \"-\").",
+    u"has none; standard output when INPUT is \"-\"). Lines of a description",
+    u"that have no effect, or only part of it, are reported on standard error",
+    u"as FILE:LINE: warning: ...",
     u"",
-    u"  -q             print nothing on success",
+    u"  -q             print nothing on success, and no warnings",
+    u"  -O             convert each FILE to the SVG beside it (plan.txt gives",
+    u"                 plan.svg)",
+    u"  --out-dir DIR  convert each FILE to an SVG of the same name in DIR",
+    u"  -j N           run N conversions at once (default: one per processor)",
+    u"  --check        read each FILE and print its warnings on standard",
+    u"                 output; write nothing",
+    u"  --watch        convert, then convert again whenever a description is",
+    u"                 saved, until Ctrl+C",
     u"  --sample PATH  write a ready-made sample description to PATH",
     u"  --help         show this help",
     u"  --version      show the version",
+    u"",
+    u"With SOURCE_DATE_EPOCH set to a number of seconds since 1970-01-01",
+    u"00:00:00 UTC, conversions write that moment, in UTC, as the drawing's",
+    u"time, so the same description always gives the same bytes.",
     u"",
     u"Description format, one line at a time, spaces at both ends ignored:",
     u"  # ... or ; ...    a comment",
@@ -231,9 +280,119 @@ inline constexpr T HelpLines[] = {
     u"Limits: 100 boxes, 20 bands, 15 lines per box, 10 parents per box;",
     u"what does not fit is left out.",
     u"",
-    u"Exit status: 0 written, 1 the input cannot be opened, 2 the output",
-    u"cannot be written, 64 wrong usage.",
+    u"Exit status: 0 written, 1 an input cannot be opened, 2 an output cannot",
+    u"be written, 3 --check found warnings, 64 wrong usage (an invalid",
+    u"SOURCE_DATE_EPOCH included). Of many files, the worst counts: 2, then 1.",
 };
+
+// Warnings about a description. The command line prints each as the file,
+// WarningBeforeLine, the line number, WarningAfterLine and the text. In the
+// texts, {key}, {value}, {word} and {shown} stand for quoted texts of the
+// description (control characters shown as \x and two hex digits, a text
+// longer than 40 characters cut, with "..." after its closing quote),
+// {section} for a section name, {id}, {n}, {line}, {width}, {over} and
+// {room} for numbers, {blank} for one of the blank names and {where} for
+// WhereStart or WhereEnd.
+inline constexpr T WarningBeforeLine = u":";
+inline constexpr T WarningAfterLine = u": warning: ";
+inline constexpr T MoreWarnings = u"{n} more warnings are not shown";
+inline constexpr T StrayLineWarning =
+    u"{shown} is no section line, comment or key = value line; the line is "
+    u"ignored";
+inline constexpr T NoClosingBracketHint = u" (a section line ends with \"]\")";
+inline constexpr T DidYouMeanHint = u" (did you mean {word}?)";
+inline constexpr T DidYouMeanSectionHint = u" (did you mean [{word}]?)";
+inline constexpr T KeyBeforeSectionsWarning =
+    u"{key} comes before any section line; the line is ignored";
+inline constexpr T BelongsUnderHint = u" (it belongs under [{section}])";
+inline constexpr T BelongsUnderBandHint =
+    u" (it belongs under a [Group.Name] section)";
+inline constexpr T KeyInEmptySectionWarning =
+    u"{key} is under the section [], which takes no keys; the line is ignored";
+inline constexpr T KeyBeforeItemWarning =
+    u"{key} comes before the first itemid line, so it belongs to no box; the "
+    u"line is ignored";
+inline constexpr T UnknownKeyWarning =
+    u"{key} is no key of [{section}]; the line is ignored";
+inline constexpr T SectionNearKeywordWarning =
+    u"[{section}] is read as a band of boxes";
+inline constexpr T NearItemKeyWarning = u"{key} is shown as a line in the box";
+inline constexpr T RepeatedItemKeyWarning =
+    u"{key} was already given for this box on line {line}; this value "
+    u"replaces it";
+inline constexpr T RepeatedKeyWarning =
+    u"{key} was already given on line {line}; this value replaces it";
+inline constexpr T RepeatedIdWarning =
+    u"itemid {id} is already the id of the box on line {line}; fromid = {id} "
+    u"names that box, never this one";
+inline constexpr T ItemidNotANumberWarning =
+    u"itemid {value} is not a whole number; it reads as {n}";
+inline constexpr T FromidNotANumberWarning =
+    u"{value} in fromid is not a whole number; it reads as {n}";
+inline constexpr T SeparateIdsHint = u" (separate ids with \",\")";
+inline constexpr T TooManyParentsWarning =
+    u"fromid lists {n} ids; a box keeps the first 10, the rest are ignored";
+inline constexpr T UnknownParentWarning =
+    u"fromid names {id}, but no box has that itemid; no arrow is drawn from "
+    u"it";
+inline constexpr T TooManyLinesWarning =
+    u"box {id} already has 15 lines, the most a box shows; this line and the "
+    u"later ones of the box are left out";
+inline constexpr T TooManySectionsWarning =
+    u"[{section}] would be the 21st section; a drawing has at most 20, so it "
+    u"and its boxes are not drawn";
+inline constexpr T LastItemWarning =
+    u"this is the 100th box, the most a drawing holds; reading stops here, "
+    u"and the {n} lines after it that are not blank or comments are not read";
+inline constexpr T LastItemOneLineWarning =
+    u"this is the 100th box, the most a drawing holds; reading stops here, "
+    u"and the line after it that is not blank or a comment is not read";
+inline constexpr T UndrawnBoxWarning =
+    u"box {id} is under [{section}], a name without \".\"; the box is counted "
+    u"but not drawn (name the section Group.Name)";
+inline constexpr T ValueCutWarning =
+    u"the value of {key} is shown cut short as {shown}; a box line holds 28 "
+    u"characters, key and \":\" included";
+inline constexpr T SummaryTooManyLinesWarning =
+    u"the summary has {n} lines; the panel shows the first 6, the rest are "
+    u"left out";
+inline constexpr T SummaryLineCutWarning =
+    u"line {line} of the summary has {n} characters; the panel cuts it to 87 "
+    u"and \"...\"";
+inline constexpr T TitleTooWideWarning =
+    u"the title {shown} is about {width} px wide, {over} px more than the "
+    u"{room} px its box leaves for it";
+inline constexpr T SectionTooWideWarning =
+    u"the section name {shown} is about {width} px wide, {over} px more than "
+    u"the {room} px of its band's label";
+inline constexpr T LineTooWideWarning =
+    u"the box line {shown} is about {width} px wide, {over} px more than the "
+    u"{room} px its box leaves for it";
+inline constexpr T NotUtf8Warning =
+    u"the line holds bytes that are not UTF-8, read as \"?\" or "
+    u"\"\uFFFD\" or left out (save the file as UTF-8)";
+inline constexpr T ByteOrderMarkWarning =
+    u"the file begins with a byte-order mark, which keeps this first line "
+    u"from being read; the line is ignored (save the file as UTF-8 without a "
+    u"byte-order mark)";
+inline constexpr T BlankInKeyWarning =
+    u"the key {key} has {blank} at its {where}, which is not trimmed like a "
+    u"space";
+inline constexpr T NotTheKeyHint = u"; it is not {word}";
+inline constexpr T BlankInValueWarning =
+    u"the value {value} has {blank} at its {where}, which is not trimmed "
+    u"like a space and stays in the value";
+inline constexpr T BlankAroundSectionWarning =
+    u"the line has {blank} at its {where}, which is not trimmed like a "
+    u"space, so it is not read as a section line";
+inline constexpr T BlankBeforeCommentWarning =
+    u"the line has {blank} at its start, which is not trimmed like a space, "
+    u"so it is not read as a comment";
+inline constexpr T TabName = u"a tab";
+inline constexpr T NoBreakSpaceName = u"a no-break space";
+inline constexpr T IdeographicSpaceName = u"an ideographic space";
+inline constexpr T WhereStart = u"start";
+inline constexpr T WhereEnd = u"end";
 
 }  // namespace wording
 

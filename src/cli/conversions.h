@@ -1,0 +1,69 @@
+// The conversions of one run of flowsvg: one description, or many at once
+// on threads (each with a Flowchart of its own on the heap), or only the
+// reading of each with --check. The messages of each file (its warnings,
+// its errors, its success line) are printed together, file after file in
+// the order of the arguments, whatever order the threads finish in.
+//
+// Many files that replace existing SVGs are flushed to the disk together:
+// each is written to a temporary file, and once all are written one flush
+// per file system (text_file.h: commitReplacements) precedes their renames.
+#ifndef FLOWSVG_CLI_CONVERSIONS_H_
+#define FLOWSVG_CLI_CONVERSIONS_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "cli/console.h"
+#include "text/clock.h"
+#include "text/strings.h"
+
+inline constexpr int ExitWritten = 0;
+inline constexpr int ExitInputUnreadable = 1;
+inline constexpr int ExitOutputUnwritable = 2;
+inline constexpr int ExitWarnings = 3;  // --check only
+inline constexpr int ExitUsage = 64;    // EX_USAGE
+
+// Warnings shown per file at the most; a line then tells how many more
+// there were. A file that is not a description at all (a UTF-16 file, a
+// binary) gives one per line, and a screenful already says so.
+inline constexpr size_t MostWarningsShown = 1000;
+
+struct RunSettings {
+  bool quiet = false;        // no warnings and no success lines
+  bool check = false;        // read and warn only; warnings go to stdout
+  bool watchTimes = false;   // each success line starts with the time of day
+  Timestamp fixedTime = -1;  // the drawings' time; -1 for each one's now
+  int32_t threads = 0;       // conversions at once; 0 for defaultThreads()
+};
+
+// Converts inputs[k] to outputs[k] for every k (with check, only reads the
+// inputs; outputs is then ignored), prints what each gives, and returns the
+// exit status: ExitOutputUnwritable when any output could not be written,
+// else ExitInputUnreadable when any input could not be opened or read, else
+// with check ExitWarnings when any file gave a warning, else ExitWritten.
+//
+// "-" is standard input as an input and standard output as an output. Of
+// many files, an output that is an input of the run, or that an earlier
+// file of the run already writes, is refused (ExitOutputUnwritable) without
+// reading its input.
+//
+// With only, just the files k with (*only)[k] set are converted and printed
+// (a watch converts those that changed); the clashes are still those of all.
+int runConversions(const std::vector<Text>& inputs,
+                   const std::vector<Text>& outputs,
+                   const RunSettings& settings,
+                   const std::vector<char>* only = nullptr);
+
+// The number of conversions to run at once when -j does not say: one per
+// processor.
+int32_t defaultThreads();
+
+// An error line: the caption, the path as shownPath shows it, and the
+// reason in parentheses (none when it is empty).
+Text errorLine(TextView caption, TextView path, TextView reason);
+
+// Writes text and a line break to the stream (console.h); false when that
+// did not reach it.
+bool printLine(StandardStream stream, TextView text);
+
+#endif  // FLOWSVG_CLI_CONVERSIONS_H_

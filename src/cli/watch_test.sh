@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# End-to-end checks of flowsvg --watch, driven for real: the description is
+# saved the way editors save (a new file renamed over the old one), each save
+# gives one conversion with its time line, the drawing in place is that of
+# the last save, and SIGINT or SIGTERM ends the watch with the conventional
+# status and no temporary file left.
+# Usage: watch_test.sh FLOWSVG SOURCE_DIR
+set -u
+flowsvg=$1
+src=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-watch-XXXXXX")
+watcher=
+trap '[ -n "$watcher" ] && kill -9 "$watcher" 2>/dev/null; rm -rf "$work"' EXIT
+. "$src/src/testing/test_support.sh"
+export SOURCE_DATE_EPOCH=1700000000
+
+describe() {  # TITLE [ITEMS]
+  printf '[Flow.Steps]\n'
+  for k in $(seq 1 "${2:-1}"); do printf 'itemid = %d\ntitle = %s\n' "$k" "$1"; done
+}
+
+# Saves a description as an editor does: written beside it, renamed over it.
+save() {  # FILE TITLE [ITEMS]
+  describe "$2" "${3:-1}" >"$1.saving"
+  mv "$1.saving" "$1"
+}
+
+# Starts flowsvg in the background as a terminal would: a shell without job
+# control starts background commands with SIGINT ignored, and a watch keeps
+# an interruption its parent ignored, so SIGINT is put back to its default
+# (Ctrl+C in a terminal reaches a program that way).
+start() {  # LOG ARGS...
+  local log=$1
+  shift
+  env --default-signal=INT "$flowsvg" "$@" 2>"$log" &
+  watcher=$!
+}
+
+# Sends the watcher SIGNAL and waits up to 10 s for it to end; $rc is then
+# its exit status.
+stop() {  # SIGNAL
+  kill "-$1" "$watcher"
+  for _ in $(seq 1 200); do
+    kill -0 "$watcher" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$watcher" 2>/dev/null; then
+    fail "the watch did not end on SIG$1"
+    kill -9 "$watcher"
+  fi
+  wait "$watcher"
+  rc=$?
+  watcher=
+}
+
+# The number of conversions the watch has reported in LOG.
+conversions() { grep -c '^\[[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\] SVG file generated\. ' "$1"; }
+
+# Waits up to 10 s until LOG reports N conversions.
+wait_for() {  # LOG N
+  for _ in $(seq 1 200); do
+    [ "$(conversions "$1")" -ge "$2" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# --- One description, saved three times, stopped with SIGINT -------------
+mkdir "$work/one"
+save "$work/one/plan.txt" "First"
+start "$work/one.log" --watch "$work/one/plan.txt" "$work/one/plan.svg"
+wait_for "$work/one.log" 1 || fail "one: no first conversion"
+for k in 2 3 4; do
+  save "$work/one/plan.txt" "Save $k" "$k"
+  wait_for "$work/one.log" "$k" || fail "one: save $k gave no conversion"
+  grep -q ">Save $k</text>" "$work/one/plan.svg" || fail "one: plan.svg is not save $k"
+done
+sleep 0.3  # time for a conversion too many to show up
+[ "$(conversions "$work/one.log")" -eq 4 ] ||
+  fail "one: $(conversions "$work/one.log") conversions for 1 start and 3 saves"
+grep -q "^\[..:..:..\] SVG file generated. File: $work/one/plan.svg, Sections: 1, Items: 4$" \
+  "$work/one.log" || fail "one: no line for the last save: $(cat "$work/one.log")"
+stop INT
+[ "$rc" -eq 130 ] || fail "one: exit status $rc after SIGINT, expected 130"
+"$flowsvg" -q "$work/one/plan.txt" "$work/one/again.svg"
+cmp -s "$work/one/plan.svg" "$work/one/again.svg" ||
+  fail "one: the watched drawing differs from a conversion of the last save"
+[ "$(ls -A "$work/one" | tr '\n' ' ')" = "again.svg plan.svg plan.txt " ] ||
+  fail "one: folder holds $(ls -A "$work/one" | tr '\n' ' ')"
+
+# --- Many quick saves: the drawing in place is the last one --------------
+mkdir "$work/quick"
+save "$work/quick/plan.txt" "Start"
+start "$work/quick.log" -q --watch "$work/quick/plan.txt"
+for _ in $(seq 1 100); do [ -f "$work/quick/plan.svg" ] && break; sleep 0.05; done
+for k in $(seq 1 20); do save "$work/quick/plan.txt" "Quick $k"; done
+for _ in $(seq 1 200); do
+  grep -q '>Quick 20</text>' "$work/quick/plan.svg" && break
+  sleep 0.05
+done
+grep -q '>Quick 20</text>' "$work/quick/plan.svg" || fail "quick: not the last save"
+stop TERM
+[ "$rc" -eq 143 ] || fail "quick: exit status $rc after SIGTERM, expected 143"
+[ -s "$work/quick.log" ] && fail "quick: -q still printed $(cat "$work/quick.log")"
+[ "$(ls -A "$work/quick" | tr '\n' ' ')" = "plan.svg plan.txt " ] ||
+  fail "quick: folder holds $(ls -A "$work/quick" | tr '\n' ' ')"
+
+# --- Several files: a save converts only its own, with its warnings ------
+mkdir "$work/many" "$work/many/out"
+save "$work/many/a.txt" "A"
+save "$work/many/b.txt" "B"
+start "$work/many.log" --watch --out-dir "$work/many/out" "$work/many/a.txt" \
+  "$work/many/b.txt"
+wait_for "$work/many.log" 2 || fail "many: no first conversions"
+printf '[Flow.Steps]\nitemid = 1\ntitle = B2\nstray line\n' >"$work/many/b.saving"
+mv "$work/many/b.saving" "$work/many/b.txt"
+wait_for "$work/many.log" 3 || fail "many: the save of b gave no conversion"
+sleep 0.3
+[ "$(grep -c "File: $work/many/out/a.svg" "$work/many.log")" -eq 1 ] ||
+  fail "many: a.svg converted again though a.txt did not change"
+tail -2 "$work/many.log" | head -1 | grep -q "^$work/many/b.txt:4: warning: \"stray line\"" ||
+  fail "many: no warning before the line of b: $(tail -2 "$work/many.log")"
+grep -q '>B2</text>' "$work/many/out/b.svg" || fail "many: out/b.svg is not the save"
+stop INT
+[ "$rc" -eq 130 ] || fail "many: exit status $rc after SIGINT, expected 130"
+
+# --- A folder that cannot be watched --------------------------------------
+"$flowsvg" --watch "$work/no such folder/plan.txt" >"$work/nofolder.out" 2>"$work/nofolder.err"
+rc=$?
+[ "$rc" -eq 1 ] || fail "nofolder: exit status $rc, expected 1"
+[ "$(cat "$work/nofolder.err")" = \
+  "Cannot watch the folder: $work/no such folder (No such file or directory)" ] ||
+  fail "nofolder: stderr was $(cat "$work/nofolder.err")"
+
+finish
