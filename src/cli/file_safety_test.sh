@@ -7,12 +7,18 @@
 # conversions running at the same time, and names that are not UTF-8. Each
 # case checks the exit status, the message, the bytes of what was written
 # and that no temporary file is left.
-# Usage: file_safety_test.sh FLOWSVG SOURCE_DIR IO_FAULTS_SHIM [sanitized]
+# The faults injected through the preloaded shim (slow writes, read errors,
+# short writes) reach only a dynamically linked program: those cases run
+# PRELOADABLE, the same program linked dynamically when FLOWSVG is static;
+# every other case runs FLOWSVG itself.
+# Usage: file_safety_test.sh FLOWSVG PRELOADABLE SOURCE_DIR IO_FAULTS_SHIM
+#   [sanitized]
 set -u
 flowsvg=$1
-src=$2
-shim=$3
-sanitized=${4:-}
+preloadable=$2
+src=$3
+shim=$4
+sanitized=${5:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-safety-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 . "$src/src/testing/test_support.sh"
@@ -99,7 +105,7 @@ for entry in INT:130 TERM:143 HUP:129; do
   sig=${entry%%:*}
   want=${entry#*:}
   IO_FAULTS_WRITE_DELAY_MS=3000 LD_PRELOAD=$shim env --default-signal=INT \
-    "$flowsvg" -q "$example" "$work/signals/target.svg" 2>"$work/signal.err" &
+    "$preloadable" -q "$example" "$work/signals/target.svg" 2>"$work/signal.err" &
   pid=$!
   temporary() { ls -A "$work/signals" | grep -q '^\.target\.svg\.'; }
   poll temporary || fail "SIG$sig: no temporary file appeared"
@@ -123,7 +129,7 @@ cp "$work/read/target.svg" "$work/read/earlier.svg"
   printf '[Late.Band]\nitemid = 99\n'
 } >"$work/read/big.txt"
 IO_FAULTS_READ_EIO_AFTER=65536 LD_PRELOAD=$shim \
-  "$flowsvg" "$work/read/big.txt" "$work/read/target.svg" 2>"$work/eio.err"
+  "$preloadable" "$work/read/big.txt" "$work/read/target.svg" 2>"$work/eio.err"
 rc=$?
 expect_rc "read error" 1
 expect_stderr eio \
@@ -156,11 +162,11 @@ expect_rc "non-blocking standard input" 0
 expect_drawing_of_example "non-blocking standard input" "$work/read/slow.svg"
 
 # --- Short writes still write every byte ------------------------------------
-IO_FAULTS_SHORT_WRITES=7 LD_PRELOAD=$shim "$flowsvg" -q "$example" "$work/short.svg"
+IO_FAULTS_SHORT_WRITES=7 LD_PRELOAD=$shim "$preloadable" -q "$example" "$work/short.svg"
 rc=$?
 expect_rc "short writes to a file" 0
 expect_drawing_of_example "short writes to a file" "$work/short.svg"
-IO_FAULTS_SHORT_WRITES=7 LD_PRELOAD=$shim "$flowsvg" -q "$example" - >"$work/short-out.svg"
+IO_FAULTS_SHORT_WRITES=7 LD_PRELOAD=$shim "$preloadable" -q "$example" - >"$work/short-out.svg"
 rc=$?
 expect_rc "short writes to standard output" 0
 expect_drawing_of_example "short writes to standard output" "$work/short-out.svg"
