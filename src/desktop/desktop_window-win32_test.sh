@@ -30,6 +30,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
 work=$(mktemp -d)
+. "$src/src/testing/window_test_support.sh"
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all \
   WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$work/home"
@@ -65,17 +66,6 @@ fail() {
   done
   exit 1
 }
-pass() { echo "ok: $*"; }
-
-# Runs the command until it succeeds, 20 seconds at most.
-poll() {
-  local i
-  for ((i = 0; i < 200; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 # The Windows name of a file: Wine's drive Z: is the root folder.
 win() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
@@ -86,32 +76,15 @@ screenshot() {
   shift 2
   /usr/bin/python3 "$here/window_capture.py" "$window" "$out" "$@"
 }
-# The text in the picture $1, its lines joined by spaces.
-read_text() { tesseract "$1" - 2>/dev/null | tr '\n' ' ' | tr -s ' '; }
 # The text window $1 shows, read from a picture three times its size.
 read_window() {
   screenshot "$1" "$work/read.png" 0 0 100000 100000 3 &&
     read_text "$work/read.png"
 }
-# Fails unless the text $1 holds each of the following words; letter case,
-# spaces, the look-alikes "O" and "0", and slashes (often lost when read
-# back) aside.
-holds() {
-  local text=$1 word
-  shift
-  plain() { tr -d ' \n/\\' <<<"$1" | tr 'A-Z' 'a-z' | tr 'o' '0'; }
-  for word in "$@"; do
-    [[ "$(plain "$text")" == *"$(plain "$word")"* ]] ||
-      fail "'$word' not in: $text"
-  done
-}
-
 main_title='^Flowchart SVG Generator - Desktop Edition v2\.0\.0$'
 box_title='^Flowchart SVG Generator$'
 open_title='^Choose a txt/ini description file$'
 save_title='^Save the SVG file$'
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-gone() { ! visible "$1"; }
 # The first visible window named like $1 (of the program $app_pid), waited
 # for; a search fails now and then while windows come and go, so it is
 # repeated.
@@ -136,16 +109,6 @@ window_named() {
   poll named "$1"
 }
 
-# Starts the program in the background (its output in $work/$1.log, the
-# command after the name) and sets app_pid; Wine's loader becomes the
-# Windows process, and its exit status is the program's.
-start_app() {
-  local name=$1
-  shift
-  "$@" </dev/null >"$work/$name.log" 2>&1 &
-  app_pid=$!
-  pids+=("$app_pid")
-}
 # The main window of the program $app_pid, and it activated.
 main_window() {
   local window
@@ -153,8 +116,6 @@ main_window() {
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
   echo "$window"
 }
-# Presses keys in the active window, with no modifier left pressed.
-keys() { xdotool key --clearmodifiers "$@"; }
 # Waits until the main window is active again (after a box or dialog),
 # so that keys go to it.
 to_main() { xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true; }
@@ -193,17 +154,6 @@ pick_in_dialog() {
   to_main
 }
 
-# Waits until the program $app_pid has ended and checks its exit status.
-ended_with() {
-  local expected=$1 status=0
-  ended() { [ ! -e "/proc/$app_pid" ] || grep -q '^[0-9]* (.*) Z' "/proc/$app_pid/stat"; }
-  poll ended || fail "still running"
-  wait "$app_pid" || status=$?
-  [ "$status" -eq "$expected" ] || fail "exit status $status, not $expected"
-}
-
-# The drawing without its timestamp line.
-strip_time() { grep -v '^<!-- Generated: ' "$1" | tr -d '\r'; }
 # Fails unless the SVG $1 is what flowsvg.exe makes of the description $2.
 same_svg() {
   wine "$cli" -q "$(win "$2")" "$(win "$work/expected.svg")" </dev/null \
@@ -459,7 +409,7 @@ xdotool mouseup 1
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 shows_long() {
   screenshot "$window" "$work/label.png" 230 70 450 20 2 &&
-    [[ "$(read_text "$work/label.png")" == *Kilimanjaro-route.txt* ]]
+    reads "$(read_text "$work/label.png")" Kilimanjaro-route.txt
 }
 poll shows_long || fail "the long input label: $(read_text "$work/label.png")"
 label=$(read_text "$work/label.png")

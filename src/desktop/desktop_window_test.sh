@@ -28,6 +28,8 @@ rm -rf "$artifacts"
 mkdir -p "$artifacts"
 work=$(mktemp -d)
 chmod 755 "$work"  # the run as another user reaches into it
+src=$(cd "$here/../.." && pwd)
+. "$src/src/testing/window_test_support.sh"
 
 pids=()
 cleanup() {
@@ -55,17 +57,6 @@ fail() {
   done
   exit 1
 }
-pass() { echo "ok: $*"; }
-
-# Runs the command until it succeeds, 20 seconds at most.
-poll() {
-  local i
-  for ((i = 0; i < 200; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 # Writes a PNG of window $1 to $2 (optionally only the part X Y W H, zoomed
 # by ZOOM) once two captures in a row agree, so that the picture is not
@@ -87,8 +78,6 @@ screenshot() {
   return 1
 }
 
-# The text in the picture $1, its lines joined by spaces.
-read_text() { tesseract "$1" - 2>/dev/null | tr '\n' ' ' | tr -s ' '; }
 # The text of the last screenshot, read from a copy twice the size (small
 # text reads better so).
 read_shot() {
@@ -96,23 +85,8 @@ read_shot() {
     0 0 100000 100000 2 && read_text "$work/zoomed.png"
 }
 
-# Fails unless the text $1 holds each of the following words; letter case,
-# spaces and the look-alikes "O" and "0" aside, which reading back from the
-# screen mixes up.
-holds() {
-  local text=$1 word
-  shift
-  plain() { tr -d ' \n' <<<"$1" | tr 'A-Z' 'a-z' | tr 'o' '0'; }
-  for word in "$@"; do
-    [[ "$(plain "$text")" == *"$(plain "$word")"* ]] ||
-      fail "'$word' not in: $text"
-  done
-}
-
 main_title='^Flowchart SVG Generator - Desktop Edition v2\.0\.0$'
 box_title='^Flowchart SVG Generator$'
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-gone() { ! visible "$1"; }
 # The first visible window named like $1 (and of the program $2 when
 # given), waited for; a search fails now and then while windows come and
 # go, so it is repeated.
@@ -130,16 +104,6 @@ first_window() {
   poll found "$@"
 }
 
-# Starts the program in the background (its standard streams in
-# $work/$1.log, arguments after the name) and sets app_pid.
-start_app() {
-  local name=$1
-  shift
-  "$@" </dev/null >"$work/$name.log" 2>&1 &
-  app_pid=$!
-  pids+=("$app_pid")
-}
-
 # The main window of the program $app_pid, and it activated.
 main_window() {
   local window
@@ -147,9 +111,6 @@ main_window() {
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
   echo "$window"
 }
-
-# Presses keys in the active window.
-keys() { xdotool key --clearmodifiers "$@"; }
 
 # Waits for a message or question box, keeps a screenshot of it as $1 in
 # the artifacts and its text in $box_text, presses the keys $2... (Return
@@ -168,16 +129,6 @@ answer_box() {
   poll box_gone
 }
 
-# Waits until the program $app_pid has ended and checks its exit status.
-ended_with() {
-  local expected=$1 status=0
-  ended() { [ ! -e "/proc/$app_pid" ] || grep -q '^[0-9]* (.*) Z' "/proc/$app_pid/stat"; }
-  poll ended || fail "still running"
-  wait "$app_pid" || status=$?
-  [ "$status" -eq "$expected" ] || fail "exit status $status, not $expected"
-}
-
-strip_time() { grep -v '^<!-- Generated: ' "$1"; }
 # Fails unless the SVG $1 is what flowsvg makes of the description $2.
 same_svg() {
   "$cli" -q "$2" "$work/expected.svg" || fail "flowsvg could not convert $2"
@@ -462,12 +413,12 @@ drop() {
 drop
 shows_long() {
   screenshot "$window" "$work/label.png" 230 70 450 20 2 &&
-    [[ "$(read_text "$work/label.png")" == *Kilimanjaro-route.txt* ]]
+    reads "$(read_text "$work/label.png")" Kilimanjaro-route.txt
 }
 poll shows_long || fail "the long input label: $(read_text "$work/label.png")"
 label=$(read_text "$work/label.png")
 # The start of the path and its file name, the middle left out.
-holds "$label" "tmp" "/long/" "Kilimanjaro-route.txt"
+holds "$label" "tmp" "long" "Kilimanjaro-route.txt"
 [[ "$label" == *…* || "$label" == *...* ]] || fail "no ellipsis: $label"
 screenshot "$window" "$artifacts/desktop-long-path.png" || fail "screenshot"
 xdotool mousemove --window "$window" 400 80
