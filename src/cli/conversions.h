@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/console.h"
+#include "text/console.h"
 #include "text/clock.h"
 #include "text/strings.h"
 

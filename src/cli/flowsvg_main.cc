@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/console.h"
+#include "text/console.h"
 #include "cli/conversions.h"
 #include "cli/watch.h"
 #include "model/sample_file.h"

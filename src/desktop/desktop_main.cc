@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "desktop/desktop_options.h"
-#include "desktop/print.h"
 #include "desktop/shell.h"
 #include "desktop/toolkit.h"
 #include "desktop/user_folders.h"
 #include "model/flowchart.h"
+#include "text/console.h"
 #include "text/paths.h"
 #include "text/temporary_files.h"
 #include "text/wording.h"
@@ -54,19 +54,23 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
+  // Started from a console, --help and the complaints are shown there.
+  useParentConsole();
   std::vector<Text> args;
   for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
   const DesktopOptions options = parseDesktopCommandLine(args);
   switch (options.action) {
     case DesktopAction::ShowHelp:
-      return printText(PrintStream::Output, desktopHelpText()) ? ExitShown
-                                                               : ExitUnprinted;
+      return writeToStream(StandardStream::Output, desktopHelpText())
+                 ? ExitShown
+                 : ExitUnprinted;
     case DesktopAction::ShowVersion:
-      return printText(PrintStream::Output, Text(wording::Version) + u"\n")
+      return writeToStream(StandardStream::Output,
+                           Text(wording::Version) + u"\n")
                  ? ExitShown
                  : ExitUnprinted;
     case DesktopAction::Misuse:
-      printText(PrintStream::Error, options.complaint + u"\n");
+      writeToStream(StandardStream::Error, options.complaint + u"\n");
       return ExitUsage;
     case DesktopAction::OpenWindow:
       break;

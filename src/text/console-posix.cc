@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/console.h"
+#include "text/console.h"
 #include "text/utf8.h"
 
 void prepareStandardStreams() {}
+
+void useParentConsole() {}
 
 bool writeToStream(StandardStream stream, TextView text) {
   FILE* file = stream == StandardStream::Output ? stdout : stderr;

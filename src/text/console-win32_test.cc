@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/console.h"
+#include "text/console.h"
 #include "testing/test_support.h"
 #include "text/paths.h"
 #include "text/utf8.h"

@@ -1,11 +1,11 @@
-// The program's own words on standard output and standard error: help,
-// version, the success line and one-line errors.
+// The programs' own words on standard output and standard error: help,
+// version, the success line, warnings and one-line errors.
 //
 // On POSIX the text goes out as UTF-8. On Windows a console is given the
 // text itself (WriteConsoleW), so that any character shows whatever the
 // console's code page; a pipe or file gets UTF-8.
-#ifndef FLOWSVG_CLI_CONSOLE_H_
-#define FLOWSVG_CLI_CONSOLE_H_
+#ifndef FLOWSVG_TEXT_CONSOLE_H_
+#define FLOWSVG_TEXT_CONSOLE_H_
 
 #include "text/strings.h"
 
@@ -20,4 +20,11 @@ void prepareStandardStreams();
 // not all get there.
 bool writeToStream(StandardStream stream, TextView text);
 
-#endif  // FLOWSVG_CLI_CONSOLE_H_
+// A window program on Windows has no console of its own, so its standard
+// streams lead nowhere unless they were redirected. After this call a
+// stream without a handle writes to the console the program was started
+// from, if there is one. Does nothing on POSIX. A console program never
+// calls it: its closed stream must stay a failure.
+void useParentConsole();
+
+#endif  // FLOWSVG_TEXT_CONSOLE_H_

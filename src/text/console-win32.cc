@@ -1,4 +1,4 @@
-// The program's words on Windows: UTF-16 to a console, UTF-8 to anything
+// The programs' words on Windows: UTF-16 to a console, UTF-8 to anything
 // else, both straight to the standard handle.
 #include <fcntl.h>
 #include <io.h>
@@ -7,8 +7,33 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/console.h"
+#include "text/console.h"
 #include "text/utf8.h"
+
+namespace {
+
+bool usable(HANDLE handle) {
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+bool parentConsoleWanted = false;
+
+// The console the program was started from, or nullptr when there is none.
+HANDLE parentConsole() {
+  static HANDLE console = [] {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return HANDLE(nullptr);
+    const HANDLE output =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    return output == INVALID_HANDLE_VALUE ? HANDLE(nullptr) : output;
+  }();
+  return console;
+}
+
+}  // namespace
+
+void useParentConsole() { parentConsoleWanted = true; }
 
 void prepareStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
@@ -17,8 +42,9 @@ void prepareStandardStreams() {
 }
 
 bool writeToStream(StandardStream stream, TextView text) {
-  const HANDLE handle = GetStdHandle(
+  HANDLE handle = GetStdHandle(
       stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  if (parentConsoleWanted && !usable(handle)) handle = parentConsole();
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
   DWORD mode;
   if (GetConsoleMode(handle, &mode)) {
