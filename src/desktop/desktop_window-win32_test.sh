@@ -221,38 +221,7 @@ wine regedit /S "$(win "$work/fonts.reg")" </dev/null >/dev/null 2>&1 ||
 wineserver -k
 wineserver -w
 
-# --- A private display with a window manager: Xvfb picks a free number
-# and writes it to fd 3. On a machine shared with other displays starting
-# and stopping, now and then the pair does not come up: it is tried again,
-# three times at most.
-display_ready() { xprop -root >/dev/null 2>&1; }
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-start_display() {
-  local xvfb wm i
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
-    3>"$work/display" 2>"$work/xvfb.log" </dev/null &
-  xvfb=$!
-  pids+=("$xvfb")
-  if poll test -s "$work/display"; then
-    export DISPLAY=":$(cat "$work/display")"
-    if poll display_ready; then
-      openbox --sm-disable </dev/null >"$work/openbox.log" 2>&1 &
-      wm=$!
-      pids+=("$wm")
-      for ((i = 0; i < 100; i++)); do
-        wm_ready && return 0
-        sleep 0.1
-      done
-      echo "openbox did not start on $DISPLAY: $(ps -o stat=,wchan=,args= -p "$wm")"
-      kill "$wm" 2>/dev/null
-    fi
-  fi
-  echo "Xvfb: $(cat "$work/xvfb.log")"
-  kill "$xvfb" 2>/dev/null
-  unset DISPLAY
-  return 1
-}
+# --- A private display with a window manager.
 start_display || start_display || start_display ||
   fail "no display with a window manager"
 # The server, with this display, kept for the whole test.

@@ -179,23 +179,13 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" </dev/null >"$work/nodisplay.txt" 2
 [ ! -s "$work/nodisplay.txt" ] || fail "without a display it printed something"
 pass "no display: exit status 0, nothing shown"
 
-# --- A private display with a window manager: Xvfb picks a free number
-# and writes it to fd 3.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
-  3>"$work/display" 2>"$work/xvfb.log" </dev/null &
-pids+=("$!")
-poll test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+# --- A private display with a window manager.
+start_display || start_display || start_display ||
+  fail "no display with a window manager"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 # GTK keeps recent files and settings under these: keep them in the sandbox.
 export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config" \
   XDG_CACHE_HOME="$work/xdg/cache"
-display_ready() { xprop -root >/dev/null 2>&1; }
-poll display_ready || fail "Xvfb does not answer"
-openbox --sm-disable </dev/null >"$work/openbox.log" 2>&1 &
-pids+=("$!")
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-poll wm_ready || fail "openbox did not start"
 
 # --- The program in a folder with a hostile name, a recording xdg-open,
 # and the descriptions it is given.
@@ -408,18 +398,28 @@ drop() {
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 }
 
-# A long path: shortened in the middle, the file name visible; the whole
-# path is the tooltip.
+# A long path: the start of the path, an ellipsis for the middle, and the
+# file name visible; the whole path is the tooltip. The random folder name
+# at its start is read back wrong now and then, so the label is read at
+# three magnifications before it counts as wrong.
 drop
 shows_long() {
-  screenshot "$window" "$work/label.png" 230 70 450 20 2 &&
-    reads "$(read_text "$work/label.png")" Kilimanjaro-route.txt
+  local zoom
+  for zoom in 2 3 4; do
+    screenshot "$window" "$work/label.png" 230 70 450 20 "$zoom" || return 1
+    label=$(read_text "$work/label.png")
+    reads "$label" tmp && reads "$label" long &&
+      reads "$label" Kilimanjaro-route.txt &&
+      [[ "$label" == *…* || "$label" == *...* ]] && return 0
+  done
+  return 1
 }
-poll shows_long || fail "the long input label: $(read_text "$work/label.png")"
-label=$(read_text "$work/label.png")
-# The start of the path and its file name, the middle left out.
-holds "$label" "tmp" "long" "Kilimanjaro-route.txt"
-[[ "$label" == *…* || "$label" == *...* ]] || fail "no ellipsis: $label"
+long_shown=0
+for ((try = 0; try < 20; try++)); do
+  shows_long && { long_shown=1; break; }
+  sleep 0.2
+done
+[ "$long_shown" = 1 ] || fail "the long input label: $label"
 screenshot "$window" "$artifacts/desktop-long-path.png" || fail "screenshot"
 xdotool mousemove --window "$window" 400 80
 tooltip() {

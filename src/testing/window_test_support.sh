@@ -53,3 +53,39 @@ ended_with() {
 
 # The drawing without its timestamp line.
 strip_time() { grep -v '^<!-- Generated: ' "$1" | tr -d '\r'; }
+
+# Starts a private display with a window manager (openbox) and exports
+# DISPLAY; fails, having said why and stopped both, when the pair does not
+# come up. Xvfb picks a free number and writes it to fd 3. On a machine
+# shared with other displays starting and stopping, now and then the pair
+# does not come up (a display that answers and is gone the next moment):
+# callers try it again, three times at most.
+display_ready() { xprop -root >/dev/null 2>&1; }
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+start_display() {
+  local xvfb wm i
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
+    3>"$work/display" 2>"$work/xvfb.log" </dev/null &
+  xvfb=$!
+  pids+=("$xvfb")
+  if poll test -s "$work/display"; then
+    export DISPLAY=":$(cat "$work/display")"
+    if poll display_ready; then
+      openbox --sm-disable </dev/null >"$work/openbox.log" 2>&1 &
+      wm=$!
+      pids+=("$wm")
+      for ((i = 0; i < 100; i++)); do
+        wm_ready && return 0
+        sleep 0.1
+      done
+      echo "openbox did not start on $DISPLAY: $(ps -o stat=,wchan=,args= -p "$wm")"
+      cat "$work/openbox.log"
+      kill "$wm" 2>/dev/null
+    fi
+  fi
+  echo "Xvfb: $(cat "$work/xvfb.log")"
+  kill "$xvfb" 2>/dev/null
+  unset DISPLAY
+  return 1
+}
