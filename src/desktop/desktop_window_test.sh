@@ -445,8 +445,9 @@ holds "$box_text" "Cannot open the description file: sftp://host/plan.txt" \
 pass "dropped remote location: error box"
 
 # A dropped description named same.svg, and then the same file chosen as
-# the output: the error box names the output with the reason, then M2; the
-# description stays as it was.
+# the output: the error box names the output with the reason, then the box
+# that says the SVG file could not be written; the description stays as it
+# was.
 drop
 keys ctrl+s
 in_dialog "$save_title" keys ctrl+a || fail "no save dialog"

@@ -206,7 +206,7 @@ TEST_F(ShellTest, ChooseInputShowsThePathAndTheSizeInKilobytes) {
   struct Case {
     const char* name;   // file name under the test folder
     int64_t bytes;      // its size; -1: no file, -2: a folder
-    const char* shown;  // the kilobytes S1 shows
+    const char* shown;  // the kilobytes the status shows
   };
   const Case cases[] = {
       {"empty.txt", 0, "0"},         {"almost.txt", 1023, "0"},

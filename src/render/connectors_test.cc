@@ -57,7 +57,7 @@ TEST_F(ConnectorsTest, ColourIsPickedByColumnsAndBands) {
   }
 }
 
-TEST_F(ConnectorsTest, ParentInTheBandAboveGivesTheWorkedExample) {
+TEST_F(ConnectorsTest, ParentInTheBandAboveIsJoinedStraightDown) {
   auto chart = newChart();
   readChart(*chart, "[A.a]\nitemid = 1\n[B.b]\nitemid = 2\nfromid = 1\n");
   layoutFlowchart(*chart);
@@ -71,7 +71,7 @@ TEST_F(ConnectorsTest, ParentInTheBandAboveGivesTheWorkedExample) {
   EXPECT_EQ(connectorLines(*chart), expected);
 }
 
-TEST_F(ConnectorsTest, PathsFollowTheWorkedExamples) {
+TEST_F(ConnectorsTest, PathsAndColoursForParentsAnywhere) {
   const struct {
     const char* name;
     std::string description;

@@ -72,7 +72,7 @@ inline constexpr T StartupHelpText =
 
 // Status texts; {value} goes between the Before and After parts.
 inline constexpr T InputChosenBefore = u"Status: Input file chosen: ";
-inline constexpr T SizeBefore = u"Size: ";  // shared by S1 and S6
+inline constexpr T SizeBefore = u"Size: ";  // input chosen, and SVG written
 inline constexpr T SizeAfter = u" KB";
 inline constexpr T ParsingStatus =
     u"Status: Parsing the description...\rPlease wait...";
