@@ -92,6 +92,39 @@ bool runningUnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
          nullptr;
 }
+
+unsigned long runTestInOwnConsole(const std::string& name) {
+  std::wstring command =
+      L"child --gtest_also_run_disabled_tests --gtest_filter=";
+  for (const char c : name) command += static_cast<wchar_t>(c);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessW(nativePath(programPath()).c_str(), command.data(),
+                      nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                      nullptr, &startup, &process)) {
+    return ~0ul;
+  }
+  DWORD status = ~0ul;
+  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(process.hProcess, &status)) {
+    status = ~0ul;
+  }
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return status;
+}
+
+std::string readToEnd(void* handle) {
+  std::string bytes;
+  char buffer[4096];
+  DWORD got;
+  while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    bytes.append(buffer, got);
+  }
+  CloseHandle(handle);
+  return bytes;
+}
 #else
 bool runningUnderWine() { return false; }
 std::string missingFileReason() { return "No such file or directory"; }

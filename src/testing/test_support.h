@@ -58,6 +58,18 @@ std::string folderReason();
 // test may need (see the tests that ask). False on POSIX.
 bool runningUnderWine();
 
+#ifdef _WIN32
+// Runs the test named (e.g. "Suite.DISABLED_Case": a disabled test that
+// only a parent starts) of this very test program in a child process with a
+// console of its own, and gives its exit status once it has ended, waiting
+// 30 s at most; ~0 when it could not be started or did not end.
+unsigned long runTestInOwnConsole(const std::string& name);
+
+// Every byte that can be read from the handle (a pipe's read end) until its
+// writers are gone; the handle is closed.
+std::string readToEnd(void* handle);
+#endif
+
 // Names in the folder, sorted.
 std::vector<std::string> folderEntries(const std::string& folder);
 

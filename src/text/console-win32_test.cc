@@ -25,13 +25,7 @@ TEST(ConsoleWin32Test, PipeGetsUtf8) {
       writeToStream(StandardStream::Error, Text(kMessage) + u"\n");
   SetStdHandle(STD_ERROR_HANDLE, saved);
   CloseHandle(writeEnd);
-  std::string bytes;
-  char buffer[256];
-  DWORD got;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    bytes.append(buffer, got);
-  }
-  CloseHandle(readEnd);
+  const std::string bytes = readToEnd(readEnd);
   EXPECT_TRUE(written);
   EXPECT_EQ(bytes, encodeUtf8(kMessage) + "\n");
 }
@@ -73,23 +67,10 @@ TEST(ConsoleWin32Test, ConsoleGetsTheCharacters) {
   TempFolder dir;
   const std::wstring result = nativePath(dir.text("screen.txt"));
   ASSERT_TRUE(SetEnvironmentVariableW(kResultVariable, result.c_str()));
-  std::wstring command =
-      L"child --gtest_also_run_disabled_tests "
-      L"--gtest_filter=ConsoleWin32Test.DISABLED_WritesCharactersToItsConsole";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  ASSERT_TRUE(CreateProcessW(nativePath(programPath()).c_str(), command.data(),
-                             nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                             nullptr, nullptr, &startup, &process))
-      << GetLastError();
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const unsigned long status = runTestInOwnConsole(
+      "ConsoleWin32Test.DISABLED_WritesCharactersToItsConsole");
   SetEnvironmentVariableW(kResultVariable, nullptr);
-  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(status, 0ul);
   const std::string screen = readBytes(dir.file("screen.txt"));
   EXPECT_NE(screen.find(encodeUtf8(kMessage)), std::string::npos) << screen;
 }

@@ -115,13 +115,7 @@ TEST(PathsWin32Test, ProgramStartedThroughALongPrefixedPath) {
   }
   ASSERT_TRUE(started) << "error " << GetLastError();
   CloseHandle(writeEnd);
-  std::string output;
-  char buffer[4096];
-  DWORD got;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    output.append(buffer, got);
-  }
-  CloseHandle(readEnd);
+  const std::string output = readToEnd(readEnd);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 1;
   GetExitCodeProcess(process.hProcess, &status);

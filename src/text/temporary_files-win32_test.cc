@@ -49,22 +49,8 @@ TEST(TemporaryFilesWin32Test, CtrlCRemovesTheTemporaryFile) {
   writeBytes(dir.file("chart.svg"), "earlier drawing");
   ASSERT_TRUE(SetEnvironmentVariableW(
       kFolderVariable, nativePath(textOfPath(dir.path())).c_str()));
-  std::wstring command =
-      L"child --gtest_also_run_disabled_tests "
-      L"--gtest_filter=TemporaryFilesWin32Test.DISABLED_"
-      L"InterruptedWhileWriting";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  ASSERT_TRUE(CreateProcessW(nativePath(programPath()).c_str(), command.data(),
-                             nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                             nullptr, nullptr, &startup, &process))
-      << GetLastError();
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  const unsigned long status = runTestInOwnConsole(
+      "TemporaryFilesWin32Test.DISABLED_InterruptedWhileWriting");
   SetEnvironmentVariableW(kFolderVariable, nullptr);
 
   // Windows ends the program with STATUS_CONTROL_C_EXIT; Wine with 0. A
