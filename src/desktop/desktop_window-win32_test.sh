@@ -40,11 +40,7 @@ mkdir -p "$HOME/Documents"
 pids=()
 locked=
 cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
+  stop_started
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   [ -z "$locked" ] || chattr -i "$locked" 2>/dev/null || true
@@ -234,14 +230,7 @@ mkdir -p "$folder" "$work/inputs"
 cp "$desktop" "$folder/flowsvg-desktop.exe"
 printf '[Line.One]\r\nitemid = 1\r\ntitle = Start\r\nitemid = 2\r\nfromid = 1\r\n' \
   >"$work/inputs/plan.txt"
-long="$work/long"
-for part in Kilometres-of-folders Across-the-whole-disk With-more-words-here \
-  And-still-more-words Until-it-is-long; do
-  long="$long/$part-$part-$part"
-done
-mkdir -p "$long"
-long="$long/Kilimanjaro-route.txt"
-printf '[Line.Long]\r\nitemid = 1\r\n' >"$long"
+make_long_description
 
 # --- Start-up: the time until the window is mapped.
 started=$(date +%s%N)
@@ -255,11 +244,7 @@ xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 
 # 700 x 380, centred by its outer size: Wine's frame and the window
 # manager's differ by the same amount on either side.
-read -r x y w h < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF}
-  /Absolute upper-left Y/ {y=$NF} /^ *Width/ {w=$NF} /^ *Height/ {h=$NF}
-  END {print x, y, w, h}')
-read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS |
-  sed 's/.*= //; s/,//g')
+window_geometry "$window"
 [ "$w x $h" = "700 x 380" ] || fail "client size $w x $h"
 outer_w=$((w + left + right)) outer_h=$((h + top + bottom))
 off_x=$((x - left - (1280 - outer_w) / 2)) off_y=$((y - top - (1024 - outer_h) / 2))
@@ -315,22 +300,11 @@ holds "$(read_window "$window")" "file written" "Size: 6"
 pass "Generate: the same SVG as flowsvg.exe (timestamp aside), information box"
 
 # --- An edited sample: Escape and Enter (Cancel is the default) keep it,
-# Replace writes the sample.
-printf 'Owner = me\r\n' >>"$folder/sample_flowchart.txt"
-cp "$folder/sample_flowchart.txt" "$work/edited.txt"
-sample_button
-answer_box desktop-question.png Escape || fail "no question box"
-# (The focused Cancel, in its dotted frame, is not read back.)
-holds "$box_text" "differs from the sample description." "Replace"
-cmp -s "$folder/sample_flowchart.txt" "$work/edited.txt" || fail "Escape replaced it"
-sample_button
-answer_box desktop-question.png Return || fail "no question box"
-cmp -s "$folder/sample_flowchart.txt" "$work/edited.txt" || fail "Enter replaced it"
-sample_button
-answer_box desktop-question.png shift+Tab space || fail "no question box"
-poll cmp -s "$folder/sample_flowchart.txt" "$src/examples/sample_flowchart.txt" ||
-  fail "Replace did not write the sample"
-pass "edited sample: Escape and Enter keep it, Replace replaces it"
+# Replace writes the sample. (The focused Cancel, in its dotted frame, is
+# not read back.)
+edited_sample_asks "$folder/sample_flowchart.txt" \
+  "$src/examples/sample_flowchart.txt" \
+  "differs from the sample description." "Replace"
 
 # --- Open folder: the shell's file manager (Wine's explorer) opens the
 # output's folder, named as it is.
@@ -360,30 +334,9 @@ pass "open and save dialogs: input picked, new output (.svg appended)"
 
 # --- A long path dropped onto the window: shortened in the middle, the
 # file name kept; the whole path is the tooltip.
-/usr/bin/python3 "$here/drag_source.py" "$work/drag-ready" \
-  "file://$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$long")" \
-  </dev/null >"$work/drag.log" 2>&1 &
-pids+=("$!")
-poll test -s "$work/drag-ready" || fail "the drag source did not start"
-source_window=$(cat "$work/drag-ready")
-xdotool mousemove --window "$source_window" 60 60 mousedown 1
-sleep 0.1
-xdotool mousemove --window "$source_window" 70 70
-sleep 0.1
-xdotool mousemove --window "$window" 300 300
-sleep 0.2
-xdotool mousemove --window "$window" 350 320
-sleep 0.2
-xdotool mouseup 1
-xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
-shows_long() {
-  screenshot "$window" "$work/label.png" 230 70 450 20 2 &&
-    reads "$(read_text "$work/label.png")" Kilimanjaro-route.txt
-}
-poll shows_long || fail "the long input label: $(read_text "$work/label.png")"
-label=$(read_text "$work/label.png")
-holds "$label" "tmp" "Kilimanjaro-route.txt"
-[[ "$label" == *…* || "$label" == *...* ]] || fail "no ellipsis: $label"
+start_drag "$(file_uri "$long")"
+drop
+read_long_label tmp Kilimanjaro-route.txt
 screenshot "$window" "$artifacts/desktop-long-path.png" || fail "screenshot"
 xdotool mousemove --window "$window" 400 78
 sleep 0.2

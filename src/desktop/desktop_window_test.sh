@@ -33,11 +33,7 @@ src=$(cd "$here/../.." && pwd)
 
 pids=()
 cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
+  stop_started
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -202,14 +198,7 @@ printf '[Line.One]\r\nitemid = 1\r\ntitle = Start\r\nitemid = 2\r\nfromid = 1\r\
   >"$work/plans/start.txt"
 odd=$(printf '%s/odd/caf\351-plan.txt' "$work")  # Latin-1: not UTF-8
 printf '[Line.Odd]\r\nitemid = 7\r\ntitle = Odd name\r\n' >"$odd"
-long="$work/long"
-for part in Kilometres-of-folders Across-the-whole-disk With-more-words-here \
-  And-still-more-words Until-it-is-long; do
-  long="$long/$part-$part-$part"
-done
-mkdir -p "$long"
-long="$long/Kilimanjaro-route.txt"
-printf '[Line.Long]\r\nitemid = 1\r\n' >"$long"
+make_long_description
 printf '[Line.Same]\r\nitemid = 1\r\n' >"$work/same.svg"
 cp "$work/same.svg" "$work/plans/same-before.svg"
 
@@ -226,11 +215,7 @@ pass "title, and WM_CLASS io.github.flowsvg.FlowsvgDesktop"
 
 # 700 x 380, centred on the 1280 x 1024 screen by its outer size: the
 # client area plus the window manager's frame.
-read -r x y w h < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF}
-  /Absolute upper-left Y/ {y=$NF} /^ *Width/ {w=$NF} /^ *Height/ {h=$NF}
-  END {print x, y, w, h}')
-read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS |
-  sed 's/.*= //; s/,//g')
+window_geometry "$window"
 [ "$w x $h" = "700 x 380" ] || fail "client size $w x $h"
 outer_w=$((w + left + right)) outer_h=$((h + top + bottom))
 [ $((x - left)) -eq $(((1280 - outer_w) / 2)) ] &&
@@ -278,20 +263,8 @@ pass "sample written beside the program"
 
 # --- An edited sample: the question; Escape and Enter (Cancel is the
 # default) keep the edits, Replace writes the sample.
-printf 'Owner = me\r\n' >>"$folder/sample_flowchart.txt"
-cp "$folder/sample_flowchart.txt" "$work/edited.txt"
-sample_button
-answer_box desktop-question.png Escape || fail "no question box"
-holds "$box_text" "differs from the sample description." "Replace" "Cancel"
-cmp -s "$folder/sample_flowchart.txt" "$work/edited.txt" || fail "Escape replaced it"
-sample_button
-answer_box desktop-question.png Return || fail "no question box"
-cmp -s "$folder/sample_flowchart.txt" "$work/edited.txt" || fail "Enter replaced it"
-sample_button
-answer_box desktop-question.png shift+Tab space || fail "no question box"
-poll cmp -s "$folder/sample_flowchart.txt" "$work/cli-sample.txt" ||
-  fail "Replace did not write the sample"
-pass "edited sample: Escape and Enter keep it, Replace replaces it"
+edited_sample_asks "$folder/sample_flowchart.txt" "$work/cli-sample.txt" \
+  "differs from the sample description." "Replace" "Cancel"
 
 # --- Generate: the information box, then the SVG beside the program.
 generate_button
@@ -376,50 +349,13 @@ pass "save dialog: name filled in, folder of the output, .svg appended"
 
 # --- Drops: a drag source offers a long path, a remote location, and a
 # description named like an SVG.
-start_drag() {
-  /usr/bin/python3 "$here/drag_source.py" "$work/drag-ready" "$@" \
-    </dev/null >"$work/drag.log" 2>&1 &
-  pids+=("$!")
-  poll test -s "$work/drag-ready" || fail "the drag source did not start"
-  source_window=$(cat "$work/drag-ready")
-}
-uri() { /usr/bin/python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1]))' "$1"; }
-start_drag "$(uri "$long")" "sftp://host/plan.txt" "$(uri "$work/same.svg")"
-drop() {
-  xdotool mousemove --window "$source_window" 60 60 mousedown 1
-  sleep 0.1
-  xdotool mousemove --window "$source_window" 70 70
-  sleep 0.1
-  xdotool mousemove --window "$window" 300 300
-  sleep 0.2
-  xdotool mousemove --window "$window" 350 320
-  sleep 0.2
-  xdotool mouseup 1
-  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
-}
+start_drag "$(file_uri "$long")" "sftp://host/plan.txt" \
+  "$(file_uri "$work/same.svg")"
 
 # A long path: the start of the path, an ellipsis for the middle, and the
-# file name visible; the whole path is the tooltip. The random folder name
-# at its start is read back wrong now and then, so the label is read at
-# three magnifications before it counts as wrong.
+# file name visible; the whole path is the tooltip.
 drop
-shows_long() {
-  local zoom
-  for zoom in 2 3 4; do
-    screenshot "$window" "$work/label.png" 230 70 450 20 "$zoom" || return 1
-    label=$(read_text "$work/label.png")
-    reads "$label" tmp && reads "$label" long &&
-      reads "$label" Kilimanjaro-route.txt &&
-      [[ "$label" == *…* || "$label" == *...* ]] && return 0
-  done
-  return 1
-}
-long_shown=0
-for ((try = 0; try < 20; try++)); do
-  shows_long && { long_shown=1; break; }
-  sleep 0.2
-done
-[ "$long_shown" = 1 ] || fail "the long input label: $label"
+read_long_label tmp long Kilimanjaro-route.txt
 screenshot "$window" "$artifacts/desktop-long-path.png" || fail "screenshot"
 xdotool mousemove --window "$window" 400 80
 tooltip() {

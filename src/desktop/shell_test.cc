@@ -40,6 +40,13 @@ Text parsedStatus(int sections, int items) {
          u" items\rWriting the SVG drawing...";
 }
 
+// The information box after a drawing of output was written.
+Text generatedBox(const Text& output, int sections, int items) {
+  return u"box information: " + kTitle + u": SVG file generated.\r\rFile: " +
+         output + u"\rSections: " + formatInteger(sections) + u"\rItems: " +
+         formatInteger(items);
+}
+
 // A description of one band with two items.
 const std::string kTwoItems =
     "[Header]\nsubtitle = Test\n[Line.One]\nitemid = 1\nfromid = 0\n"
@@ -418,10 +425,7 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
         expected = {kParsing, parsedStatus(c.sections, c.items),
                     u"text 13: Status: \u2713 SVG file written\rOutput file: " +
                         output + u"\rSize: " + kb + u" KB",
-                    u"box information: " + kTitle +
-                        u": SVG file generated.\r\rFile: " + output +
-                        u"\rSections: " + formatInteger(c.sections) +
-                        u"\rItems: " + formatInteger(c.items)};
+                    generatedBox(output, c.sections, c.items)};
         EXPECT_EQ(readBytes(encodeUtf8(output)).rfind("<?xml", 0), 0u);
         break;
       }
@@ -450,9 +454,7 @@ TEST_F(ShellTest, EachGenerateReadsTheInputAfresh) {
   const std::vector<Text> lines = sinceMark(fake);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1], parsedStatus(2, 3));
-  EXPECT_EQ(lines[3], u"box information: " + kTitle +
-                          u": SVG file generated.\r\rFile: " + defaultOutput() +
-                          u"\rSections: 2\rItems: 3");
+  EXPECT_EQ(lines[3], generatedBox(defaultOutput(), 2, 3));
 }
 
 // The sample description, byte for byte.
@@ -584,9 +586,7 @@ TEST_F(ShellTest, TheSampleConvertsToOneBandOfFourBoxesAndTwoConnectors) {
   const std::vector<Text> lines = sinceMark(fake);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1], parsedStatus(1, 4));
-  EXPECT_EQ(lines[3], u"box information: " + kTitle +
-                          u": SVG file generated.\r\rFile: " + defaultOutput() +
-                          u"\rSections: 1\rItems: 4");
+  EXPECT_EQ(lines[3], generatedBox(defaultOutput(), 1, 4));
 
   const Flowchart& chart = *chart_;
   EXPECT_EQ(chart.sections[0].name, u"Production.Steps");
@@ -711,9 +711,7 @@ TEST_F(ShellTest, AnInstalledOrUnwritableProgramKeepsItsFilesInTheDocuments) {
               u"text 13: Status: Sample description written\rFile: " + sample +
                   u"\rPress 'Generate SVG' to draw it");
     ASSERT_GE(fake.log.size(), 8u);
-    EXPECT_EQ(fake.log[6], u"box information: " + kTitle +
-                               u": SVG file generated.\r\rFile: " + output +
-                               u"\rSections: 1\rItems: 4");
+    EXPECT_EQ(fake.log[6], generatedBox(output, 1, 4));
     EXPECT_EQ(fake.log[7], u"open folder: " + t(folder) + u"/");
     EXPECT_EQ(readBytes(folder / "sample_flowchart.txt"), kSampleBytes);
     EXPECT_TRUE(fs::exists(folder / "flowchart.svg"));
@@ -872,9 +870,7 @@ TEST_F(ShellTest, NamesAreKeptByteForByteAndShownReadably) {
   const std::vector<Text> lines = sinceMark(fake);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1], parsedStatus(1, 2));
-  EXPECT_EQ(lines[3], u"box information: " + kTitle +
-                          u": SVG file generated.\r\rFile: " + shownOut +
-                          u"\rSections: 1\rItems: 2");
+  EXPECT_EQ(lines[3], generatedBox(shownOut, 1, 2));
   // The SVG went to the name with those very bytes, and no other.
   EXPECT_EQ(readBytes(root_ / (outName + ".svg")).rfind("<?xml", 0), 0u);
   EXPECT_EQ(folderEntries(root_.string()),

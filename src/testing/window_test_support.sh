@@ -89,3 +89,108 @@ start_display() {
   unset DISPLAY
   return 1
 }
+
+# Stops every process started in the background whose number is in pids.
+stop_started() {
+  local pid
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+}
+
+# Writes a one-box description under a path of 300 and more characters and
+# sets long to its path.
+make_long_description() {
+  local part
+  long="$work/long"
+  for part in Kilometres-of-folders Across-the-whole-disk With-more-words-here \
+    And-still-more-words Until-it-is-long; do
+    long="$long/$part-$part-$part"
+  done
+  mkdir -p "$long"
+  long="$long/Kilimanjaro-route.txt"
+  printf '[Line.Long]\r\nitemid = 1\r\n' >"$long"
+}
+
+# Sets x, y, w and h to the place and size of window $1's client area, and
+# left, right, top and bottom to the window manager's frame around it.
+window_geometry() {
+  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF}
+    /Absolute upper-left Y/ {y=$NF} /^ *Width/ {w=$NF} /^ *Height/ {h=$NF}
+    END {print x, y, w, h}')
+  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+    sed 's/.*= //; s/,//g')
+}
+
+# The file: URI of the path $1.
+file_uri() {
+  /usr/bin/python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1]))' "$1"
+}
+
+# Starts a drag source (drag_source.py beside the window tests) that offers
+# the URIs given, one per drag, and sets source_window to its window.
+start_drag() {
+  /usr/bin/python3 "$src/src/desktop/drag_source.py" "$work/drag-ready" "$@" \
+    </dev/null >"$work/drag.log" 2>&1 &
+  pids+=("$!")
+  poll test -s "$work/drag-ready" || fail "the drag source did not start"
+  source_window=$(cat "$work/drag-ready")
+}
+
+# Drags the source's next URI with the mouse onto the program's $window.
+drop() {
+  xdotool mousemove --window "$source_window" 60 60 mousedown 1
+  sleep 0.1
+  xdotool mousemove --window "$source_window" 70 70
+  sleep 0.1
+  xdotool mousemove --window "$window" 300 300
+  sleep 0.2
+  xdotool mousemove --window "$window" 350 320
+  sleep 0.2
+  xdotool mouseup 1
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+}
+
+# Waits until the input's path label in $window reads as each word given
+# and holds an ellipsis, and sets label to what was read; fails after 20
+# tries. The random folder name at a path's start is read back wrong now
+# and then, so each try reads the label at three magnifications. Uses the
+# caller's screenshot WINDOW OUT X Y W H ZOOM.
+read_long_label() {
+  local try zoom word all
+  for ((try = 0; try < 20; try++)); do
+    for zoom in 2 3 4; do
+      screenshot "$window" "$work/label.png" 230 70 450 20 "$zoom" || break
+      label=$(read_text "$work/label.png")
+      all=1
+      for word in "$@"; do reads "$label" "$word" || all=0; done
+      [[ "$label" == *…* || "$label" == *...* ]] || all=0
+      [ "$all" = 1 ] && return 0
+    done
+    sleep 0.2
+  done
+  fail "the long input label: $label"
+}
+
+# Write sample over an edited sample ($1, in the program's folder): a
+# question box that holds the words after $2, where Escape and Enter (Cancel
+# is the default) keep the edits and Replace writes the sample, whose bytes
+# are those of $2. Uses the caller's sample_button and answer_box.
+edited_sample_asks() {
+  local file=$1 sample=$2
+  shift 2
+  printf 'Owner = me\r\n' >>"$file"
+  cp "$file" "$work/edited.txt"
+  sample_button
+  answer_box desktop-question.png Escape || fail "no question box"
+  holds "$box_text" "$@"
+  cmp -s "$file" "$work/edited.txt" || fail "Escape replaced it"
+  sample_button
+  answer_box desktop-question.png Return || fail "no question box"
+  cmp -s "$file" "$work/edited.txt" || fail "Enter replaced it"
+  sample_button
+  answer_box desktop-question.png shift+Tab space || fail "no question box"
+  poll cmp -s "$file" "$sample" || fail "Replace did not write the sample"
+  pass "edited sample: Escape and Enter keep it, Replace replaces it"
+}
