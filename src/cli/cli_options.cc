@@ -14,10 +14,6 @@ CliOptions misuse(TextView complaint) {
   return options;
 }
 
-}  // namespace
-
-namespace {
-
 // The number of -j: decimal digits, 1 to 9999; 0 when it is not one.
 int32_t jobsNumber(TextView text) {
   if (text.empty() || text.size() > 4) return 0;
