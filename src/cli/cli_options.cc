@@ -117,11 +117,9 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
   }
   if (files.size() > 2) return misuse(wording::TooManyArguments);
   options.action = watch ? CliAction::Watch : CliAction::Convert;
-  options.input = files[0];
-  options.output =
-      files.size() == 2 ? files[1] : defaultOutputPath(options.input);
-  options.inputs = {options.input};
-  options.outputs = {options.output};
+  options.inputs = {files[0]};
+  options.outputs = {files.size() == 2 ? files[1]
+                                       : defaultOutputPath(files[0])};
   return options;
 }
 

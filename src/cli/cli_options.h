@@ -22,13 +22,11 @@ enum class CliAction {
 struct CliOptions {
   CliAction action = CliAction::Misuse;
   bool quiet = false;  // -q: no success line, no warnings
-  // Convert, and Watch without -O or --out-dir: the one description ("-"
-  // for standard input) and its SVG ("-" for standard output).
-  Text input;
-  Text output;
-  // ConvertMany, Check, and Watch with -O or --out-dir: the descriptions,
-  // and for ConvertMany and Watch their SVGs (batchOutputPath), in the
-  // order of the arguments.
+  // The descriptions, and for all but Check their SVGs, in the order of
+  // the arguments. Convert, and Watch without -O or --out-dir, have one of
+  // each: the description ("-" for standard input) and its SVG ("-" for
+  // standard output, defaultOutputPath when none is named). ConvertMany,
+  // and Watch with -O or --out-dir, name each SVG with batchOutputPath.
   std::vector<Text> inputs;
   std::vector<Text> outputs;
   Text outDir;       // --out-dir DIR, empty with -O

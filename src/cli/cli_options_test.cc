@@ -17,6 +17,18 @@ std::vector<Text> texts(const std::vector<std::string>& args) {
   return result;
 }
 
+std::vector<std::string> utf8All(const std::vector<Text>& texts) {
+  std::vector<std::string> result;
+  for (const Text& text : texts) result.push_back(utf8(text));
+  return result;
+}
+
+// The one file of a single conversion as a list; none for "".
+std::vector<std::string> oneFile(const char* name) {
+  if (*name == 0) return {};
+  return {name};
+}
+
 TEST(CommandLineTest, ReadsActionsFilesAndOptions) {
   const struct {
     std::vector<std::string> args;
@@ -44,17 +56,11 @@ TEST(CommandLineTest, ReadsActionsFilesAndOptions) {
     SCOPED_TRACE(testing::PrintToString(c.args));
     CliOptions options = parseCommandLine(texts(c.args));
     EXPECT_EQ(options.action, c.action);
-    EXPECT_EQ(utf8(options.input), c.input);
-    EXPECT_EQ(utf8(options.output), c.output);
+    EXPECT_EQ(utf8All(options.inputs), oneFile(c.input));
+    EXPECT_EQ(utf8All(options.outputs), oneFile(c.output));
     EXPECT_EQ(options.quiet, c.quiet);
     EXPECT_EQ(utf8(options.samplePath), c.sample);
   }
-}
-
-std::vector<std::string> utf8All(const std::vector<Text>& texts) {
-  std::vector<std::string> result;
-  for (const Text& text : texts) result.push_back(utf8(text));
-  return result;
 }
 
 // Runs of many files, checks and watches: the files in argument order and

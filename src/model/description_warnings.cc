@@ -16,7 +16,7 @@ namespace {
 constexpr size_t LongestQuote = 40;
 
 // The item keys with a meaning of their own; any other key is a box line.
-constexpr TextView ItemKeys[] = {u"itemid", u"fromid", u"image", u"title"};
+constexpr TextView ItemKeys[] = {ItemidKey, FromidKey, ImageKey, TitleKey};
 
 // The text as a warning shows it: control characters as \x and two hex
 // digits, cut after LongestQuote characters (a surrogate pair kept whole).
@@ -197,13 +197,6 @@ bool isWholeNumber(TextView text) {
   return value >= INT32_MIN && value <= INT32_MAX;
 }
 
-// What the drawing shows of a box line's value, as the SVG writer cuts it.
-Text shownValue(TextView key, TextView value, bool& cut) {
-  cut = textLength(key) + 1 + textLength(value) > LongestContentLine;
-  if (!cut) return Text(value);
-  return Text(value.substr(0, CutValueLength)) + u"...";
-}
-
 }  // namespace
 
 void DescriptionWarnings::warn(Text text) {
@@ -340,7 +333,7 @@ void DescriptionWarnings::keywordSectionKey(TextView section, TextView key,
   seen = line_;
 }
 
-void DescriptionWarnings::keyWithoutSection(TextView key, TextView) {
+void DescriptionWarnings::keyWithoutSection(TextView key) {
   if (emptySectionSeen_) {
     warn(fill(wording::KeyInEmptySectionWarning, {{u"key", quoted(key)}}));
     return;
@@ -395,8 +388,8 @@ void DescriptionWarnings::keyWithoutItem(TextView key) {
 void DescriptionWarnings::itemKey(const Flowchart& chart, int32_t slot,
                                   TextView key, TextView value) {
   ItemLines& lines = items_[static_cast<size_t>(slot)];
-  int32_t& seen = key == u"fromid"  ? lines.fromid
-                  : key == u"image" ? lines.image
+  int32_t& seen = key == FromidKey  ? lines.fromid
+                  : key == ImageKey ? lines.image
                                     : lines.title;
   if (seen > 0) {
     warn(fill(wording::RepeatedItemKeyWarning,
@@ -404,7 +397,7 @@ void DescriptionWarnings::itemKey(const Flowchart& chart, int32_t slot,
   }
   seen = line_;
   blankEdges(key, value);
-  if (key != u"fromid") return;
+  if (key != FromidKey) return;
   const FlowItem& item = chart.items[slot];
   int32_t fields = 0;
   size_t begin = 0;
@@ -452,7 +445,8 @@ void DescriptionWarnings::contentLine(const Flowchart& chart, int32_t slot,
          fill(wording::DidYouMeanHint, {{u"word", quoted(near)}}));
   }
   bool cut = false;
-  const Text shownText = shownValue(key, value, cut);
+  Text shownText(shownBoxValue(key, value, cut));
+  if (cut) shownText += u"...";
   if (cut) {
     warn(fill(wording::ValueCutWarning,
               {{u"key", quoted(key)}, {u"shown", quoted(shownText)}}));
@@ -526,25 +520,18 @@ void DescriptionWarnings::finish(const Flowchart& chart, FileHandle file) {
     }
   }
   if (summaryLine_ > 0) {
-    // The summary panel's own reading: "|" and "\n" end a line, each line
-    // trimmed of spaces, empty lines skipped but counted.
-    const Text lines = replaceAll(chart.summary, u"\\n", u"|");
-    int32_t fields = 0;
+    const std::vector<Text> lines = summaryLines(chart.summary);
+    const int32_t fields = static_cast<int32_t>(lines.size());
     bool dropped = false;
-    for (size_t begin = 0;;) {
-      const size_t bar = lines.find(u'|', begin);
-      const TextView field = trimSpacesView(TextView(lines).substr(
-          begin, bar == Text::npos ? Text::npos : bar - begin));
-      ++fields;
-      if (fields > MostSummaryLines) {
+    for (int32_t k = 0; k < fields; ++k) {
+      const Text& field = lines[static_cast<size_t>(k)];
+      if (k >= MostSummaryLines) {
         dropped = dropped || !field.empty();
       } else if (textLength(field) > LongestSummaryLine) {
         warnLater(summaryLine_, fill(wording::SummaryLineCutWarning,
-                                     {{u"line", number(fields)},
+                                     {{u"line", number(k + 1)},
                                       {u"n", number(textLength(field))}}));
       }
-      if (bar == Text::npos) break;
-      begin = bar + 1;
     }
     if (dropped) {
       warnLater(summaryLine_, fill(wording::SummaryTooManyLinesWarning,

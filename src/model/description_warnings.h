@@ -45,7 +45,7 @@ class DescriptionWarnings {
 
   // A key line read while the current section name is empty (before any
   // section line, or under "[]").
-  void keyWithoutSection(TextView key, TextView value);
+  void keyWithoutSection(TextView key);
 
   // The itemid line that created the item in slot under section.
   void itemStarted(const Flowchart& chart, int32_t slot, TextView section,

@@ -5,16 +5,41 @@
 #define FLOWSVG_MODEL_DRAWING_RULES_H_
 
 #include <cstdint>
+#include <vector>
+
+#include "text/strings.h"
 
 // A box line "key: value" longer than this has its value cut to
 // CutValueLength characters, followed by "...".
 inline constexpr int32_t LongestContentLine = 28;
 inline constexpr int32_t CutValueLength = 25;
 
+// The part of a box line's value that the box shows after the key and its
+// colon; cut tells whether it was cut (the box then adds "...").
+inline TextView shownBoxValue(TextView key, TextView value, bool& cut) {
+  cut = textLength(key) + 1 + textLength(value) > LongestContentLine;
+  return cut ? value.substr(0, CutValueLength) : value;
+}
+
 // The summary panel shows at most this many lines, each cut to
 // LongestSummaryLine characters (the last three then being "...").
 inline constexpr int32_t MostSummaryLines = 6;
 inline constexpr int32_t LongestSummaryLine = 90;
+
+// The summary text split into the panel's lines: "|" and the two characters
+// "\n" both end a line; each line is trimmed of spaces. Empty lines are
+// kept (the panel skips them, but they count towards MostSummaryLines).
+inline std::vector<Text> summaryLines(TextView summary) {
+  const Text text = replaceAll(summary, u"\\n", u"|");
+  std::vector<Text> lines;
+  for (size_t begin = 0;;) {
+    const size_t bar = text.find(u'|', begin);
+    lines.emplace_back(trimSpacesView(TextView(text).substr(
+        begin, bar == Text::npos ? Text::npos : bar - begin)));
+    if (bar == Text::npos) return lines;
+    begin = bar + 1;
+  }
+}
 
 // Where the texts of a box start, from the box's left edge (the box is
 // ItemWidth wide), and the gap between a box line's key and its value.

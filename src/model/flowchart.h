@@ -26,6 +26,15 @@ inline constexpr int32_t MaxContentPairs = 15;
 inline constexpr int32_t MaxParents = 10;
 inline constexpr int32_t ItemWidth = 220;
 
+// The keys of an item's lines that have a meaning of their own; any other
+// key is a box line. They are the format's own words, never translated. As
+// views their lengths are known when the program is built, so comparing a
+// key with them costs no scan for their ends.
+inline constexpr TextView ItemidKey = u"itemid";
+inline constexpr TextView FromidKey = u"fromid";
+inline constexpr TextView ImageKey = u"image";
+inline constexpr TextView TitleKey = u"title";
+
 // One "key = value" line of an item, both trimmed of spaces.
 struct ContentPair {
   Text key;

@@ -9,13 +9,6 @@
 
 namespace {
 
-// The item keys. As views their lengths are known when the program is
-// built, so comparing a key with them costs no scan for their ends.
-constexpr TextView ItemidKey = u"itemid";
-constexpr TextView FromidKey = u"fromid";
-constexpr TextView ImageKey = u"image";
-constexpr TextView TitleKey = u"title";
-
 // Fills the slot as a new item read under the given section name; nothing of
 // an item that used the slot in an earlier parse survives.
 void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
@@ -110,7 +103,7 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
       continue;
     }
     if (section.empty()) {
-      if (warn) warn->keyWithoutSection(key, value);
+      if (warn) warn->keyWithoutSection(key);
       continue;
     }
     if (key == ItemidKey) {

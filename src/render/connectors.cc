@@ -127,12 +127,10 @@ void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
   line << "        class=\"summary-title\">" << wording::SummaryCaption
        << "</text>";
   line.end();
-  // "|" and the two characters "\n" both separate summary lines.
-  const Text lines = replaceAll(chart.summary, u"\\n", u"|");
-  const int32_t fields = countText(lines, u"|") + 1;
+  const std::vector<Text> lines = summaryLines(chart.summary);
   int32_t lineY = top + 48;
-  for (int32_t k = 1; k <= fields && k <= MostSummaryLines; ++k) {
-    Text shown = trimSpaces(fieldAt(lines, k, u"|"));
+  for (size_t k = 0; k < lines.size() && k < MostSummaryLines; ++k) {
+    Text shown = lines[k];
     if (shown.empty()) continue;
     if (textLength(shown) > LongestSummaryLine) {
       shown = leftPart(shown, LongestSummaryLine - 3) + u"...";

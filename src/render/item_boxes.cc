@@ -6,13 +6,6 @@
 
 namespace {
 
-// The value as the box shows it after the key and its colon.
-TextView shownValue(const ContentPair& pair, bool& cut) {
-  cut = textLength(pair.key) + 1 + textLength(pair.value) > LongestContentLine;
-  if (!cut) return pair.value;
-  return TextView(pair.value).substr(0, CutValueLength);
-}
-
 void writeContentLines(const FlowItem& item, SvgLine& line) {
   int32_t lineY = item.y + 42;
   for (int32_t k = 0; k < item.contentcount; ++k) {
@@ -28,7 +21,7 @@ void writeContentLines(const FlowItem& item, SvgLine& line) {
     line.end();
     bool cut = false;
     line << "    <tspan class=\"node-content-value\" dx=\"3\">"
-         << Escaped{shownValue(pair, cut)};
+         << Escaped{shownBoxValue(pair.key, pair.value, cut)};
     if (cut) line << "...";
     line << "</tspan>";
     line.end();

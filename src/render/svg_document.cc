@@ -156,17 +156,12 @@ void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
 }  // namespace
 
 int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
-  return generateSvgAt(chart, path, reporter, currentTime());
-}
-
-int32_t generateSvgAt(Flowchart& chart, TextView path, Reporter& reporter,
-                      Timestamp generated) {
   CanvasSize canvas = layoutFlowchart(chart);
   Text reason;
   FileHandle file = createReplacement(path, &reason);
   int32_t written = 0;
   if (file != nullptr) {
-    writeDocument(chart, canvas, file, generated);
+    writeDocument(chart, canvas, file, currentTime());
     written = finishWriting(file, &reason);
   }
   if (written == 0) {

@@ -20,10 +20,6 @@
 // reporter; an earlier file at path is then left as it was.
 int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
 
-// The same, with the given generation time in the timestamp comment.
-int32_t generateSvgAt(Flowchart& chart, TextView path, Reporter& reporter,
-                      Timestamp generated);
-
 // Lays the chart out and writes the whole document to an open file, with
 // the given generation time in its timestamp comment. Does not close it.
 void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
