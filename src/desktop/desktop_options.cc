@@ -1,5 +1,6 @@
 #include "desktop/desktop_options.h"
 
+#include "text/paths.h"
 #include "text/wording.h"
 
 namespace {
@@ -11,8 +12,6 @@ DesktopOptions misuse(Text complaint) {
                       Text(wording::DesktopUsageLine);
   return options;
 }
-
-bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
 
 }  // namespace
 

@@ -66,16 +66,20 @@ constexpr int kBoxWidth = 600;
 
 // The first icon of the theme that exists: the full-colour one, else its
 // symbolic form.
-const char* iconName(MessageIcon icon) {
-  const char* full = icon == MessageIcon::Warning ? "dialog-warning"
-                     : icon == MessageIcon::Error ? "dialog-error"
-                                                  : "dialog-information";
-  const char* symbolic =
-      icon == MessageIcon::Warning ? "dialog-warning-symbolic"
-      : icon == MessageIcon::Error ? "dialog-error-symbolic"
-                                   : "dialog-information-symbolic";
+const char* themeIcon(const char* full, const char* symbolic) {
   return gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), full) ? full
                                                                      : symbolic;
+}
+
+const char* iconName(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Warning:
+      return themeIcon("dialog-warning", "dialog-warning-symbolic");
+    case MessageIcon::Error:
+      return themeIcon("dialog-error", "dialog-error-symbolic");
+    default:
+      return themeIcon("dialog-information", "dialog-information-symbolic");
+  }
 }
 
 // The pixel size of text on one line in the context's resolution, in font
@@ -107,7 +111,6 @@ class GtkToolkit : public Toolkit {
     // After GTK's start-up, which sets the class from the program name with
     // its first letter made upper case.
     gdk_set_program_class(ApplicationId);
-    started_ = true;
 
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     scale_ = measureScale(window_);
@@ -190,7 +193,6 @@ class GtkToolkit : public Toolkit {
     const std::string shown = toGtk(text);
     if (auto label = labels_.find(id); label != labels_.end()) {
       gtk_label_set_text(GTK_LABEL(label->second), shown.c_str());
-      if (pathLines_.count(id) != 0) tooltips_[id] = shown;
     } else if (auto button = buttons_.find(id); button != buttons_.end()) {
       gtk_button_set_label(GTK_BUTTON(button->second), shown.c_str());
     }
@@ -239,10 +241,8 @@ class GtkToolkit : public Toolkit {
   int32_t questionBox(TextView title, TextView text, TextView confirm,
                       TextView cancel) override {
     show();
-    const bool question = gtk_icon_theme_has_icon(gtk_icon_theme_get_default(),
-                                                  "dialog-question");
     GtkWidget* dialog = newBox(
-        title, text, question ? "dialog-question" : "dialog-question-symbolic");
+        title, text, themeIcon("dialog-question", "dialog-question-symbolic"));
     addBoxButton(dialog, confirm, GTK_RESPONSE_ACCEPT);
     GtkWidget* no = addBoxButton(dialog, cancel, GTK_RESPONSE_CANCEL);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
@@ -330,10 +330,10 @@ class GtkToolkit : public Toolkit {
   void show() {
     if (shown_ || window_ == nullptr) return;
     shown_ = true;
-    width_ = scaled(clientWidth_);
-    height_ = scaled(clientHeight_);
-    gtk_widget_set_size_request(layout_, width_, height_);
-    gtk_layout_set_size(GTK_LAYOUT(layout_), width_, height_);
+    const int width = scaled(clientWidth_);
+    const int height = scaled(clientHeight_);
+    gtk_widget_set_size_request(layout_, width, height);
+    gtk_layout_set_size(GTK_LAYOUT(layout_), width, height);
     // Both edges of a box are scaled, so that controls that meet in design
     // units still meet.
     for (const Placed& p : placed_) {
@@ -346,7 +346,7 @@ class GtkToolkit : public Toolkit {
     }
     // A first place from the client size; onConfigure centres the outer
     // size once the window manager has framed the window.
-    placeWindow(width_, height_);
+    placeWindow(width, height);
     gtk_widget_show_all(window_);
   }
 
@@ -398,10 +398,11 @@ class GtkToolkit : public Toolkit {
     for (const auto& [id, label] : toolkit->pathLines_) {
       GtkAllocation box;
       gtk_widget_get_allocation(label, &box);
-      const std::string& text = toolkit->tooltips_[id];
-      if (!text.empty() && x >= box.x && x < box.x + box.width && y >= box.y &&
+      // The label holds the whole path; it only shows it shortened.
+      const char* text = gtk_label_get_text(GTK_LABEL(label));
+      if (*text != 0 && x >= box.x && x < box.x + box.width && y >= box.y &&
           y < box.y + box.height) {
-        gtk_tooltip_set_text(tooltip, text.c_str());
+        gtk_tooltip_set_text(tooltip, text);
         gtk_tooltip_set_tip_area(tooltip, &box);
         return TRUE;
       }
@@ -578,30 +579,20 @@ class GtkToolkit : public Toolkit {
   // one at index selected.
   static void addFilters(GtkFileChooser* chooser, TextView filter,
                          int32_t index) {
-    std::vector<Text> parts;
-    size_t start = 0;
-    for (;;) {
-      const size_t bar = filter.find(u'|', start);
-      parts.emplace_back(filter.substr(start, bar - start));
-      if (bar == TextView::npos) break;
-      start = bar + 1;
-    }
-    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    const int32_t parts = countText(filter, u"|") + 1;
+    for (int32_t i = 1; i + 1 <= parts; i += 2) {
       GtkFileFilter* entry = gtk_file_filter_new();
-      gtk_file_filter_set_name(entry, toGtk(parts[i]).c_str());
+      gtk_file_filter_set_name(entry, toGtk(fieldAt(filter, i, u"|")).c_str());
       // Matched against the name's own bytes: GTK's patterns match the
       // display name, which for a name that is not UTF-8 ends in
       // " (invalid encoding)" and so would hide "caf\xe9.txt" from "*.txt".
       auto* patterns = new std::vector<std::string>;
-      const TextView list = parts[i + 1];
-      size_t from = 0;
-      for (;;) {
-        const size_t semicolon = list.find(u';', from);
-        const Text pattern(list.substr(from, semicolon - from));
+      const Text list = fieldAt(filter, i + 1, u"|");
+      const int32_t count = countText(list, u";") + 1;
+      for (int32_t k = 1; k <= count; ++k) {
+        const Text pattern = fieldAt(list, k, u";");
         // "*.*" means every file, also one without a dot.
         patterns->push_back(pattern == u"*.*" ? "*" : nativePath(pattern));
-        if (semicolon == TextView::npos) break;
-        from = semicolon + 1;
       }
       gtk_file_filter_add_custom(
           entry,
@@ -609,7 +600,7 @@ class GtkToolkit : public Toolkit {
                                           GTK_FILE_FILTER_DISPLAY_NAME),
           matchesPattern, patterns, deletePatterns);
       gtk_file_chooser_add_filter(chooser, entry);
-      if (static_cast<int32_t>(i / 2) == index) {
+      if ((i - 1) / 2 == index) {
         gtk_file_chooser_set_filter(chooser, entry);
       }
     }
@@ -676,9 +667,8 @@ class GtkToolkit : public Toolkit {
   }
 
   void shutDown() {
-    if (!started_) return;
-    started_ = false;
-    if (window_ != nullptr) gtk_widget_destroy(window_);
+    if (window_ == nullptr) return;
+    gtk_widget_destroy(window_);
     window_ = nullptr;
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
   }
@@ -688,7 +678,6 @@ class GtkToolkit : public Toolkit {
     ControlBox box;
   };
 
-  bool started_ = false;
   bool shown_ = false;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
@@ -696,13 +685,10 @@ class GtkToolkit : public Toolkit {
   double scale_ = 1.0;
   GtkWidget* window_ = nullptr;
   GtkWidget* layout_ = nullptr;
-  int width_ = 0;
-  int height_ = 0;
   int outerWidth_ = 0;
   int outerHeight_ = 0;
   std::map<int32_t, GtkWidget*> labels_;
   std::map<int32_t, GtkWidget*> pathLines_;
-  std::map<int32_t, std::string> tooltips_;  // the path lines' whole texts
   std::map<int32_t, GtkWidget*> buttons_;
   std::map<guint, ToolkitEvent> shortcuts_;
   std::deque<ToolkitEvent> queue_;

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "desktop/toolkit.h"
+#include "text/paths.h"
 #include "text/wording.h"
 
 namespace {
@@ -102,8 +103,6 @@ std::wstring dialogFilter(TextView filter) {
   list += L'\0';
   return list;
 }
-
-bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 class Win32Toolkit : public Toolkit {
  public:
@@ -428,7 +427,7 @@ class Win32Toolkit : public Toolkit {
       ToolkitEvent event;
       event.kind = EventKind::FileDropped;
       event.dropped.outcome = FileChoice::Outcome::Chosen;
-      event.dropped.path = Text(name.begin(), name.end());
+      event.dropped.path = textFromNativePath(name);
       queue_.push_back(event);
     }
     DragFinish(drop);
@@ -447,18 +446,23 @@ class Win32Toolkit : public Toolkit {
     return info.rcWork;
   }
 
-  // The scale at dpi: the DPI's, or the message font's where the user made
-  // text larger still.
-  double scaleFor(UINT dpi) const {
-    if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
-    double scale = static_cast<double>(dpi) / USER_DEFAULT_SCREEN_DPI;
+  // The desktop's message font at dpi (for the caller to delete); nullptr
+  // when the system does not tell it.
+  static HFONT messageFontAt(UINT dpi) {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics,
                                     &metrics, 0, dpi)) {
-      return scale;
+      return nullptr;
     }
-    const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+
+  // The scale at dpi, where font is the message font: the DPI's, or the
+  // font's where the user made text larger still.
+  static double scaleWith(UINT dpi, HFONT font) {
+    double scale = static_cast<double>(dpi) / USER_DEFAULT_SCREEN_DPI;
+    if (font == nullptr) return scale;
     const HDC context = GetDC(nullptr);
     const HGDIOBJ before = SelectObject(context, font);
     TEXTMETRICW text = {};
@@ -468,7 +472,15 @@ class Win32Toolkit : public Toolkit {
     }
     SelectObject(context, before);
     ReleaseDC(nullptr, context);
-    DeleteObject(font);
+    return scale;
+  }
+
+  // The scale at dpi, without taking it on.
+  static double scaleFor(UINT dpi) {
+    if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
+    const HFONT font = messageFontAt(dpi);
+    const double scale = scaleWith(dpi, font);
+    if (font != nullptr) DeleteObject(font);
     return scale;
   }
 
@@ -477,14 +489,8 @@ class Win32Toolkit : public Toolkit {
   HFONT setScale(UINT dpi) {
     if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
     dpi_ = dpi;
-    scale_ = scaleFor(dpi);
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof metrics;
-    HFONT font = nullptr;
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics,
-                                   &metrics, 0, dpi)) {
-      font = CreateFontIndirectW(&metrics.lfMessageFont);
-    }
+    const HFONT font = messageFontAt(dpi);
+    scale_ = scaleWith(dpi, font);
     const HFONT before = font_;
     font_ = font;
     return before;
@@ -817,11 +823,10 @@ class Win32Toolkit : public Toolkit {
   FileChoice fileDialog(const FileDialogRequest& request, bool save) {
     show();
     // The folder the dialog starts in, and the name filled in.
-    const std::wstring initial = wide(request.initialPath);
-    size_t split = initial.size();
-    while (split > 0 && !isSeparator(initial[split - 1])) --split;
-    const std::wstring folder = initial.substr(0, split);
-    const std::wstring name = initial.substr(split);
+    const Text folderText = folderPart(request.initialPath);
+    const std::wstring folder = wide(folderText);
+    const std::wstring name =
+        wide(TextView(request.initialPath).substr(folderText.size()));
     const std::wstring title = wide(request.title);
     const std::wstring filter = dialogFilter(request.filter);
 
@@ -850,7 +855,7 @@ class Win32Toolkit : public Toolkit {
         FileChoice choice;
         choice.outcome = FileChoice::Outcome::Chosen;
         const std::wstring path(buffer.c_str());
-        choice.path = Text(path.begin(), path.end());
+        choice.path = textFromNativePath(path);
         return choice;
       }
       if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return FileChoice();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "text/console.h"
+#include "text/handle_writes-win32.h"
 #include "text/utf8.h"
 
 namespace {
@@ -47,32 +48,9 @@ bool writeToStream(StandardStream stream, TextView text) {
   if (parentConsoleWanted && !usable(handle)) handle = parentConsole();
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
   DWORD mode;
-  if (GetConsoleMode(handle, &mode)) {
-    // A console keeps LF as the line break it understands.
-    const auto* units = reinterpret_cast<const wchar_t*>(text.data());
-    size_t left = text.size();
-    while (left > 0) {
-      DWORD put = 0;
-      const DWORD chunk = static_cast<DWORD>(left < 16384 ? left : 16384);
-      if (!WriteConsoleW(handle, units, chunk, &put, nullptr) || put == 0) {
-        return false;
-      }
-      units += put;
-      left -= put;
-    }
-    return true;
-  }
+  // A console keeps LF as the line break it understands.
+  if (GetConsoleMode(handle, &mode)) return writeConsoleUnits(handle, text);
   const std::string bytes = encodeUtf8(text);
-  const char* data = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    DWORD put = 0;
-    if (!WriteFile(handle, data, static_cast<DWORD>(left), &put, nullptr) ||
-        put == 0) {
-      return false;
-    }
-    data += put;
-    left -= put;
-  }
-  return true;
+  DWORD error = 0;
+  return writeAll(handle, bytes.data(), bytes.size(), error);
 }

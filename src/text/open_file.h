@@ -56,6 +56,14 @@ inline constexpr size_t WriteBufferSize = 64 * 1024;
 // Records a failure; the first reason is the one kept.
 void noteFailure(TextFile& file, Text reason);
 
+// Gives *reason the text, where the caller asked for one (reason not null).
+void setReason(Text* reason, Text text);
+
+// A new open file around the platform's descriptor or handle native, for
+// reading or for writing (then with its write buffer); owns tells whether
+// closing the file closes native too.
+TextFile* adoptNative(intptr_t native, bool writing, bool owns);
+
 // Hands the bytes waiting in file.output on (to the platform, or into
 // file.collected) and empties the buffer. Does nothing after a failure.
 void flushOutput(TextFile& file);

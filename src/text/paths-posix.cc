@@ -9,8 +9,6 @@
 
 namespace {
 
-bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
-
 FileIdentity identityFrom(int status, const struct stat& info) {
   FileIdentity identity;
   if (status == 0 && S_ISREG(info.st_mode)) {

@@ -10,12 +10,6 @@
 
 namespace {
 
-bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
-
-bool startsWith(std::wstring_view text, std::wstring_view start) {
-  return text.substr(0, start.size()) == start;
-}
-
 // "X:" alone: a drive given by its letter.
 bool isDrive(TextView path) {
   return path.size() == 2 && path[1] == u':' &&
@@ -40,7 +34,7 @@ bool isShareRoot(TextView path) {
 // backslashes, "." and ".." are resolved). Paths already in the \\?\ or
 // \\.\ namespace are taken as they are.
 std::wstring fullPath(const std::wstring& path) {
-  if (startsWith(path, L"\\\\?\\") || startsWith(path, L"\\\\.\\")) {
+  if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) {
     return path;
   }
   std::wstring full(MAX_PATH, L'\0');
@@ -86,11 +80,11 @@ std::wstring nativePath(TextView path) {
   std::wstring full = fullPath(std::wstring(path.begin(), path.end()));
   // CreateDirectoryW's limit (MAX_PATH less room for an 8.3 name) is the
   // lowest of the API; above it, only the prefixed form is safe.
-  if (full.size() < MAX_PATH - 12 || startsWith(full, L"\\\\?\\") ||
-      startsWith(full, L"\\\\.\\")) {
+  if (full.size() < MAX_PATH - 12 || full.starts_with(L"\\\\?\\") ||
+      full.starts_with(L"\\\\.\\")) {
     return full;
   }
-  if (startsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
 
@@ -139,9 +133,9 @@ Text programPath() {
   }
   // A program started through a long-path name reports it with the prefix;
   // the path a person knows has none.
-  if (startsWith(buffer, L"\\\\?\\UNC\\")) {
+  if (buffer.starts_with(L"\\\\?\\UNC\\")) {
     buffer = L"\\\\" + buffer.substr(8);
-  } else if (startsWith(buffer, L"\\\\?\\")) {
+  } else if (buffer.starts_with(L"\\\\?\\")) {
     buffer = buffer.substr(4);
   }
   return textFromNativePath(buffer);

@@ -1,11 +1,5 @@
 #include "text/paths.h"
 
-namespace {
-
-bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
-
-}  // namespace
-
 Text folderPart(TextView path) {
   for (size_t i = path.size(); i > 0; --i) {
     if (isSeparator(path[i - 1])) return Text(path.substr(0, i));

@@ -15,6 +15,9 @@
 
 #include "text/strings.h"
 
+// Whether c separates the names in a path: "/", and "\\" as on Windows.
+inline bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
+
 // Flag in fileAttributesOf's result that marks a folder.
 inline constexpr int32_t FolderAttribute = 16;
 

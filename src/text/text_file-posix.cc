@@ -54,21 +54,6 @@ namespace {
 
 int fdOf(const TextFile& file) { return static_cast<int>(file.native); }
 
-void setReason(Text* reason, Text text) {
-  if (reason != nullptr) *reason = std::move(text);
-}
-
-FileHandle adopt(int fd, bool writing, bool owns) {
-  auto* file = new TextFile;
-  file->native = fd;
-  file->writing = writing;
-  file->ownsNative = owns;
-  if (writing) {
-    file->output = std::make_unique_for_overwrite<char[]>(WriteBufferSize);
-  }
-  return file;
-}
-
 bool isFolder(int fd) {
   struct stat info;
   return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
@@ -482,7 +467,7 @@ FileHandle startInPlace(const std::string& target, Text* reason) {
     setReason(reason, Text(wording::LockedReason));
     return nullptr;
   }
-  FileHandle file = adopt(fd, true, true);
+  FileHandle file = adoptNative(fd, true, true);
   file->collecting = true;
   file->replacement = std::make_unique<Replacement>();
   file->replacement->route = Route::InPlace;
@@ -527,10 +512,15 @@ bool writeInPlace(TextFile& file) {
   return true;
 }
 
-bool syncFolderOf(const std::string& path) {
-  const std::string folder = folderOf(path);
-  const int fd = open(folder.empty() ? "." : folder.c_str(),
-                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// Opens a folder (folderOf's form: empty for the working folder) to flush
+// it; -1 with errno set when it cannot be opened.
+int openFolder(const std::string& folder) {
+  return open(folder.empty() ? "." : folder.c_str(),
+              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+bool syncFolder(const std::string& folder) {
+  const int fd = openFolder(folder);
   if (fd < 0) return false;
   // A file system that cannot flush a folder (EINVAL) has nothing to flush.
   const bool ok = fsync(fd) == 0 || errno == EINVAL;
@@ -575,7 +565,7 @@ FileHandle openForReading(TextView path, Text* reason) {
     setReason(reason, systemErrorText(EISDIR));
     return nullptr;
   }
-  return adopt(fd, false, true);
+  return adoptNative(fd, false, true);
 }
 
 FileHandle openStandardInput(Text* reason) {
@@ -588,7 +578,7 @@ FileHandle openStandardInput(Text* reason) {
     setReason(reason, systemErrorText(EISDIR));
     return nullptr;
   }
-  return adopt(STDIN_FILENO, false, false);
+  return adoptNative(STDIN_FILENO, false, false);
 }
 
 // --- Writing ----------------------------------------------------------
@@ -619,10 +609,12 @@ FileHandle createForWriting(TextView path) {
     close(fd);
     return nullptr;
   }
-  return adopt(fd, true, true);
+  return adoptNative(fd, true, true);
 }
 
-FileHandle attachStandardOutput() { return adopt(STDOUT_FILENO, true, false); }
+FileHandle attachStandardOutput() {
+  return adoptNative(STDOUT_FILENO, true, false);
+}
 
 FileHandle createReplacement(TextView path, Text* reason) {
   const Destination where = follow(nativePath(path));
@@ -635,7 +627,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
       setReason(reason, systemErrorText(errno));
       return nullptr;
     }
-    FileHandle file = adopt(where.descriptor, true, false);
+    FileHandle file = adoptNative(where.descriptor, true, false);
     file->replacement = std::make_unique<Replacement>();
     file->replacement->route = Route::Descriptor;
     return file;
@@ -660,7 +652,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
       setReason(reason, systemErrorText(errno));
       return nullptr;
     }
-    FileHandle file = adopt(fd, true, true);
+    FileHandle file = adoptNative(fd, true, true);
     file->replacement = std::make_unique<Replacement>();
     file->replacement->route = Route::Device;
     return file;
@@ -671,7 +663,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   if (!exists) {
     const int fd = createUnnamed(target);
     if (fd >= 0) {
-      FileHandle file = adopt(fd, true, true);
+      FileHandle file = adoptNative(fd, true, true);
       file->replacement = std::make_unique<Replacement>();
       file->replacement->route = Route::NewFile;  // no temporary name
       file->replacement->target = target;
@@ -691,7 +683,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
     unlink(temporary.c_str());
     return startInPlace(target, reason);
   }
-  FileHandle file = adopt(fd, true, true);
+  FileHandle file = adoptNative(fd, true, true);
   file->replacement = std::make_unique<Replacement>();
   file->replacement->route = exists ? Route::Replace : Route::NewFile;
   file->replacement->temporary = temporary;
@@ -731,7 +723,7 @@ int finishWriting(FileHandle file, Text* reason) {
     if (file->failed) unlink(temporary);
     forgetTemporaryFile(replacement->slot);
     if (!file->failed && route == Route::Replace &&
-        !syncFolderOf(replacement->target)) {
+        !syncFolder(folderOf(replacement->target))) {
       noteFailure(*file, systemErrorText(errno));
     }
   }
@@ -796,9 +788,7 @@ std::vector<int> commitReplacements(
     for (dev_t d : flushed) done = done || d == device;
     if (done) continue;
     flushed.push_back(device);
-    const std::string folder = folderOf(pending[k]->temporary);
-    const int fd = open(folder.empty() ? "." : folder.c_str(),
-                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openFolder(folderOf(pending[k]->temporary));
     int error = fd < 0 ? errno : 0;
     if (fd >= 0 && syncfs(fd) != 0) error = errno;
     if (fd >= 0) close(fd);
@@ -826,8 +816,7 @@ std::vector<int> commitReplacements(
   }
   // Each folder once, after its renames.
   for (const std::string& folder : folders) {
-    const std::string probe = joinPath(folder, "x");
-    if (syncFolderOf(probe)) continue;
+    if (syncFolder(folder)) continue;
     const Text reason = systemErrorText(errno);
     for (size_t k = 0; k < count; ++k) {
       if (ok[k] && folderOf(pending[k]->target) == folder) {

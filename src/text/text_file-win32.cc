@@ -25,6 +25,7 @@
 #include <atomic>
 #include <string>
 
+#include "text/handle_writes-win32.h"
 #include "text/open_file.h"
 #include "text/paths.h"
 #include "text/system_error.h"
@@ -53,17 +54,8 @@ HANDLE handleOf(const TextFile& file) {
   return reinterpret_cast<HANDLE>(file.native);
 }
 
-void setReason(Text* reason, Text text) {
-  if (reason != nullptr) *reason = std::move(text);
-}
-
 FileHandle adopt(HANDLE handle, bool writing, bool owns) {
-  auto* file = new TextFile;
-  file->native = reinterpret_cast<intptr_t>(handle);
-  file->writing = writing;
-  file->ownsNative = owns;
-  if (writing) file->output = std::make_unique<char[]>(WriteBufferSize);
-  return file;
+  return adoptNative(reinterpret_cast<intptr_t>(handle), writing, owns);
 }
 
 FileHandle adoptReplacement(HANDLE handle, bool owns, Route route) {
@@ -76,10 +68,6 @@ FileHandle adoptReplacement(HANDLE handle, bool owns, Route route) {
 bool isConsole(HANDLE handle) {
   DWORD mode;
   return GetConsoleMode(handle, &mode) != 0;
-}
-
-bool startsWith(std::wstring_view text, std::wstring_view start) {
-  return text.substr(0, start.size()) == start;
 }
 
 // A sharing conflict with another program that holds the file open: worth
@@ -182,25 +170,6 @@ FileHandle startInPlace(const std::wstring& target, Text* reason) {
   file->collecting = true;
   file->replacement->target = target;
   return file;
-}
-
-bool writeAll(HANDLE handle, const char* data, size_t size, DWORD& error) {
-  while (size > 0) {
-    const DWORD chunk =
-        static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
-    DWORD put = 0;
-    if (!WriteFile(handle, data, chunk, &put, nullptr)) {
-      error = GetLastError();
-      return false;
-    }
-    if (put == 0) {
-      error = ERROR_WRITE_FAULT;
-      return false;
-    }
-    data += put;
-    size -= put;
-  }
-  return true;
 }
 
 // Writes the collected content over the file: first makes room for it (a
@@ -356,24 +325,51 @@ FileHandle openStandardInput(Text* reason) {
 
 // --- Writing ----------------------------------------------------------
 
+bool writeAll(HANDLE handle, const char* data, size_t size, DWORD& error) {
+  while (size > 0) {
+    const DWORD chunk =
+        static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
+    DWORD put = 0;
+    if (!WriteFile(handle, data, chunk, &put, nullptr)) {
+      error = GetLastError();
+      return false;
+    }
+    if (put == 0) {
+      error = ERROR_WRITE_FAULT;
+      return false;
+    }
+    data += put;
+    size -= put;
+  }
+  return true;
+}
+
+bool writeConsoleUnits(HANDLE handle, TextView text) {
+  const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+  size_t left = text.size();
+  while (left > 0) {
+    DWORD put = 0;
+    const DWORD chunk = static_cast<DWORD>(left < 16384 ? left : 16384);
+    if (!WriteConsoleW(handle, units, chunk, &put, nullptr)) return false;
+    if (put == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    units += put;
+    left -= put;
+  }
+  return true;
+}
+
 bool writeBytes(TextFile& file, const char* data, size_t size) {
   DWORD error = 0;
   if (file.replacement != nullptr && file.replacement->console) {
     // A console shows UTF-16: the bytes come in whole lines, so each chunk
     // decodes on its own.
-    const Text text = decodeUtf8(std::string_view(data, size));
-    const auto* units = reinterpret_cast<const wchar_t*>(text.data());
-    size_t left = text.size();
-    while (left > 0) {
-      DWORD put = 0;
-      const DWORD chunk = static_cast<DWORD>(left < 16384 ? left : 16384);
-      if (!WriteConsoleW(handleOf(file), units, chunk, &put, nullptr) ||
-          put == 0) {
-        noteFailure(file, systemErrorText(GetLastError()));
-        return false;
-      }
-      units += put;
-      left -= put;
+    if (!writeConsoleUnits(handleOf(file),
+                           decodeUtf8(std::string_view(data, size)))) {
+      noteFailure(file, systemErrorText(GetLastError()));
+      return false;
     }
     return true;
   }
@@ -410,7 +406,7 @@ FileHandle attachStandardOutput() {
 
 FileHandle createReplacement(TextView path, Text* reason) {
   std::wstring target = nativePath(path);
-  if (startsWith(target, L"\\\\.\\")) {
+  if (target.starts_with(L"\\\\.\\")) {
     // NUL, CON, COM1, a named pipe: there is no file to replace.
     const HANDLE handle = CreateFileW(
         target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -141,6 +141,21 @@ void noteFailure(TextFile& file, Text reason) {
   file.failure = std::move(reason);
 }
 
+void setReason(Text* reason, Text text) {
+  if (reason != nullptr) *reason = std::move(text);
+}
+
+TextFile* adoptNative(intptr_t native, bool writing, bool owns) {
+  auto* file = new TextFile;
+  file->native = native;
+  file->writing = writing;
+  file->ownsNative = owns;
+  if (writing) {
+    file->output = std::make_unique_for_overwrite<char[]>(WriteBufferSize);
+  }
+  return file;
+}
+
 void flushOutput(TextFile& file) {
   if (!file.failed && file.waiting > 0) {
     if (file.collecting) {
