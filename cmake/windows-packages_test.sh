@@ -17,20 +17,10 @@ shift 3
 runner=("$@")
 name=flowsvg-$version-win64
 packages=$build/packages
-golden=$src/testdata/sample_flowchart.svg
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-packages-XXXXXX")
 trap 'rm -rf "$work"' EXIT
-failures=0
+. "$src/src/testing/test_support.sh"
 
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# The drawing without its timestamp line (line 7, which alone may differ).
-without_time() { sed 7d "$1"; }
-
-windows_path() { "${runner[@]}" winepath -w "$1" | tr -d '\r'; }
 unix_path() { "${runner[@]}" winepath -u "$1" | tr -d '\r'; }
 
 # converts NAME FLOWSVG_EXE SAMPLE: the program turns the sample into the
@@ -118,8 +108,4 @@ done
 "${runner[@]}" reg query "$uninstall_key" </dev/null >/dev/null 2>&1 &&
   fail "uninstaller: the uninstaller entry is still there"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish

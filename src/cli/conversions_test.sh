@@ -11,10 +11,6 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-many-XXXXXX")
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 . "$src/src/testing/test_support.sh"
 
-expect_file() {  # NAME FILE EXPECTED-CONTENT-FILE
-  diff -u "$3" "$2" >/dev/null || fail "$1: $2 is not as expected"
-}
-
 # A small description with a title of its own and no warning.
 describe() {  # TITLE
   printf '[Header]\nsubtitle = %s\n[Flow.Steps]\nitemid = 1\ntitle = %s\n' "$1" "$1"
@@ -31,7 +27,7 @@ SVG file generated. File: $work/batch/one.svg, Sections: 1, Items: 1
 Cannot open the description file: $work/batch/two.txt (No such file or directory)
 SVG file generated. File: $work/batch/three.svg, Sections: 1, Items: 1
 EOF
-expect_file unreadable "$work/unreadable.err" "$work/unreadable.expected"
+expect_same unreadable "$work/unreadable.err" "$work/unreadable.expected"
 [ "$(files_in "$work/batch")" = "one.svg one.txt three.svg three.txt " ] ||
   fail "unreadable: folder holds $(files_in "$work/batch")"
 grep -q '>One</text>' "$work/batch/one.svg" || fail "unreadable: one.svg is not One's"
@@ -51,7 +47,7 @@ done
 mkdir "$work/out"
 SOURCE_DATE_EPOCH=1700000000 run parallel -j 2 --out-dir "$work/out" "${args[@]}"
 expect_rc parallel 0
-expect_file parallel "$work/parallel.err" "$work/parallel.expected"
+expect_same parallel "$work/parallel.err" "$work/parallel.expected"
 for k in 1 17 40; do
   SOURCE_DATE_EPOCH=1700000000 "$flowsvg" -q "$work/parallel/c$k.txt" "$work/single/c$k.svg"
   cmp -s "$work/single/c$k.svg" "$work/out/c$k.svg" ||
@@ -95,7 +91,7 @@ cat >"$work/clash.expected" <<EOF
 SVG file generated. File: $work/clash/out/plan.svg, Sections: 1, Items: 1
 Cannot create the SVG file: $work/clash/out/plan.svg (it is also the output of $work/clash/a/plan.txt)
 EOF
-expect_file clash "$work/clash.err" "$work/clash.expected"
+expect_same clash "$work/clash.err" "$work/clash.expected"
 grep -q '>A</text>' "$work/clash/out/plan.svg" || fail "clash: out/plan.svg is not A's"
 # An output that is another input of the run is refused; the input is kept.
 describe Input >"$work/clash/x.txt"
@@ -145,7 +141,7 @@ cat >"$work/check_example.expected" <<EOF
 $work/check/example.txt:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
 $work/check/example.txt:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
 EOF
-expect_file check_example "$work/check_example.out" "$work/check_example.expected"
+expect_same check_example "$work/check_example.out" "$work/check_example.expected"
 [ -s "$work/check_example.err" ] && fail "check_example: stderr $(cat "$work/check_example.err")"
 [ "$(files_in "$work/check")" = "clean.txt example.txt " ] ||
   fail "check: folder holds $(files_in "$work/check")"

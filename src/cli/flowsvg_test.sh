@@ -30,14 +30,6 @@ else
   is_folder=("Is a directory")
 fi
 
-# The Windows form of a folder's path (Z:\tmp\... under Wine).
-windows_path() {
-  if command -v winepath >/dev/null && [ ${#runner[@]} -gt 0 ]; then
-    "${runner[@]}" winepath -w "$1" | tr -d '\r'
-  else
-    cygpath -w "$1"
-  fi
-}
 if [ -n "$windows" ]; then
   native_work=$(windows_path "$work")
   native_src=$(windows_path "$src")

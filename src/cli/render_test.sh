@@ -11,22 +11,20 @@
 set -u
 src=$1
 here=$(cd "$(dirname "$0")" && pwd)
-golden=$src/testdata/sample_flowchart.svg
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-render-XXXXXX")
 trap 'rm -rf "$work"' EXIT
+. "$src/src/testing/test_support.sh"
 
 # The canvas size from the drawing's root element: 1245 x 470.
 size=$(sed -n 3p "$golden" | sed -E 's/.*width="([0-9]+)" height="([0-9]+)".*/\1 \2/')
 read -r width height <<<"$size"
 cp "$golden" "$work/drawing.svg"
-failures=0
 
 # Box 22 spans x 950-1170, y 130-250; box 11's title bar x 186-404, y 131-159;
 # the summary panel x 40-1205, y 325-425; the band label column x 40-150.
 check_pixels() {  # RENDERER PNG
   if [ ! -s "$2" ]; then
-    echo "FAIL: $1 made no picture"
-    failures=$((failures + 1))
+    fail "$1 made no picture"
     return
   fi
   python3 "$here/png_pixels.py" "$2" "$width" "$height" \
@@ -36,13 +34,12 @@ check_pixels() {  # RENDERER PNG
     "amber summary panel:1000,400:248-255,236-250,190-208" \
     "blue band label column:60,240:210-225,225-240,245-255" \
     "pale background:20,300:244-252,246-254,248-255" ||
-    { echo "FAIL: $1's picture (above)"; failures=$((failures + 1)); }
+    fail "$1's picture (above)"
 }
 
 browser=$(command -v chromium || command -v chromium-browser || true)
 if [ -z "$browser" ]; then
-  echo "FAIL: chromium is not installed (scripts/setup.sh installs it)"
-  failures=$((failures + 1))
+  fail "chromium is not installed (scripts/setup.sh installs it)"
 else
   timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-quic \
     --no-first-run --disable-background-networking --disable-component-update \
@@ -54,13 +51,11 @@ else
 fi
 
 if ! command -v rsvg-convert >/dev/null; then
-  echo "FAIL: rsvg-convert is not installed (scripts/setup.sh installs it)"
-  failures=$((failures + 1))
+  fail "rsvg-convert is not installed (scripts/setup.sh installs it)"
 else
   rsvg-convert "$work/drawing.svg" -o "$work/rsvg.png" 2>"$work/rsvg.log" ||
     cat "$work/rsvg.log"
   check_pixels rsvg-convert "$work/rsvg.png"
 fi
 
-[ "$failures" -eq 0 ] && echo "both renderers draw the boxes"
-exit $((failures > 0))
+finish

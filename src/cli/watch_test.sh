@@ -36,15 +36,14 @@ start() {  # LOG ARGS...
   watcher=$!
 }
 
-# Sends the watcher SIGNAL and waits up to 10 s for it to end; $rc is then
-# its exit status.
+# Whether the watcher has ended.
+ended() { ! kill -0 "$watcher" 2>/dev/null; }
+
+# Sends the watcher SIGNAL and waits for it to end (as long as poll does);
+# $rc is then its exit status.
 stop() {  # SIGNAL
   kill "-$1" "$watcher"
-  for _ in $(seq 1 200); do
-    kill -0 "$watcher" 2>/dev/null || break
-    sleep 0.05
-  done
-  if kill -0 "$watcher" 2>/dev/null; then
+  if ! poll ended; then
     fail "the watch did not end on SIG$1"
     kill -9 "$watcher"
   fi
@@ -56,23 +55,17 @@ stop() {  # SIGNAL
 # The number of conversions the watch has reported in LOG.
 conversions() { grep -c '^\[[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\] SVG file generated\. ' "$1"; }
 
-# Waits up to 10 s until LOG reports N conversions.
-wait_for() {  # LOG N
-  for _ in $(seq 1 200); do
-    [ "$(conversions "$1")" -ge "$2" ] && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# converted LOG N: LOG reports N conversions or more (waited for with poll).
+converted() { [ "$(conversions "$1")" -ge "$2" ]; }
 
 # --- One description, saved three times, stopped with SIGINT -------------
 mkdir "$work/one"
 save "$work/one/plan.txt" "First"
 start "$work/one.log" --watch "$work/one/plan.txt" "$work/one/plan.svg"
-wait_for "$work/one.log" 1 || fail "one: no first conversion"
+poll converted "$work/one.log" 1 || fail "one: no first conversion"
 for k in 2 3 4; do
   save "$work/one/plan.txt" "Save $k" "$k"
-  wait_for "$work/one.log" "$k" || fail "one: save $k gave no conversion"
+  poll converted "$work/one.log" "$k" || fail "one: save $k gave no conversion"
   grep -q ">Save $k</text>" "$work/one/plan.svg" || fail "one: plan.svg is not save $k"
 done
 sleep 0.3  # time for a conversion too many to show up
@@ -81,29 +74,26 @@ sleep 0.3  # time for a conversion too many to show up
 grep -q "^\[..:..:..\] SVG file generated. File: $work/one/plan.svg, Sections: 1, Items: 4$" \
   "$work/one.log" || fail "one: no line for the last save: $(cat "$work/one.log")"
 stop INT
-[ "$rc" -eq 130 ] || fail "one: exit status $rc after SIGINT, expected 130"
+expect_rc "one, after SIGINT" 130
 "$flowsvg" -q "$work/one/plan.txt" "$work/one/again.svg"
 cmp -s "$work/one/plan.svg" "$work/one/again.svg" ||
   fail "one: the watched drawing differs from a conversion of the last save"
-[ "$(ls -A "$work/one" | tr '\n' ' ')" = "again.svg plan.svg plan.txt " ] ||
-  fail "one: folder holds $(ls -A "$work/one" | tr '\n' ' ')"
+[ "$(files_in "$work/one")" = "again.svg plan.svg plan.txt " ] ||
+  fail "one: folder holds $(files_in "$work/one")"
 
 # --- Many quick saves: the drawing in place is the last one --------------
 mkdir "$work/quick"
 save "$work/quick/plan.txt" "Start"
 start "$work/quick.log" -q --watch "$work/quick/plan.txt"
-for _ in $(seq 1 100); do [ -f "$work/quick/plan.svg" ] && break; sleep 0.05; done
+poll test -f "$work/quick/plan.svg"
 for k in $(seq 1 20); do save "$work/quick/plan.txt" "Quick $k"; done
-for _ in $(seq 1 200); do
-  grep -q '>Quick 20</text>' "$work/quick/plan.svg" && break
-  sleep 0.05
-done
-grep -q '>Quick 20</text>' "$work/quick/plan.svg" || fail "quick: not the last save"
+poll grep -q '>Quick 20</text>' "$work/quick/plan.svg" ||
+  fail "quick: not the last save"
 stop TERM
-[ "$rc" -eq 143 ] || fail "quick: exit status $rc after SIGTERM, expected 143"
+expect_rc "quick, after SIGTERM" 143
 [ -s "$work/quick.log" ] && fail "quick: -q still printed $(cat "$work/quick.log")"
-[ "$(ls -A "$work/quick" | tr '\n' ' ')" = "plan.svg plan.txt " ] ||
-  fail "quick: folder holds $(ls -A "$work/quick" | tr '\n' ' ')"
+[ "$(files_in "$work/quick")" = "plan.svg plan.txt " ] ||
+  fail "quick: folder holds $(files_in "$work/quick")"
 
 # --- Several files: a save converts only its own, with its warnings ------
 mkdir "$work/many" "$work/many/out"
@@ -111,10 +101,10 @@ save "$work/many/a.txt" "A"
 save "$work/many/b.txt" "B"
 start "$work/many.log" --watch --out-dir "$work/many/out" "$work/many/a.txt" \
   "$work/many/b.txt"
-wait_for "$work/many.log" 2 || fail "many: no first conversions"
+poll converted "$work/many.log" 2 || fail "many: no first conversions"
 printf '[Flow.Steps]\nitemid = 1\ntitle = B2\nstray line\n' >"$work/many/b.saving"
 mv "$work/many/b.saving" "$work/many/b.txt"
-wait_for "$work/many.log" 3 || fail "many: the save of b gave no conversion"
+poll converted "$work/many.log" 3 || fail "many: the save of b gave no conversion"
 sleep 0.3
 [ "$(grep -c "File: $work/many/out/a.svg" "$work/many.log")" -eq 1 ] ||
   fail "many: a.svg converted again though a.txt did not change"
@@ -122,12 +112,11 @@ tail -2 "$work/many.log" | head -1 | grep -q "^$work/many/b.txt:4: warning: \"st
   fail "many: no warning before the line of b: $(tail -2 "$work/many.log")"
 grep -q '>B2</text>' "$work/many/out/b.svg" || fail "many: out/b.svg is not the save"
 stop INT
-[ "$rc" -eq 130 ] || fail "many: exit status $rc after SIGINT, expected 130"
+expect_rc "many, after SIGINT" 130
 
 # --- A folder that cannot be watched --------------------------------------
-"$flowsvg" --watch "$work/no such folder/plan.txt" >"$work/nofolder.out" 2>"$work/nofolder.err"
-rc=$?
-[ "$rc" -eq 1 ] || fail "nofolder: exit status $rc, expected 1"
+run nofolder --watch "$work/no such folder/plan.txt"
+expect_rc nofolder 1
 [ "$(cat "$work/nofolder.err")" = \
   "Cannot watch the folder: $work/no such folder (No such file or directory)" ] ||
   fail "nofolder: stderr was $(cat "$work/nofolder.err")"

@@ -20,9 +20,7 @@ namespace fs = std::filesystem;
 class LaunchTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string name = fs::temp_directory_path() / "flowsvg-launch-XXXXXX";
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    root_ = name;
+    ASSERT_FALSE(folder_.path().empty());
     // A program that writes down the arguments it got, one per line in
     // brackets after their count, and renames its record into place once
     // complete.
@@ -35,7 +33,6 @@ class LaunchTest : public testing::Test {
                              << "' '" << record().string() << "'\n";
     chmod(recorder_.c_str(), 0755);
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   fs::path record() const { return root_ / "record"; }
 
@@ -48,7 +45,8 @@ class LaunchTest : public testing::Test {
     return readBytes(record());
   }
 
-  fs::path root_;
+  TempFolder folder_;
+  const fs::path root_ = folder_.path();
   fs::path recorder_;
 };
 

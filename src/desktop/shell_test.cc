@@ -1,7 +1,6 @@
 #include "desktop/shell.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <deque>
@@ -57,13 +56,10 @@ const std::string kTwoItems =
 class ShellTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "flowsvg-shell-XXXXXX");
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    root_ = name;
+    ASSERT_FALSE(folder_.path().empty());
     bin_ = root_ / "bin";
     fs::create_directory(bin_);
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   Text program() const { return t(bin_ / "flowsvg-desktop"); }
   Text defaultOutput() const { return t(bin_ / "flowchart.svg"); }
@@ -99,7 +95,8 @@ class ShellTest : public testing::Test {
     });
   }
 
-  fs::path root_;
+  TempFolder folder_;
+  const fs::path root_ = folder_.path();
   fs::path bin_;
   std::unique_ptr<Flowchart> chart_ = std::make_unique<Flowchart>();
   size_t mark_ = 0;

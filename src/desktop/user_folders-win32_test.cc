@@ -86,9 +86,7 @@ TEST(UserFoldersWin32Test, WorkingAndDocumentsFoldersEndInASeparator) {
   TempFolder temp;
   const Text here = temp.text("work here");
   CreateDirectoryW(nativePath(here).c_str(), nullptr);
-  std::wstring saved(GetCurrentDirectoryW(0, nullptr), L'\0');
-  saved.resize(
-      GetCurrentDirectoryW(static_cast<DWORD>(saved.size()), saved.data()));
+  const std::wstring saved = currentFolder();
   ASSERT_TRUE(SetCurrentDirectoryW(nativePath(here).c_str()));
   const Text working = workingFolder();
   SetCurrentDirectoryW(saved.c_str());

@@ -247,8 +247,7 @@ class GenerateSvgTest : public SvgDocumentTest {
  protected:
   void SetUp() override {
     SvgDocumentTest::SetUp();
-    folder_ = makeTempFolder();
-    ASSERT_FALSE(folder_.empty());
+    ASSERT_FALSE(folder_.path().empty());
     chart_ = newChart();
     std::string description = "[Header]\nsubtitle = Big\n";
     for (int i = 1; i <= 30; ++i) {
@@ -258,24 +257,18 @@ class GenerateSvgTest : public SvgDocumentTest {
     }
     readChart(*chart_, description);
   }
-  void TearDown() override {
-    for (const std::string& name : folderEntries(folder_)) {
-      remove((folder_ + "/" + name).c_str());
-    }
-    remove(folder_.c_str());
-  }
 
   int32_t generate(const std::string& path) {
     return generateSvg(*chart_, textOfPath(path), reporter_);
   }
 
-  std::string folder_;
+  TempFolder folder_;
   std::unique_ptr<Flowchart> chart_;
   RecordingReporter reporter_;
 };
 
 TEST_F(GenerateSvgTest, WritesTheDocumentWithTheCurrentTime) {
-  std::string path = folder_ + "/chart.svg";
+  std::string path = folder_.file("chart.svg");
   writeBytes(path, std::string(100000, 'x'));  // a longer earlier file
   ASSERT_EQ(generate(path), 1);
   EXPECT_TRUE(reporter_.messages.empty());
@@ -292,21 +285,21 @@ TEST_F(GenerateSvgTest, WritesTheDocumentWithTheCurrentTime) {
       << written[6];
   written[6] = expected[6];
   EXPECT_EQ(written, expected);
-  EXPECT_EQ(folderEntries(folder_), Lines{"chart.svg"});
+  EXPECT_EQ(folderEntries(folder_.path()), Lines{"chart.svg"});
 }
 
 TEST_F(GenerateSvgTest, MissingFolderIsReportedAndNothingIsWritten) {
-  std::string path = folder_ + "/no such folder/chart.svg";
+  std::string path = folder_.file("no such folder/chart.svg");
   EXPECT_EQ(generate(path), 0);
   EXPECT_EQ(reporter_.messages, Lines{"Cannot create the SVG file: " + path});
-  EXPECT_TRUE(folderEntries(folder_).empty());
+  EXPECT_TRUE(folderEntries(folder_.path()).empty());
   // The layout has run all the same.
   EXPECT_EQ(chart_->items[29].x, 185 + 255 * 29);
 }
 
 #ifndef _WIN32  // Windows has no file-size limit to make a write fail part-way
 TEST_F(GenerateSvgTest, FailedWriteLeavesTheEarlierFileAsItWas) {
-  std::string path = folder_ + "/chart.svg";
+  std::string path = folder_.file("chart.svg");
   const std::string earlier = "earlier drawing\r\n";
   writeBytes(path, earlier);
   // Files of this process may grow to 4096 bytes; the document is larger.
@@ -322,7 +315,7 @@ TEST_F(GenerateSvgTest, FailedWriteLeavesTheEarlierFileAsItWas) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(reporter_.messages, Lines{"Cannot create the SVG file: " + path});
   EXPECT_EQ(readBytes(path), earlier);
-  EXPECT_EQ(folderEntries(folder_), Lines{"chart.svg"});
+  EXPECT_EQ(folderEntries(folder_.path()), Lines{"chart.svg"});
 }
 #endif
 

@@ -125,6 +125,21 @@ std::string readToEnd(void* handle) {
   CloseHandle(handle);
   return bytes;
 }
+
+void removeDeepFolder(const Text& file, Text deep) {
+  DeleteFileW(nativePath(file).c_str());
+  for (int i = 0; i < 5; ++i) {
+    RemoveDirectoryW(nativePath(deep).c_str());
+    deep.resize(deep.rfind(u'\\'));
+  }
+}
+
+std::wstring currentFolder() {
+  std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+  folder.resize(
+      GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+  return folder;
+}
 #else
 bool runningUnderWine() { return false; }
 std::string missingFileReason() { return "No such file or directory"; }

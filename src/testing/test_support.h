@@ -68,6 +68,13 @@ unsigned long runTestInOwnConsole(const std::string& name);
 // Every byte that can be read from the handle (a pipe's read end) until its
 // writers are gone; the handle is closed.
 std::string readToEnd(void* handle);
+
+// Removes the file and the five folders above it (deep being the innermost),
+// which std::filesystem may not reach without the \\?\ prefix.
+void removeDeepFolder(const Text& file, Text deep);
+
+// The process's current folder, as GetCurrentDirectoryW gives it.
+std::wstring currentFolder();
 #endif
 
 // Names in the folder, sorted.

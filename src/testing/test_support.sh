@@ -57,6 +57,16 @@ expect_drawing_of_example() {  # NAME SVG
     fail "$1: timestamp line is '$(sed -n 7p "$2")'"
 }
 
+# The Windows form of a path (Z:\tmp\... under Wine): winepath run through
+# `runner` when the script set one (not empty), cygpath on Windows itself.
+windows_path() {
+  if command -v winepath >/dev/null && [ -n "${runner[*]+set}" ]; then
+    "${runner[@]}" winepath -w "$1" | tr -d '\r'
+  else
+    cygpath -w "$1"
+  fi
+}
+
 files_in() { ls -A "$1" | tr '\n' ' '; }
 
 # Runs the command until it succeeds, 20 seconds at most.

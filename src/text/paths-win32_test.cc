@@ -11,23 +11,6 @@
 
 namespace {
 
-// Removes the file and the five folders above it, which std::filesystem may
-// not reach without the \\?\ prefix.
-void removeDeepFolder(const Text& file, Text deep) {
-  DeleteFileW(nativePath(file).c_str());
-  for (int i = 0; i < 5; ++i) {
-    RemoveDirectoryW(nativePath(deep).c_str());
-    deep.resize(deep.rfind(u'\\'));
-  }
-}
-
-std::wstring currentFolder() {
-  std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
-  folder.resize(
-      GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
-  return folder;
-}
-
 TEST(PathsWin32Test, NativePathForms) {
   const Text longName(300, u'n');
   const std::wstring wideLongName(300, L'n');

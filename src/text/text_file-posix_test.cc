@@ -64,13 +64,21 @@ TEST(ReplacementTest, KeepsModeOwnerGroupAndExtendedAttributes) {
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"chart.svg"});
 }
 
+// A new file gets the mode any new file gets under the process's umask.
 TEST(ReplacementTest, NewFileGetsTheModeOfANewFile) {
-  TempFolder folder;
-  const mode_t saved = umask(027);
-  const int ok = replace(folder.file("fresh.svg"));
-  umask(saved);
-  ASSERT_EQ(ok, 1);
-  EXPECT_EQ(statOf(folder.file("fresh.svg")).st_mode & 07777, 0640u);
+  const struct {
+    mode_t mask;
+    mode_t mode;
+  } cases[] = {{022, 0644}, {027, 0640}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "umask " << std::oct << c.mask);
+    TempFolder folder;
+    const mode_t saved = umask(c.mask);
+    const int ok = replace(folder.file("fresh.svg"));
+    umask(saved);
+    ASSERT_EQ(ok, 1);
+    EXPECT_EQ(statOf(folder.file("fresh.svg")).st_mode & 07777, c.mode);
+  }
 }
 
 // A file with several names is written in place, so that every name shows

@@ -168,12 +168,7 @@ TEST_F(TextFileWin32Test, PathsLongerThan259Characters) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
   EXPECT_EQ(names, (std::vector<std::wstring>{L".", L"..", L"chart.svg"}));
-  // What std::filesystem may not reach without the prefix is removed here.
-  DeleteFileW(nativePath(chart).c_str());
-  for (int i = 0; i < 5; ++i) {
-    RemoveDirectoryW(nativePath(deep).c_str());
-    deep.resize(deep.rfind(u'\\'));
-  }
+  removeDeepFolder(chart, deep);
 }
 
 }  // namespace

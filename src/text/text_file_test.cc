@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include <string>
@@ -217,20 +216,6 @@ TEST_F(TextFileTest, ReplacementAppearsOnlyWhenComplete) {
   EXPECT_EQ(entries(), std::vector<std::string>{"chart.svg"});
 }
 
-#ifndef _WIN32  // Windows has no POSIX modes or umask
-TEST_F(TextFileTest, ReplacementOfNewFileUsesUsualPermissions) {
-  mode_t old = umask(022);
-  FileHandle file = createReplacement(textPath("fresh.svg"));
-  ASSERT_NE(file, nullptr);
-  writeLine(file, u"x");
-  EXPECT_EQ(finishWriting(file), 1);
-  umask(old);
-  struct stat info;
-  ASSERT_EQ(stat(path("fresh.svg").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0644u);
-}
-#endif
-
 TEST_F(TextFileTest, ReplacementRefusals) {
   EXPECT_EQ(createReplacement(textPath("missing/chart.svg")), nullptr);
   EXPECT_EQ(createReplacement(folderText()), nullptr);
@@ -280,21 +265,6 @@ TEST_F(TextFileTest, ReplacementOfDeviceWritesInPlace) {
   struct stat info;
   ASSERT_EQ(stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));
-}
-#endif
-
-#ifndef _WIN32  // symbolic links on Windows need a privilege tests lack
-TEST_F(TextFileTest, ReplacementWritesThroughSymbolicLink) {
-  put("real.svg", "old");
-  ASSERT_EQ(symlink("real.svg", path("link.svg").c_str()), 0);
-  FileHandle file = createReplacement(textPath("link.svg"));
-  ASSERT_NE(file, nullptr);
-  writeLine(file, u"new");
-  EXPECT_EQ(finishWriting(file), 1);
-  EXPECT_EQ(get("real.svg"), "new\r\n");
-  struct stat info;
-  ASSERT_EQ(lstat(path("link.svg").c_str(), &info), 0);
-  EXPECT_TRUE(S_ISLNK(info.st_mode));
 }
 #endif
 
