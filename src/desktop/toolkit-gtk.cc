@@ -39,8 +39,8 @@
 #include "text/utf8.h"
 #include "text/wording.h"
 
-// The built-in icon's resource bundle (glib-compile-resources).
-GResource* flowsvg_icon_get_resource(void);
+// Makes the built-in icon's resources (glib-compile-resources) known.
+void flowsvg_icon_register_resource(void);
 
 namespace {
 
@@ -87,6 +87,32 @@ const char* themeIcon(const char* full, const char* symbolic) {
 constexpr char kIconResources[] = "/io/github/flowsvg/FlowsvgDesktop/";
 constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128};
 
+// The PNG image of a resource, for the caller to unref; nullptr when it
+// cannot be read. Read as PNG by name, not by guessing its type, which
+// needs the desktop's MIME database.
+GdkPixbuf* pngFromResource(const char* path) {
+  GBytes* bytes =
+      g_resources_lookup_data(path, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+  if (bytes == nullptr) return nullptr;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+  GdkPixbuf* image = nullptr;
+  if (loader != nullptr) {
+    gsize size = 0;
+    const auto* data =
+        static_cast<const guchar*>(g_bytes_get_data(bytes, &size));
+    if (gdk_pixbuf_loader_write(loader, data, size, nullptr) &&
+        gdk_pixbuf_loader_close(loader, nullptr)) {
+      image = gdk_pixbuf_loader_get_pixbuf(loader);
+      if (image != nullptr) g_object_ref(image);
+    } else {
+      gdk_pixbuf_loader_close(loader, nullptr);
+    }
+    g_object_unref(loader);
+  }
+  g_bytes_unref(bytes);
+  return image;
+}
+
 // Gives every window of the program its icon: the installed one by name
 // when the icon theme has it, else the built-in images.
 void setProgramIcon() {
@@ -94,12 +120,12 @@ void setProgramIcon() {
     gtk_window_set_default_icon_name(ApplicationId);
     return;
   }
-  g_resources_register(flowsvg_icon_get_resource());
+  flowsvg_icon_register_resource();
   GList* images = nullptr;
   for (const int size : kIconSizes) {
     const std::string path =
         std::string(kIconResources) + "icon-" + std::to_string(size) + ".png";
-    GdkPixbuf* image = gdk_pixbuf_new_from_resource(path.c_str(), nullptr);
+    GdkPixbuf* image = pngFromResource(path.c_str());
     if (image != nullptr) images = g_list_append(images, image);
   }
   gtk_window_set_default_icon_list(images);
@@ -194,10 +220,10 @@ class GtkToolkit : public Toolkit {
     // size is the one it is given, never derived from what its children
     // would like (a wrapping label's natural width, say).
     layout_ = gtk_layout_new(nullptr, nullptr);
-    // The path lines' tooltips are asked of the layout: GTK looks for the
-    // widget under the pointer among the layout's children in the order
-    // they were added, so the group frames, added first to be drawn
-    // beneath, would hide the labels inside them.
+    // The tooltips of the path lines and the buttons are asked of the
+    // layout: GTK looks for the widget under the pointer among the layout's
+    // children in the order they were added, so the group frames, added
+    // first to be drawn beneath, would hide the controls inside them.
     gtk_widget_set_has_tooltip(layout_, TRUE);
     g_signal_connect(layout_, "query-tooltip", G_CALLBACK(onTooltip), this);
     clientWidth_ = clientWidth;
@@ -258,9 +284,13 @@ class GtkToolkit : public Toolkit {
                        TextView tooltip) override {
     const auto button = buttons_.find(id);
     if (button == buttons_.end()) return;
-    atk_object_set_name(gtk_widget_get_accessible(button->second),
-                        toGtk(accessibleName).c_str());
-    gtk_widget_set_tooltip_text(button->second, toGtk(tooltip).c_str());
+    AtkObject* accessible = gtk_widget_get_accessible(button->second);
+    atk_object_set_name(accessible, toGtk(accessibleName).c_str());
+    // A screen reader reads the tooltip as the button's description; the
+    // layout shows it (onTooltip).
+    const std::string tip = toGtk(tooltip);
+    atk_object_set_description(accessible, tip.c_str());
+    tips_[button->second] = tip;
   }
 
   void setControlText(int32_t id, TextView text) override {
@@ -486,6 +516,16 @@ class GtkToolkit : public Toolkit {
       if (*text != 0 && x >= box.x && x < box.x + box.width && y >= box.y &&
           y < box.y + box.height) {
         gtk_tooltip_set_text(tooltip, text);
+        gtk_tooltip_set_tip_area(tooltip, &box);
+        return TRUE;
+      }
+    }
+    for (const auto& [button, tip] : toolkit->tips_) {
+      GtkAllocation box;
+      gtk_widget_get_allocation(button, &box);
+      if (x >= box.x && x < box.x + box.width && y >= box.y &&
+          y < box.y + box.height) {
+        gtk_tooltip_set_text(tooltip, tip.c_str());
         gtk_tooltip_set_tip_area(tooltip, &box);
         return TRUE;
       }
@@ -806,6 +846,7 @@ class GtkToolkit : public Toolkit {
   std::map<int32_t, GtkWidget*> labels_;
   std::map<int32_t, GtkWidget*> pathLines_;
   std::map<int32_t, GtkWidget*> buttons_;
+  std::map<GtkWidget*, std::string> tips_;  // the buttons' tooltips
   std::map<guint, ToolkitEvent> shortcuts_;
   std::deque<ToolkitEvent> queue_;
   std::vector<OpenerWatch*> openers_;  // the xdg-open runs not ended yet
