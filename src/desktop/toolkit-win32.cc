@@ -952,8 +952,7 @@ std::unique_ptr<Toolkit> newDesktopToolkit() {
   return std::make_unique<Win32Toolkit>();
 }
 
-void showMessageWithoutWindow(TextView title, TextView text,
-                              MessageIcon icon) {
+void showMessageWithoutWindow(TextView title, TextView text, MessageIcon icon) {
   const UINT kind = icon == MessageIcon::Warning ? MB_ICONWARNING
                     : icon == MessageIcon::Error ? MB_ICONERROR
                                                  : MB_ICONINFORMATION;
