@@ -117,7 +117,12 @@ TEST_F(LaunchTest, TheProgramRunsInASessionOfItsOwnWithNoSignalBlocked) {
   sigprocmask(SIG_SETMASK, &before, nullptr);
   EXPECT_EQ(status, 0);
   EXPECT_NE(std::stol(readBytes(root_ / "sid")), static_cast<long>(getsid(0)));
+#ifndef __SANITIZE_ADDRESS__
+  // (AddressSanitizer's own posix_spawn starts every program with nearly
+  // all signals blocked, whatever the attributes say; the programs as
+  // shipped are not built with it.)
   EXPECT_EQ(readBytes(root_ / "blocked"), "SigBlk:\t0000000000000000\n");
+#endif
 }
 
 TEST_F(LaunchTest, ReportsWhatCannotBeStartedWithTheSystemsReason) {
