@@ -9,6 +9,7 @@
 #include "text/console.h"
 #include "cli/conversions.h"
 #include "cli/watch.h"
+#include "cli/wildcards.h"
 #include "model/sample_file.h"
 #include "render/connectors.h"
 #include "text/paths.h"
@@ -86,7 +87,7 @@ int watch(const CliOptions& options, const RunSettings& settings) {
 
 // The whole program, given its arguments (without the program name).
 int run(const std::vector<Text>& args) {
-  CliOptions options = parseCommandLine(args);
+  CliOptions options = parseCommandLine(args, platformWildcardLister());
   StandardErrorReporter reporter;
   RunSettings settings;
   settings.quiet = options.quiet;
@@ -134,6 +135,13 @@ int run(const std::vector<Text>& args) {
       initPalette();
       settings.watchTimes = true;
       return watch(options, settings);
+    case CliAction::NoMatch:
+      for (const Text& pattern : options.unmatched) {
+        printLine(StandardStream::Error,
+                  errorLine(wording::OpenFailureCaption, pattern,
+                            wording::NoFileMatchesReason));
+      }
+      return ExitInputUnreadable;
     case CliAction::Misuse:
       break;
   }

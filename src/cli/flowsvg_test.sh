@@ -264,6 +264,67 @@ if [ -n "$windows" ]; then
   expect_same same "$work/same.txt" "$example"
 fi
 
+# --- Wildcards -------------------------------------------------------------
+# Windows' shells leave "*" and "?" to the program: flowsvg.exe expands them
+# in the file part of every description argument, in every mode, letters in
+# either case, in name order, before its outputs are named; folders are no
+# matches, and a pattern that matches nothing is exit status 1. POSIX shells
+# expand them themselves: there a "*" that arrives is part of a name.
+mkdir -p "$work/wild/sub" "$work/wild/d.txt" "$work/wild/out"
+for name in b.txt A.txt c.TXT notes.txt.bak page.html sub/z.txt sub/y.txt; do
+  cp "$example" "$work/wild/$name"
+done
+# The outputs a run's success lines name, in the order printed.
+written() {
+  not_warnings "$work/$1.err" |
+    sed -n 's/^SVG file generated. File: \(.*\), Sections: 1, Items: 4$/\1/p' |
+    tr '\n' ' '
+}
+cd "$work/wild" || fail "no folder $work/wild"
+if [ -n "$windows" ]; then
+  usage_line="usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg [-q] [-j N] (-O | --out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg --sample PATH | flowsvg --help | flowsvg --version"
+  set -f  # the patterns reach the program as they are, as from cmd.exe
+  while IFS='|' read -r name args status printed; do
+    # shellcheck disable=SC2086  # the words are the arguments
+    run "wild_$name" $args
+    expect_rc "wildcards $name ($args)" "$status"
+    if [ "$status" -eq 0 ]; then
+      [ "$(written "wild_$name")" = "$printed" ] ||
+        fail "wildcards $name: wrote '$(written "wild_$name")', expected '$printed'"
+    else
+      [ "$(not_warnings "$work/wild_$name.err")" = "${printed//USAGE/$usage_line}" ] ||
+        fail "wildcards $name: stderr '$(cat "$work/wild_$name.err")', expected '$printed'"
+    fi
+  done <<'CASES'
+beside|-O *.txt|0|A.svg b.svg c.svg 
+out_dir|--out-dir out sub\*.txt *.txt|0|out/y.svg out/z.svg out/A.svg out/b.svg out/c.svg 
+single_one|B*.TXT named.svg|0|named.svg 
+single_many|?.t?t|64|flowsvg: ?.t?t matches 3 files, but INPUT is one file (-O or --out-dir convert many); USAGE
+no_match|-O sub\*.txt *.svgz|1|Cannot open the description file: *.svgz (no file matches)
+short_names|--check *.htm|1|Cannot open the description file: *.htm (no file matches)
+watch|--watch *.ini|1|Cannot open the description file: *.ini (no file matches)
+CASES
+  set +f
+  [ -e sub/y.svg ] && fail "wildcards no_match: converted before refusing"
+  # --check reads the files in name order, letters in either case.
+  run wild_check --check '*.TXT'
+  expect_rc "wildcards --check" 3
+  [ "$(cut -d: -f1 "$work/wild_check.out" | uniq | tr '\n' ' ')" = "A.txt b.txt c.TXT " ] ||
+    fail "wildcards --check read: $(cut -d: -f1 "$work/wild_check.out" | uniq)"
+  # "/?" is the help, and the help offers no --watch while it cannot run.
+  run slash_help '/?'
+  expect_rc "/?" 0
+  run help --help
+  cmp -s "$work/slash_help.out" "$work/help.out" || fail "/? is not the help"
+  grep -q -- --watch "$work/help.out" && fail "the help offers --watch"
+else
+  run wild_literal -O '*.txt'
+  expect_rc "wildcards literal" 1
+  expect_error wild_literal "Cannot open the description file: *.txt" \
+    "${missing_file[@]}"
+fi
+cd "$work" || fail "no folder $work"
+
 # --- Every limit at once: 100 items, 20 sections, 15 pairs, 10 parents --
 {
   printf '[Header]\nsubtitle = Every limit & <more>\ncompany = "Max" O'"'"'Brien\n'

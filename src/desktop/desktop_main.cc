@@ -1,7 +1,10 @@
 // flowsvg-desktop [FILE]: the converter in one small fixed window, started
 // with FILE chosen as the description when one is given. --help and
 // --version print and exit without a window. Exits with status 0 when the
-// window closes, also when no window can be opened; 64 on wrong usage.
+// window closes; 1 when no window can be opened for want of a display (0
+// where nobody would see one); 64 on wrong usage, whose complaint goes to
+// standard error or, for a program started without one (two files dropped
+// onto it in Windows' Explorer), into a message box.
 #include <vector>
 
 #include "desktop/desktop_options.h"
@@ -70,7 +73,10 @@ int main(int argc, char** argv) {
                  ? ExitShown
                  : ExitUnprinted;
     case DesktopAction::Misuse:
-      writeToStream(StandardStream::Error, options.complaint + u"\n");
+      if (!writeToStream(StandardStream::Error, options.complaint + u"\n")) {
+        showMessageWithoutWindow(wording::MessageBoxTitle, options.complaint,
+                                 MessageIcon::Error);
+      }
       return ExitUsage;
     case DesktopAction::OpenWindow:
       break;

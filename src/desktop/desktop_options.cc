@@ -13,12 +13,21 @@ DesktopOptions misuse(Text complaint) {
   return options;
 }
 
+// "/?", the help of Windows programs; on POSIX a file in the root folder.
+bool isWindowsHelp([[maybe_unused]] const Text& arg) {
+#ifdef _WIN32
+  return arg == u"/?";
+#else
+  return false;
+#endif
+}
+
 }  // namespace
 
 DesktopOptions parseDesktopCommandLine(const std::vector<Text>& args) {
   for (const Text& arg : args) {
     if (arg == u"--") break;
-    if (arg == u"--help" || arg == u"-h") {
+    if (arg == u"--help" || arg == u"-h" || isWindowsHelp(arg)) {
       DesktopOptions options;
       options.action = DesktopAction::ShowHelp;
       return options;

@@ -30,6 +30,11 @@ TEST(DesktopCommandLineTest, ReadsTheOneFileAndTheOptions) {
       {{"--help"}, DesktopAction::ShowHelp, false, "", ""},
       {{"a.txt", "-h"}, DesktopAction::ShowHelp, false, "", ""},
       {{"--bogus", "--version"}, DesktopAction::ShowVersion, false, "", ""},
+#ifdef _WIN32
+      {{"a.txt", "/?"}, DesktopAction::ShowHelp, false, "", ""},
+#else
+      {{"/?"}, DesktopAction::OpenWindow, true, "/?", ""},
+#endif
       {{"a.txt", "b.txt"},
        DesktopAction::Misuse,
        false,

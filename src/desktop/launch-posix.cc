@@ -1,78 +1,69 @@
 #include "desktop/launch.h"
 
 #include <signal.h>
-#include <sys/stat.h>
+#include <spawn.h>
 #include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <string>
-#include <string_view>
+
+#include "text/system_error.h"
+#include "text/utf8.h"
+
+extern char** environ;
 
 namespace {
 
-bool isExecutableFile(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-         access(path.c_str(), X_OK) == 0;
-}
+// Frees a spawn attribute object however the launch ends.
+class SpawnAttributes {
+ public:
+  SpawnAttributes() { ready_ = posix_spawnattr_init(&attributes_) == 0; }
+  ~SpawnAttributes() {
+    if (ready_) posix_spawnattr_destroy(&attributes_);
+  }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  bool ready() const { return ready_; }
+  posix_spawnattr_t* get() { return &attributes_; }
 
-// The file that execvp would run for name, or the empty string.
-std::string findProgram(const std::string& name) {
-  if (name.empty()) return std::string();
-  if (name.find('/') != std::string::npos) {
-    return isExecutableFile(name) ? name : std::string();
-  }
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-  size_t start = 0;
-  for (;;) {
-    const size_t end = folders.find(':', start);
-    const std::string_view folder = std::string_view(folders).substr(
-        start, end == std::string::npos ? std::string::npos : end - start);
-    // An empty entry stands for the current folder.
-    const std::string candidate =
-        (folder.empty() ? std::string(".") : std::string(folder)) + "/" + name;
-    if (isExecutableFile(candidate)) return candidate;
-    if (end == std::string::npos) return std::string();
-    start = end + 1;
-  }
-}
+ private:
+  posix_spawnattr_t attributes_;
+  bool ready_ = false;
+};
 
 }  // namespace
 
-int32_t launchDetached(const std::vector<std::string>& argv) {
-  if (argv.empty()) return 0;
-  const std::string program = findProgram(argv[0]);
-  if (program.empty()) return 0;
-  // Everything the children use is prepared before forking: after fork only
-  // async-signal-safe calls are made.
+int64_t launchProgram(const std::vector<std::string>& argv, Text* reason) {
+  const std::string name = argv.empty() ? std::string() : argv[0];
+  auto failed = [&](int code) {
+    *reason = decodeUtf8Escaped(name) + u": " + systemErrorText(code);
+    return int64_t{0};
+  };
+  if (name.empty()) return failed(ENOENT);
   std::vector<char*> args;
-  for (const std::string& a : argv)
+  for (const std::string& a : argv) {
     args.push_back(const_cast<char*>(a.c_str()));
+  }
   args.push_back(nullptr);
 
-  // Fork twice: the intermediate child exits at once, so the program runs as
-  // an orphan that init reaps and this process never waits for it.
-  const pid_t child = fork();
-  if (child < 0) return 0;
-  if (child == 0) {
-    const pid_t grandchild = fork();
-    if (grandchild == 0) {
-      sigset_t none;
-      sigemptyset(&none);
-      sigprocmask(SIG_SETMASK, &none, nullptr);
-      setsid();
-      execv(program.c_str(), args.data());
-      _exit(127);
-    }
-    _exit(grandchild < 0 ? 1 : 0);
+  // A session of its own, so that the program outlives this one and its
+  // terminal; the signals this program blocks stay blocked only here.
+  SpawnAttributes attributes;
+  if (!attributes.ready()) return failed(ENOMEM);
+  sigset_t none;
+  sigemptyset(&none);
+  int code = posix_spawnattr_setsigmask(attributes.get(), &none);
+  if (code == 0) {
+    code = posix_spawnattr_setflags(
+        attributes.get(),
+        static_cast<short>(POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK));
   }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return 0;
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 1 : 0;
+  if (code != 0) return failed(code);
+  // posix_spawnp looks the name up in PATH as execvp does, and tells when
+  // the program could not be run (not found, not a program) rather than
+  // leaving that to an exit status.
+  pid_t process = 0;
+  code = posix_spawnp(&process, name.c_str(), nullptr, attributes.get(),
+                      args.data(), environ);
+  if (code != 0) return failed(code);
+  return process;
 }

@@ -1,7 +1,7 @@
-// Starting a program detached from this one, with its arguments handed over
-// one by one: no shell ever sees them, so a folder named "a; touch x" or
-// "$(id)" reaches the program as that very text. The desktop toolkit opens
-// folders through it.
+// Starting a program from the window, with its arguments handed over one by
+// one: no shell ever sees them, so a folder named "a; touch x" or "$(id)"
+// reaches the program as that very text. The desktop toolkit opens folders
+// through it.
 #ifndef FLOWSVG_DESKTOP_LAUNCH_H_
 #define FLOWSVG_DESKTOP_LAUNCH_H_
 
@@ -9,11 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "text/strings.h"
+
 // Starts argv[0] (looked up in PATH unless it holds a "/") with the
-// arguments argv[1...], in a new session, without waiting for it and without
-// leaving a child behind to reap. Returns 1 when the program was found and a
-// process for it was started, 0 otherwise (empty argv, no such program,
-// fork failed). Whether the program then succeeds is not known here.
-int32_t launchDetached(const std::vector<std::string>& argv);
+// arguments argv[1...], in a session of its own so that it outlives this
+// program, with no signal blocked, and does not wait for it. Returns the
+// new process's id; the caller reaps the process once it has ended
+// (waitpid, or GLib's child watch), and learns from its exit status whether
+// it did what it was asked. Returns 0 when no process was started, with
+// *reason saying why: argv[0], ": " and the system's reason ("xdg-open: No
+// such file or directory" when no such program is found, "Permission
+// denied" for a file that is no program).
+int64_t launchProgram(const std::vector<std::string>& argv, Text* reason);
 
 #endif  // FLOWSVG_DESKTOP_LAUNCH_H_

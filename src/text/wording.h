@@ -140,6 +140,65 @@ inline constexpr T DesktopHelpLines[] = {
     u"the version cannot be printed; 64 wrong usage.",
 };
 
+// The window's additions: its warnings, the question before the SVG file
+// replaces an existing file, what its buttons say to a tooltip and a screen
+// reader, Open folder failing, and a missing display.
+//
+// After Generate, the status area adds the line WarningsStatusBefore + N +
+// WarningsStatusLine + line + WarningsStatusText + the first warning's text
+// (cut after a word and ended with WarningTextCut when longer than
+// WarningTextMost characters) + WarningsStatusAfter. The information box
+// adds a blank line, WarningsBoxHeading, up to WarningsBoxMost lines of
+// WarningsBoxLine + line + WarningsBoxText + text, and MoreWarningsBefore +
+// the number not listed + MoreWarningsAfter.
+inline constexpr T WarningsStatusBefore = u"Warnings: ";
+inline constexpr T WarningsStatusLine = u" (line ";
+inline constexpr T WarningsStatusText = u": ";
+inline constexpr T WarningsStatusAfter = u")";
+inline constexpr int WarningTextMost = 80;
+inline constexpr T WarningTextCut = u"...";
+inline constexpr T WarningsBoxHeading = u"Warnings:";
+inline constexpr int WarningsBoxMost = 5;
+inline constexpr T WarningsBoxLine = u"line ";
+inline constexpr T WarningsBoxText = u": ";
+inline constexpr T MoreWarningsBefore = u"and ";
+inline constexpr T MoreWarningsAfter = u" more";
+// Asked when the name chosen in the save dialog gets ".svg" appended and a
+// file of that name exists (the dialog itself asks about the name it
+// returns); the buttons are ReplaceButton and CancelButton.
+inline constexpr T ReplaceOutputQuestionAfter =
+    u" already exists.\rReplace it?";
+// The buttons' accessible names (what a screen reader says: no symbols)
+// and tooltips (with the shortcut where there is one).
+inline constexpr T ChooseInputName = u"Browse for the description file";
+inline constexpr T ChooseInputTip = u"Choose the description file (Ctrl+O)";
+inline constexpr T ChooseOutputName = u"Browse for the SVG file";
+inline constexpr T ChooseOutputTip =
+    u"Choose where the SVG file is written (Ctrl+S)";
+inline constexpr T GenerateName = u"Generate SVG";
+inline constexpr T GenerateTip =
+    u"Write the SVG drawing of the description (Ctrl+G)";
+inline constexpr T SampleName = u"Write sample";
+inline constexpr T SampleTip = u"Write a sample description and choose it";
+inline constexpr T OpenFolderName = u"Open folder";
+inline constexpr T OpenFolderTip = u"Open the SVG file's folder";
+// Open folder could not start the file manager: the caption, the folder,
+// and the reason: the system's, or the opener's exit status with what that
+// status means (the opener is xdg-open on Linux; its manual's words).
+inline constexpr T OpenFolderFailureCaption = u"Cannot open the folder: ";
+inline constexpr T OpenerStatusBefore = u"xdg-open ended with exit status ";
+inline constexpr T OpenerStatusMeanings[] = {
+    u"",
+    u": Error in command line syntax",
+    u": One of the files passed on the command line did not exist",
+    u": A required tool could not be found",
+    u": The action failed",
+};
+// The GTK window without a display, on standard error: this, then the
+// display's name as given, or DisplayUnset.
+inline constexpr T NoDisplayBefore = u"flowsvg-desktop: cannot open display ";
+inline constexpr T DisplayUnset = u"(unset)";
+
 // Sample description file: its name and its 40 lines (the last holds one CR
 // between the two parts of the summary).
 inline constexpr T SampleFileName = u"sample_flowchart.txt";
@@ -196,10 +255,18 @@ inline constexpr T UsageLine =
     u"--out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg [-q] "
     u"--watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR FILE...) | "
     u"flowsvg --sample PATH | flowsvg --help | flowsvg --version";
+// The part of UsageLine left out where the watch is not available.
+inline constexpr T UsageWatchPart =
+    u"flowsvg [-q] --watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR "
+    u"FILE...) | ";
 inline constexpr T UnknownOptionBefore = u"flowsvg: unknown option ";
 inline constexpr T MissingInput = u"flowsvg: no input file given";
 inline constexpr T TooManyArguments = u"flowsvg: too many arguments";
 inline constexpr T MissingSamplePath = u"flowsvg: --sample needs a PATH";
+// INPUT with wildcards (Windows) that matches more than one file.
+inline constexpr T PatternMatchesMany =
+    u"flowsvg: {pattern} matches {n} files, but INPUT is one file (-O or "
+    u"--out-dir convert many)";
 inline constexpr T SampleWithOthers =
     u"flowsvg: --sample PATH takes no other file";
 inline constexpr T MissingOutDir = u"flowsvg: --out-dir needs a DIR";
@@ -227,19 +294,24 @@ inline constexpr T OutputFolderFailureCaption =
 inline constexpr T WatchFailureCaption = u"Cannot watch the folder: ";
 inline constexpr T NoSuchFolderReason = u"no such folder";
 inline constexpr T NotAFolderReason = u"not a folder";
+// After OpenFailureCaption and the pattern (Windows wildcards).
+inline constexpr T NoFileMatchesReason = u"no file matches";
 inline constexpr T WatchUnavailable =
     u"flowsvg: --watch is not available on this system";
 inline constexpr T WatchTimeBefore = u"[";
 inline constexpr T WatchTimeAfter = u"] ";
 
-// The help, line by line.
+// The help, line by line. The lines starting with WatchHelpMark are shown,
+// without it, only where --watch is available.
+inline constexpr T WatchHelpMark = u"{watch}";
 inline constexpr T HelpLines[] = {
     u"Usage: flowsvg [-q] INPUT [OUTPUT]",
     u"       flowsvg [-q] [-j N] -O FILE...",
     u"       flowsvg [-q] [-j N] --out-dir DIR FILE...",
     u"       flowsvg [-q] --check FILE...",
-    u"       flowsvg [-q] --watch INPUT [OUTPUT]",
-    u"       flowsvg [-q] --watch -O FILE... | --watch --out-dir DIR FILE...",
+    u"{watch}       flowsvg [-q] --watch INPUT [OUTPUT]",
+    u"{watch}       flowsvg [-q] --watch -O FILE... | --watch --out-dir DIR "
+    u"FILE...",
     u"       flowsvg --sample PATH",
     u"       flowsvg --help | --version",
     u"",
@@ -258,8 +330,9 @@ inline constexpr T HelpLines[] = {
     u"  -j N           run N conversions at once (default: one per processor)",
     u"  --check        read each FILE and print its warnings on standard",
     u"                 output; write nothing",
-    u"  --watch        convert, then convert again whenever a description is",
-    u"                 saved, until Ctrl+C",
+    u"{watch}  --watch        convert, then convert again whenever a "
+    u"description is",
+    u"{watch}                 saved, until Ctrl+C",
     u"  --sample PATH  write a ready-made sample description to PATH",
     u"  --help         show this help",
     u"  --version      show the version",
