@@ -157,8 +157,25 @@ struct IdentityHash {
   }
 };
 
+// The one key of an output that does not exist yet, whatever its spelling:
+// its folder's identity and its name there (paths.h: placeOf); the path as
+// it is written when its folder does not exist either.
+Text newOutputKey(const Text& output) {
+  const OutputPlace place = placeOf(output);
+  if (!place.folder.known) return u"?" + output;
+  Text key(u"=");
+  for (uint64_t part : {place.folder.device, place.folder.file}) {
+    for (int shift = 48; shift >= 0; shift -= 16) {
+      key.push_back(static_cast<char16_t>((part >> shift) & 0xFFFF));
+    }
+  }
+  return key + place.name;
+}
+
 // Refuses, before anything is read, every output of a run of many that is
-// one of the run's inputs or that an earlier file already writes. Hash
+// one of the run's inputs or that an earlier file already writes: an
+// existing output by its identity, a new one by its folder's identity and
+// its name, so that two spellings of one target are one target. Hash
 // tables keep this linear in the number of files.
 void refuseClashes(Run& run) {
   using Key = std::pair<uint64_t, uint64_t>;
@@ -169,7 +186,7 @@ void refuseClashes(Run& run) {
     inputs[k] = identityOf(run.inputs[k]);
     if (inputs[k].known) inputSet.insert({inputs[k].device, inputs[k].file});
   }
-  std::unordered_map<Text, size_t> byPath;  // output path -> first file
+  std::unordered_map<Text, size_t> byPlace;  // new output's key -> first file
   std::unordered_map<Key, size_t, IdentityHash> byIdentity;
   for (size_t k = 0; k < count; ++k) {
     const Text& output = run.outputs[k];
@@ -181,22 +198,20 @@ void refuseClashes(Run& run) {
     } else if (identity.known && inputSet.count(key) != 0) {
       reason = wording::ItIsAnInputReason;
     } else {
-      auto earlier = byPath.find(output);
-      if (earlier == byPath.end() && identity.known) {
-        const auto same = byIdentity.find(key);
-        if (same != byIdentity.end())
-          earlier = byPath.find(run.outputs[same->second]);
+      size_t earlier = count;
+      if (identity.known) {
+        const auto [same, added] = byIdentity.emplace(key, k);
+        if (!added) earlier = same->second;
+      } else {
+        const auto [same, added] = byPlace.emplace(newOutputKey(output), k);
+        if (!added) earlier = same->second;
       }
-      if (earlier != byPath.end()) {
-        reason = Text(wording::SameOutputBefore) +
-                 shownPath(run.inputs[earlier->second]);
+      if (earlier < count) {
+        reason =
+            Text(wording::SameOutputBefore) + shownPath(run.inputs[earlier]);
       }
     }
-    if (reason.empty()) {
-      byPath.emplace(output, k);
-      if (identity.known) byIdentity.emplace(key, k);
-      continue;
-    }
+    if (reason.empty()) continue;
     run.outcomes[k].errors.push_back(
         errorLine(wording::CreateFailureCaption, output, reason));
     run.outcomes[k].status = ExitOutputUnwritable;
@@ -240,11 +255,12 @@ void printOutcome(Run& run, size_t k) {
                 Text(wording::WarningAfterLine) + text + u"\n";
   }
   if (outcome.hiddenWarnings > 0) {
-    warnings += name + Text(wording::WarningAfterLine) +
-                replaceAll(wording::MoreWarnings, u"{n}",
-                           formatInteger(static_cast<int64_t>(
-                               outcome.hiddenWarnings))) +
-                u"\n";
+    warnings +=
+        name + Text(wording::WarningAfterLine) +
+        replaceAll(
+            wording::MoreWarnings, u"{n}",
+            formatInteger(static_cast<int64_t>(outcome.hiddenWarnings))) +
+        u"\n";
   }
   Text errors;
   for (const Text& line : outcome.errors) errors += line + u"\n";
