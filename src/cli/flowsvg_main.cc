@@ -2,15 +2,16 @@
 // command line (one, many at once, or again on every save), checks them, or
 // writes the sample description.
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "text/console.h"
 #include "cli/conversions.h"
 #include "cli/watch.h"
 #include "model/sample_file.h"
 #include "render/connectors.h"
+#include "text/console.h"
 #include "text/paths.h"
 #include "text/reporter.h"
 #include "text/temporary_files.h"
@@ -48,8 +49,8 @@ bool outputFolderExists(const Text& folder) {
   if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
   printLine(StandardStream::Error,
             errorLine(wording::OutputFolderFailureCaption, folder,
-                              attributes == -1 ? wording::NoSuchFolderReason
-                                               : wording::NotAFolderReason));
+                      attributes == -1 ? wording::NoSuchFolderReason
+                                       : wording::NotAFolderReason));
   return false;
 }
 
@@ -151,7 +152,16 @@ int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
   prepareStandardStreams();
-  std::vector<Text> args;
-  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
-  return run(args);
+  try {
+    std::vector<Text> args;
+    for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+    return run(args);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out outside any one file's conversion (each of those
+    // reports it as its own error): the run ends cleanly, without a
+    // temporary file.
+    removeRememberedTemporaryFiles();
+    writeAsciiLine(StandardStream::Error, wording::OutOfMemoryLine);
+    return ExitOutputUnwritable;
+  }
 }

@@ -108,7 +108,8 @@ poll converted "$work/many.log" 3 || fail "many: the save of b gave no conversio
 sleep 0.3
 [ "$(grep -c "File: $work/many/out/a.svg" "$work/many.log")" -eq 1 ] ||
   fail "many: a.svg converted again though a.txt did not change"
-tail -2 "$work/many.log" | head -1 | grep -q "^$work/many/b.txt:4: warning: \"stray line\"" ||
+tail -2 "$work/many.log" | head -1 |
+  grep -q "^\[..:..:..\] $work/many/b.txt:4: warning: \"stray line\"" ||
   fail "many: no warning before the line of b: $(tail -2 "$work/many.log")"
 grep -q '>B2</text>' "$work/many/out/b.svg" || fail "many: out/b.svg is not the save"
 stop INT

@@ -35,27 +35,31 @@ bool isHiddenFormatting(char16_t c) {
 }  // namespace
 
 Text shownPath(TextView path) {
-  constexpr char16_t kHex[] = u"0123456789abcdef";
-  constexpr char16_t kUpperHex[] = u"0123456789ABCDEF";
   Text shown;
   shown.reserve(path.size());
+  appendShownPath(shown, path);
+  return shown;
+}
+
+void appendShownPath(Text& out, TextView path) {
+  constexpr char16_t kHex[] = u"0123456789abcdef";
+  constexpr char16_t kUpperHex[] = u"0123456789ABCDEF";
   for (size_t i = 0; i < path.size(); ++i) {
     const char16_t c = path[i];
     if (c < 0x20 || c == 0x7F) {
-      shown += u"\\x";
-      shown.push_back(kHex[c >> 4]);
-      shown.push_back(kHex[c & 0xF]);
+      out += u"\\x";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0xF]);
     } else if (isHiddenFormatting(c)) {
-      shown += u"\\u";
+      out += u"\\u";
       for (int shift = 12; shift >= 0; shift -= 4) {
-        shown.push_back(kUpperHex[(c >> shift) & 0xF]);
+        out.push_back(kUpperHex[(c >> shift) & 0xF]);
       }
     } else if (c >= 0xDC80 && c <= 0xDCFF &&
                (i == 0 || path[i - 1] < 0xD800 || path[i - 1] > 0xDBFF)) {
-      shown.push_back(u'\uFFFD');  // a byte that is not UTF-8
+      out.push_back(u'\uFFFD');  // a byte that is not UTF-8
     } else {
-      shown.push_back(c);
+      out.push_back(c);
     }
   }
-  return shown;
 }

@@ -53,6 +53,8 @@ Text programPath();
 // UTF-8 as U+FFFD. Every text the programs print or show from such a source
 // goes through here.
 Text shownPath(TextView path);
+// The same, appended to out (which takes no new memory while it has room).
+void appendShownPath(Text& out, TextView path);
 
 // Which file a path names, links followed. Two paths name the same file
 // exactly when both identities are known and equal. Only an existing

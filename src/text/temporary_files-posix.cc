@@ -141,3 +141,15 @@ TemporaryFileWindow::~TemporaryFileWindow() {
   openWindows.fetch_sub(1);
   pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
 }
+
+void removeRememberedTemporaryFiles() {
+  int32_t base = 0;
+  for (Block* block = &first; block != nullptr; block = block->next.load()) {
+    for (int32_t k = 0; k < kSlots; ++k) {
+      if (block->slots[k].state.load() != kHeld) continue;
+      unlink(block->slots[k].path);
+      forgetTemporaryFile(base + k);
+    }
+    base += kSlots;
+  }
+}

@@ -37,6 +37,11 @@ using NativeChar = char;
 int32_t rememberTemporaryFile(const NativeChar* path);
 void forgetTemporaryFile(int32_t slot);
 
+// Removes every temporary file still remembered. The programs call it as
+// they end: a file of a conversion that could not go on (memory having run
+// out in the midst of it, say) goes then at the latest.
+void removeRememberedTemporaryFiles();
+
 // While one of these lives, an interruption waits: a temporary file is
 // created and remembered inside it, so that no moment exists in which the
 // file is there but unknown to what removes the files. On POSIX the ending

@@ -758,6 +758,16 @@ int finishWriting(FileHandle file, Text* reason) {
   return ok;
 }
 
+void abandonWriting(FileHandle file) {
+  if (file->ownsNative) close(fdOf(*file));
+  const Replacement* replacement = file->replacement.get();
+  if (replacement != nullptr && !replacement->temporary.empty()) {
+    unlink(replacement->temporary.c_str());
+    forgetTemporaryFile(replacement->slot);
+  }
+  delete file;
+}
+
 // --- Replacements flushed together ----------------------------------------
 
 struct PendingReplacement {

@@ -496,6 +496,16 @@ int finishWriting(FileHandle file, Text* reason) {
   return ok;
 }
 
+void abandonWriting(FileHandle file) {
+  if (file->ownsNative) CloseHandle(handleOf(*file));
+  const Replacement* replacement = file->replacement.get();
+  if (replacement != nullptr && !replacement->temporary.empty()) {
+    DeleteFileW(replacement->temporary.c_str());
+    forgetTemporaryFile(replacement->slot);
+  }
+  delete file;
+}
+
 // --- Replacements flushed together ----------------------------------------
 //
 // Windows has no call that flushes a whole volume for a program without

@@ -153,6 +153,13 @@ void closeFile(FileHandle file);
 // earlier file at path is left as it was.
 int finishWriting(FileHandle file, Text* reason = nullptr);
 
+// Gives up a file being written (when drawing it could not go on, memory
+// having run out, say): closes it and removes what was written of it, a
+// replacement's temporary or unnamed file; an earlier file at the path stays
+// as it was. Of a file written as it went (standard output, a device, a
+// descriptor) only the handle goes. Never fails; the handle is then invalid.
+void abandonWriting(FileHandle file);
+
 // --- Replacements flushed together ------------------------------------------
 //
 // A program that writes many files in one run (flowsvg -O) flushes the disk

@@ -231,6 +231,8 @@ inline constexpr T WatchUnavailable =
     u"flowsvg: --watch is not available on this system";
 inline constexpr T WatchTimeBefore = u"[";
 inline constexpr T WatchTimeAfter = u"] ";
+// Memory ran out outside the conversion of any one file (the run ends).
+inline constexpr T OutOfMemoryLine = u"flowsvg: out of memory";
 
 // The help, line by line.
 inline constexpr T HelpLines[] = {
