@@ -80,19 +80,28 @@ class OutcomeSink : public DiagnosticsSink {
 };
 
 // Reads the description; false (after reporting) when it cannot be opened
-// or read.
-bool readInput(Flowchart& chart, const Text& input, Reporter& reporter,
-               DiagnosticsSink* sink) {
-  if (input != u"-") {
-    return parseDescription(chart, input, reporter, sink) == 1;
-  }
+// or read. With waiting (a watch), an input that is not there is reported
+// once as awaited, and *waiting tells whether it has been.
+bool readInput(Flowchart& chart, const Text& input, Outcome& outcome,
+               Reporter& reporter, DiagnosticsSink* sink, char* waiting) {
   Text reason;
-  FileHandle file = openStandardInput(&reason);
+  FileHandle file = input == u"-" ? openStandardInput(&reason)
+                                  : openForReading(input, &reason);
   if (file == nullptr) {
     clearFlowchart(chart);
+    if (waiting != nullptr && fileAttributesOf(input) == -1) {
+      if (*waiting == 0) {
+        outcome.errors.push_back(
+            errorLine(wording::OpenFailureCaption, input, reason) +
+            Text(wording::WaitingForItAfter));
+      }
+      *waiting = 1;
+      return false;
+    }
     reporter.reportError(wording::OpenFailureCaption, input, reason);
     return false;
   }
+  if (waiting != nullptr) *waiting = 0;
   return readDescription(chart, file, input, reporter, sink) == 1;
 }
 
@@ -155,7 +164,11 @@ void convertOne(Run& run, size_t k, Flowchart* chart) {
     OutcomeSink sink(outcome, !settings.quiet);
     const bool listen = settings.check || !settings.quiet;
     const Text& input = run.inputs[k];
-    if (!readInput(*chart, input, reporter, listen ? &sink : nullptr)) {
+    char* const waiting = settings.waitingFor != nullptr
+                              ? &(*settings.waitingFor)[k]
+                              : nullptr;
+    if (!readInput(*chart, input, outcome, reporter, listen ? &sink : nullptr,
+                   waiting)) {
       outcome.status = ExitInputUnreadable;
       return;
     }
@@ -299,10 +312,7 @@ void emit(StandardStream stream, Text& out, bool flush) {
 
 // The time of day in front of each line of a watch; empty otherwise.
 Text linePrefix(const Run& run) {
-  if (!run.settings.watchTimes) return Text();
-  return Text(wording::WatchTimeBefore) +
-         formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
-         Text(wording::WatchTimeAfter);
+  return run.settings.watchTimes ? watchTimePrefix() : Text();
 }
 
 // Appends the file's last lines to out: its errors and its success line.
@@ -467,6 +477,12 @@ Text errorLine(TextView caption, TextView path, TextView reason) {
         Text(wording::ReasonBefore) + Text(reason) + Text(wording::ReasonAfter);
   }
   return line;
+}
+
+Text watchTimePrefix() {
+  return Text(wording::WatchTimeBefore) +
+         formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
+         Text(wording::WatchTimeAfter);
 }
 
 bool printLine(StandardStream stream, TextView text) {

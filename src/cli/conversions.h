@@ -31,7 +31,11 @@ inline constexpr size_t MostWarningsShown = 1000;
 struct RunSettings {
   bool quiet = false;        // no warnings and no success lines
   bool check = false;        // read and warn only; warnings go to stdout
-  bool watchTimes = false;   // each success line starts with the time of day
+  bool watchTimes = false;   // each line starts with the time of day
+  // --watch: for each input, whether the run has said it is missing and
+  // waited for it since it was last read. A missing input is then said
+  // once, as waiting for it, and this is kept up to date.
+  std::vector<char>* waitingFor = nullptr;
   Timestamp fixedTime = -1;  // the drawings' time; -1 for each one's now
   int32_t threads = 0;       // conversions at once; 0 for defaultThreads()
 };
@@ -61,6 +65,9 @@ int32_t defaultThreads();
 // An error line: the caption, the path as shownPath shows it, and the
 // reason in parentheses (none when it is empty).
 Text errorLine(TextView caption, TextView path, TextView reason);
+
+// The time of day as each line of --watch starts with it: "[hh:mm:ss] ".
+Text watchTimePrefix();
 
 // Writes text and a line break to the stream (console.h); false when that
 // did not reach it.

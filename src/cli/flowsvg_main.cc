@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "text/console.h"
 #include "cli/conversions.h"
 #include "cli/watch.h"
 #include "model/sample_file.h"
 #include "render/connectors.h"
-#include "text/console.h"
 #include "text/paths.h"
 #include "text/reporter.h"
 #include "text/temporary_files.h"
@@ -49,22 +49,28 @@ bool outputFolderExists(const Text& folder) {
   if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
   printLine(StandardStream::Error,
             errorLine(wording::OutputFolderFailureCaption, folder,
-                      attributes == -1 ? wording::NoSuchFolderReason
-                                       : wording::NotAFolderReason));
+                              attributes == -1 ? wording::NoSuchFolderReason
+                                               : wording::NotAFolderReason));
   return false;
+}
+
+// A line of --watch: the time of day, then the text.
+bool printWatchLine(TextView text) {
+  return printLine(StandardStream::Error, watchTimePrefix() + Text(text));
 }
 
 // Converts every file, then again each one that changes, until a signal
 // ends the program.
-int watch(const CliOptions& options, const RunSettings& settings) {
+int watch(const CliOptions& options, RunSettings settings) {
   Text folder;
   Text reason;
   DescriptionWatch* watching = startWatch(options.inputs, &folder, &reason);
   if (watching == nullptr) {
-    printLine(StandardStream::Error,
-              errorLine(wording::WatchFailureCaption, folder, reason));
+    printWatchLine(errorLine(wording::WatchFailureCaption, folder, reason));
     return ExitInputUnreadable;
   }
+  std::vector<char> waiting(options.inputs.size(), 0);
+  settings.waitingFor = &waiting;
   runConversions(options.inputs, options.outputs, settings);
   for (;;) {
     std::vector<char> changed;
@@ -77,8 +83,7 @@ int watch(const CliOptions& options, const RunSettings& settings) {
     }
     if (result == WatchResult::Failed) {
       endWatch(watching);
-      printLine(StandardStream::Error,
-                errorLine(wording::WatchFailureCaption, u".", reason));
+      printWatchLine(errorLine(wording::WatchFailureCaption, u".", reason));
       return ExitInputUnreadable;
     }
     runConversions(options.inputs, options.outputs, settings, &changed);

@@ -231,6 +231,8 @@ inline constexpr T WatchUnavailable =
     u"flowsvg: --watch is not available on this system";
 inline constexpr T WatchTimeBefore = u"[";
 inline constexpr T WatchTimeAfter = u"] ";
+// --watch, after the error line of a description that is not there.
+inline constexpr T WaitingForItAfter = u"; waiting for it";
 // Memory ran out outside the conversion of any one file (the run ends).
 inline constexpr T OutOfMemoryLine = u"flowsvg: out of memory";
 
