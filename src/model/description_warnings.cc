@@ -199,21 +199,14 @@ bool isWholeNumber(TextView text) {
 
 }  // namespace
 
-void DescriptionWarnings::warn(Text text) {
-  if (!silenced_) sink_.warning(line_, text);
-}
+void DescriptionWarnings::warn(Text text) { sink_.warning(line_, text); }
 
 void DescriptionWarnings::warnLater(int32_t line, Text text) {
   later_.emplace_back(line, std::move(text));
 }
 
-void DescriptionWarnings::startLine(TextView raw, bool utf8) {
-  ++line_;
-  silenced_ = false;
-  if (line_ == 1 && !raw.empty() && raw.front() == u'\uFEFF') {
-    warn(Text(wording::ByteOrderMarkWarning));
-    silenced_ = true;
-  }
+void DescriptionWarnings::startLine(bool utf8, bool afterNul) {
+  if (!afterNul || line_ == 0) ++line_;
   if (!utf8) sink_.warning(line_, wording::NotUtf8Warning);
 }
 

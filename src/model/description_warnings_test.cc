@@ -239,15 +239,22 @@ std::vector<Case> cases() {
         {4,
          "the line holds bytes that are not UTF-8, read as \"?\" or "
          "\"\xEF\xBF\xBD\" or left out (save the file as UTF-8)"}}},
-      {"a byte-order mark",
-       "\xEF\xBB\xBF[Header]\nsubtitle = x\n",
-       {{1,
-         "the file begins with a byte-order mark, which keeps this first "
-         "line from being read; the line is ignored (save the file as UTF-8 "
-         "without a byte-order mark)"},
+      // A byte-order mark is skipped: the first line reads as it stands.
+      {"a UTF-8 byte-order mark", "\xEF\xBB\xBF[Header]\nsubtitle = x\n", {}},
+      {"a UTF-16 byte-order mark, little-endian",
+       std::string("\xFF\xFE[\0H\0e\0a\0d\0e\0r\0]\0\r\0\n\0x\0\n\0", 26),
+       {{2,
+         "\"x\" is no section line, comment or key = value line; the line is "
+         "ignored"}}},
+      {"a unit of UTF-16 without its pair",
+       std::string("\xFE\xFF\0[\0A\0.\0b\0]\0\n\xD8\x01\0x", 18),
+       {{2,
+         "the line holds bytes that are not UTF-8, read as \"?\" or "
+         "\"\xEF\xBF\xBD\" or left out (save the file as UTF-8)"},
         {2,
-         "\"subtitle\" comes before any section line; the line is ignored "
-         "(it belongs under [Header])"}}},
+         "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDx\" is no section line, "
+         "comment "
+         "or key = value line; the line is ignored"}}},
       {"a tab before a key",
        "[A.b]\nitemid = 1\n\ttitle = x\n",
        {{3,
@@ -273,16 +280,24 @@ std::vector<Case> cases() {
        {{1,
          "the line has a tab at its start, which is not trimmed like a "
          "space, so it is not read as a comment"}}},
-      {"lines counted as the reader sees them: CR, CR LF, LF and 0x00",
-       std::string("[A.b]\ritemid = 1\r\nx\ny\0z\n", 24),
+      // As an editor counts them: CR, CR LF and LF start a line; a 0x00
+      // ends the text read from its line but starts no new one.
+      {"lines counted as an editor counts them",
+       std::string("[A.b]\ritemid = 1\r\nx\ny\0z\n\0\0w\r\rv", 30),
        {{3,
          "\"x\" is no section line, comment or key = value line; the line is "
          "ignored"},
         {4,
          "\"y\" is no section line, comment or key = value line; the line is "
          "ignored"},
-        {5,
+        {4,
          "\"z\" is no section line, comment or key = value line; the line is "
+         "ignored"},
+        {5,
+         "\"w\" is no section line, comment or key = value line; the line is "
+         "ignored"},
+        {7,
+         "\"v\" is no section line, comment or key = value line; the line is "
          "ignored"}}},
       {"a description without a mistake", kClean, {}},
   };

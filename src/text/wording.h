@@ -375,10 +375,6 @@ inline constexpr T LineTooWideWarning =
 inline constexpr T NotUtf8Warning =
     u"the line holds bytes that are not UTF-8, read as \"?\" or "
     u"\"\uFFFD\" or left out (save the file as UTF-8)";
-inline constexpr T ByteOrderMarkWarning =
-    u"the file begins with a byte-order mark, which keeps this first line "
-    u"from being read; the line is ignored (save the file as UTF-8 without a "
-    u"byte-order mark)";
 inline constexpr T BlankInKeyWarning =
     u"the key {key} has {blank} at its {where}, which is not trimmed like a "
     u"space";
