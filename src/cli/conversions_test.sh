@@ -177,7 +177,7 @@ expect_rc check_clean 0
 SOURCE_DATE_EPOCH=invalid run check_example --check "$work/check/clean.txt" "$work/check/example.txt"
 expect_rc check_example 3
 cat >"$work/check_example.expected" <<EOF
-$work/check/example.txt:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$work/check/example.txt:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included (a character above U+FFFF counts as two)
 $work/check/example.txt:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
 EOF
 expect_same check_example "$work/check_example.out" "$work/check_example.expected"

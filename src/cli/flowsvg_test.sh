@@ -78,7 +78,7 @@ expect_drawing_of_example golden "$work/golden/example.svg"
 # the summary line, after the CR inside it) with no "=".
 shown_example=$(native "$example")
 cat >"$work/golden.expected" <<EOF
-$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included (a character above U+FFFF counts as two)
 $shown_example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
 SVG file generated. File: $(native "$work/golden/example.svg"), Sections: 1, Items: 4
 EOF
@@ -263,6 +263,28 @@ if [ -n "$windows" ]; then
     "Cannot create the SVG file: $native_work/SAME.TXT (it is the input file)"
   expect_same same "$work/same.txt" "$example"
 fi
+
+# --- Descriptions saved by Windows editors ------------------------------
+# With a UTF-8 byte-order mark, or in UTF-16 of either byte order with its
+# mark, the example gives the same drawing and the same warnings as itself.
+mkdir "$work/saved"
+printf '\xef\xbb\xbf' | cat - "$example" >"$work/saved/utf8-bom.txt"
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$example"; } >"$work/saved/utf16le.txt"
+{ printf '\xfe\xff'; iconv -f UTF-8 -t UTF-16BE "$example"; } >"$work/saved/utf16be.txt"
+for form in utf8-bom utf16le utf16be; do
+  run saved "$(native "$work/saved/$form.txt")" "$(native "$work/saved/$form.svg")"
+  expect_rc "saved as $form" 0
+  expect_drawing_of_example "saved as $form" "$work/saved/$form.svg"
+  shown_input=$(native "$work/saved/$form.txt")
+  while IFS= read -r line; do
+    case $line in
+      "$shown_example":*) echo "$shown_input${line#"$shown_example"}" ;;
+      *) echo "SVG file generated. File: $(native "$work/saved/$form.svg"), Sections: 1, Items: 4" ;;
+    esac
+  done <"$work/golden.expected" >"$work/saved.expected"
+  tr -d '\r' <"$work/saved.err" | diff -u "$work/saved.expected" - ||
+    fail "saved as $form: the warnings differ from the example's"
+done
 
 # --- Two inputs, one new SVG: the second is refused, named --------------
 # Spelled differently, the two outputs are one file; on Windows names that

@@ -76,6 +76,9 @@ class DescriptionWarnings {
   void warn(Text text);
   // Keeps a warning for the end.
   void warnLater(int32_t line, Text text);
+  // Warns when text, a text the drawing shows, holds a control character,
+  // which the drawing shows as U+FFFD; true when it did.
+  bool controlCharacter(TextView text);
   // Warns when the key or the value has a blank character other than a
   // space at either end; true when it did for the key. word is the keyword
   // the key would be without the blanks, if any.

@@ -200,7 +200,16 @@ std::vector<Case> cases() {
        {{3,
          "the value of \"Note\" is shown cut short as \"Confirm the order "
          "with th...\"; a box line holds 28 characters, key and \":\" "
-         "included"}}},
+         "included (a character above U+FFFF counts as two)"}}},
+      // 24 letters and a character above U+FFFF: its two units would be cut
+      // between the 25th and the 26th, so only the 24 letters are shown.
+      {"a value cut before a character above U+FFFF",
+       "[A.b]\nitemid = 1\nk = " + std::string(24, 'v') +
+           "\xF0\x9F\x98\x80tail\n",
+       {{3,
+         "the value of \"k\" is shown cut short as \"" + std::string(24, 'v') +
+             "...\"; a box line holds 28 characters, key and \":\" included "
+             "(a character above U+FFFF counts as two)"}}},
       {"summary lines beyond 6",
        "[Summary]\ntext = 1|2|3\\n4|5|6|7\n",
        {{2,
@@ -210,7 +219,7 @@ std::vector<Case> cases() {
        "[Summary]\ntext = ok|" + std::string(95, 'x') + "\n",
        {{2,
          "line 2 of the summary has 95 characters; the panel cuts it to 87 "
-         "and \"...\""}}},
+         "and \"...\" (a character above U+FFFF counts as two)"}}},
       // 20 x 1933 units of bold W at 14 px: 264 px; the title starts 15 px
       // into the 220 px box.
       {"a title wider than its box",
@@ -255,6 +264,39 @@ std::vector<Case> cases() {
          "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDx\" is no section line, "
          "comment "
          "or key = value line; the line is ignored"}}},
+      // A control character the drawing shows as U+FFFD is named, in every
+      // text the drawing shows; a tab is drawn as it is.
+      {"control characters in shown texts",
+       "[Header]\nsubtitle = a\x01z\ncompany = \x1f\n[Summary]\ntext = s\x7f|"
+       "\x0b\n[G.\x02]\nitemid = 1\ntitle = t\x1b[2J\nk\x03 = v\nk = "
+       "v\x04\nkey = " +
+           std::string(25, 'v') + "\x05 not shown\nk = t\tab\n",
+       {{2,
+         "\"a\\x01z\" holds the control character \\x01, which the drawing "
+         "shows as \"\xEF\xBF\xBD\""},
+        {3,
+         "\"\\x1f\" holds the control character \\x1f, which the drawing "
+         "shows as \"\xEF\xBF\xBD\""},
+        {5,
+         "\"s\\x7f|\\x0b\" holds the control character \\x0b, which the "
+         "drawing shows as \"\xEF\xBF\xBD\""},
+        {6,
+         "\"G.\\x02\" holds the control character \\x02, which the drawing "
+         "shows as \"\xEF\xBF\xBD\""},
+        {8,
+         "\"t\\x1b[2J\" holds the control character \\x1b, which the "
+         "drawing shows as \"\xEF\xBF\xBD\""},
+        {9,
+         "\"k\\x03\" holds the control character \\x03, which the drawing "
+         "shows as \"\xEF\xBF\xBD\""},
+        {10,
+         "\"v\\x04\" holds the control character \\x04, which the drawing "
+         "shows as \"\xEF\xBF\xBD\""},
+        {11,
+         "the value of \"key\" is shown cut short as \"" +
+             std::string(25, 'v') +
+             "...\"; a box line holds 28 characters, key and \":\" included "
+             "(a character above U+FFFF counts as two)"}}},
       {"a tab before a key",
        "[A.b]\nitemid = 1\n\ttitle = x\n",
        {{3,
@@ -325,7 +367,8 @@ TEST(DescriptionWarningsTest, TheBundledExample) {
   const Warnings expected = {
       {13,
        "the value of \"Note\" is shown cut short as \"Confirm the order with "
-       "th...\"; a box line holds 28 characters, key and \":\" included"},
+       "th...\"; a box line holds 28 characters, key and \":\" included (a "
+       "character above U+FFFF counts as two)"},
       {41,
        "\"Dates are examples only\" is no section line, comment or key = "
        "value line; the line is ignored"}};

@@ -295,8 +295,9 @@ inline constexpr T HelpLines[] = {
 // description (control characters shown as \x and two hex digits, a text
 // longer than 40 characters cut, with "..." after its closing quote),
 // {section} for a section name, {id}, {n}, {line}, {width}, {over} and
-// {room} for numbers, {blank} for one of the blank names and {where} for
-// WhereStart or WhereEnd.
+// {room} for numbers, {blank} for one of the blank names, {where} for
+// WhereStart or WhereEnd and {control} for a control character as \x and two
+// hex digits.
 inline constexpr T WarningBeforeLine = u":";
 inline constexpr T WarningAfterLine = u": warning: ";
 inline constexpr T MoreWarnings = u"{n} more warnings are not shown";
@@ -356,13 +357,14 @@ inline constexpr T UndrawnBoxWarning =
     u"but not drawn (name the section Group.Name)";
 inline constexpr T ValueCutWarning =
     u"the value of {key} is shown cut short as {shown}; a box line holds 28 "
-    u"characters, key and \":\" included";
+    u"characters, key and \":\" included (a character above U+FFFF counts as "
+    u"two)";
 inline constexpr T SummaryTooManyLinesWarning =
     u"the summary has {n} lines; the panel shows the first 6, the rest are "
     u"left out";
 inline constexpr T SummaryLineCutWarning =
     u"line {line} of the summary has {n} characters; the panel cuts it to 87 "
-    u"and \"...\"";
+    u"and \"...\" (a character above U+FFFF counts as two)";
 inline constexpr T TitleTooWideWarning =
     u"the title {shown} is about {width} px wide, {over} px more than the "
     u"{room} px its box leaves for it";
@@ -375,6 +377,9 @@ inline constexpr T LineTooWideWarning =
 inline constexpr T NotUtf8Warning =
     u"the line holds bytes that are not UTF-8, read as \"?\" or "
     u"\"\uFFFD\" or left out (save the file as UTF-8)";
+inline constexpr T ControlCharacterWarning =
+    u"{shown} holds the control character {control}, which the drawing "
+    u"shows as \"\uFFFD\"";
 inline constexpr T BlankInKeyWarning =
     u"the key {key} has {blank} at its {where}, which is not trimmed like a "
     u"space";
