@@ -1,12 +1,19 @@
 // The conversions of one run of flowsvg: one description, or many at once
-// on threads (each with a Flowchart of its own on the heap), or only the
-// reading of each with --check. The messages of each file (its warnings,
-// its errors, its success line) are printed together, file after file in
-// the order of the arguments, whatever order the threads finish in.
+// on threads (each with a Flowchart of its own on the heap; a thread that
+// cannot be started leaves its share to the others), or only the reading of
+// each with --check. The messages of each file (its warnings, its errors,
+// its success line) are printed together, file after file in the order of
+// the arguments, whatever order the threads finish in, each file's as soon
+// as every earlier file's are out. While more than a few megabytes of
+// messages wait for their turn, no new file is begun, so memory does not
+// grow with the number of files. Memory running out is the error of the
+// file it happens to; no temporary file outlives the run.
 //
 // Many files that replace existing SVGs are flushed to the disk together:
 // each is written to a temporary file, and once all are written one flush
-// per file system (text_file.h: commitReplacements) precedes their renames.
+// per file system (text_file.h: commitReplacements) precedes their renames;
+// with very many files, or many messages waiting behind such a file, those
+// written so far are put in place at once.
 #ifndef FLOWSVG_CLI_CONVERSIONS_H_
 #define FLOWSVG_CLI_CONVERSIONS_H_
 

@@ -121,6 +121,9 @@ inline constexpr T DesktopUnknownOptionBefore =
     u"flowsvg-desktop: unknown option ";
 inline constexpr T DesktopTooManyFiles =
     u"flowsvg-desktop: more than one FILE given";
+// Memory ran out outside any command that could report it (the program
+// ends).
+inline constexpr T DesktopOutOfMemoryLine = u"flowsvg-desktop: out of memory";
 inline constexpr T DesktopHelpLines[] = {
     u"Usage: flowsvg-desktop [FILE]",
     u"       flowsvg-desktop --help | --version",
