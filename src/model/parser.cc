@@ -143,6 +143,7 @@ int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
                         Reporter& reporter, DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text failure;
+  bool outOfMemory = false;
   try {
     std::unique_ptr<DescriptionWarnings> warnings;
     if (sink != nullptr)
@@ -152,11 +153,12 @@ int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
     failure = Text(readFailure(file));
     if (warnings && failure.empty()) warnings->finish(chart, file);
   } catch (const std::bad_alloc&) {
-    failure = outOfMemoryReason();
+    outOfMemory = true;  // its reason made once the file is closed
   }
   closeFile(file);
-  if (failure.empty()) return 1;
+  if (!outOfMemory && failure.empty()) return 1;
   clearFlowchart(chart);
+  if (outOfMemory) failure = outOfMemoryReason();
   reporter.reportError(wording::OpenFailureCaption, name, failure);
   return 0;
 }
