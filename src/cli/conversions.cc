@@ -164,9 +164,8 @@ void convertOne(Run& run, size_t k, Flowchart* chart) {
     OutcomeSink sink(outcome, !settings.quiet);
     const bool listen = settings.check || !settings.quiet;
     const Text& input = run.inputs[k];
-    char* const waiting = settings.waitingFor != nullptr
-                              ? &(*settings.waitingFor)[k]
-                              : nullptr;
+    char* const waiting =
+        settings.waitingFor != nullptr ? &(*settings.waitingFor)[k] : nullptr;
     if (!readInput(*chart, input, outcome, reporter, listen ? &sink : nullptr,
                    waiting)) {
       outcome.status = ExitInputUnreadable;
@@ -270,6 +269,18 @@ void refuseClashes(Run& run) {
   }
 }
 
+// Gives up the outcome's replacement that waits for its flush, when memory
+// has run out for putting it in place: the target stays as it was, and the
+// temporary file goes at the end of the run (removeRememberedTemporaryFiles).
+// Takes no memory.
+void giveUpPending(Outcome& outcome) {
+  if (outcome.pending == nullptr) return;
+  outcome.pending = nullptr;  // its small record is left unfreed
+  Text().swap(outcome.success);
+  outcome.outOfMemory = true;
+  outcome.status = ExitOutputUnwritable;
+}
+
 // Puts the pending replacements of the files in place, one flush for all
 // of them (text_file.h: commitReplacements). When memory runs out for that,
 // they are given up: each target stays as it was, and the temporary files
@@ -291,14 +302,7 @@ void commitPending(Run& run, const std::vector<size_t>& files) {
       outcome.status = ExitOutputUnwritable;
     }
   } catch (const std::bad_alloc&) {
-    for (size_t k : files) {
-      Outcome& outcome = run.outcomes[k];
-      if (outcome.pending == nullptr) continue;
-      outcome.pending = nullptr;
-      Text().swap(outcome.success);
-      outcome.outOfMemory = true;
-      outcome.status = ExitOutputUnwritable;
-    }
+    for (size_t k : files) giveUpPending(run.outcomes[k]);
   }
 }
 
@@ -459,7 +463,10 @@ void printReady(Run& run, const std::vector<size_t>& chosen, Progress& progress,
         }
       }
     } catch (const std::bad_alloc&) {
-      files.assign(1, chosen[progress.printed]);  // at least the next one
+      // Not even the list fits: the next file's replacement is given up.
+      giveUpPending(run.outcomes[chosen[progress.printed]]);
+      --progress.pendingCount;
+      continue;
     }
     lock.unlock();
     commitPending(run, files);
@@ -587,8 +594,7 @@ int runConversions(const std::vector<Text>& inputs,
     try {
       waiting.push_back(chosen[c]);
     } catch (const std::bad_alloc&) {
-      commitPending(run, waiting);
-      waiting.assign(1, chosen[c]);
+      giveUpPending(run.outcomes[chosen[c]]);
     }
   }
   commitPending(run, waiting);
