@@ -211,11 +211,18 @@ class CheckingSink : public DiagnosticsSink {
   int32_t lines_;
 };
 
-// The number of lines the reader sees in bytes.
+// The number of lines in bytes as the warnings number them: after a
+// byte-order mark, a line per line break (a 0x00 byte starts none).
 int32_t linesIn(const std::string& bytes) {
   FileHandle file = openBytes(bytes);
+  takeByteOrderMark(file);
   int32_t lines = 0;
-  for (; !atEnd(file); ++lines) readLine(file);
+  bool afterNul = false;
+  while (!atEnd(file)) {
+    readLine(file);
+    if (!afterNul || lines == 0) ++lines;
+    afterNul = lastLineEndedAtNul(file);
+  }
   closeFile(file);
   return lines;
 }

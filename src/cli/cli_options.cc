@@ -99,7 +99,7 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
       sample = true;
       options.samplePath = args[++i];
     } else {
-      return misuse(Text(wording::UnknownOptionBefore) + arg);
+      return misuse(Text(wording::UnknownOptionBefore) + shownPath(arg));
     }
   }
   if (sample) {

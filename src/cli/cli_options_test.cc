@@ -127,6 +127,11 @@ TEST(CommandLineTest, MisuseIsOneLineSayingWhatIsWrong) {
       {{"-q"}, "flowsvg: no input file given"},
       {{"a", "b", "c"}, "flowsvg: too many arguments"},
       {{"-x", "a"}, "flowsvg: unknown option -x"},
+      // A file name that starts with "-" is shown, not acted on.
+      {{"-\x1b]0;PWNED\a\x1b[2J\nfake line.txt"},
+       "flowsvg: unknown option -\\x1b]0;PWNED\\x07\\x1b[2J\\x0afake "
+       "line.txt"},
+      {{"-\xe2\x80\xae\xc2\x9b"}, "flowsvg: unknown option -\\u202E\\u009B"},
       {{"--sample"}, "flowsvg: --sample needs a PATH"},
       {{"--sample", "a", "--sample", "b"}, "flowsvg: --sample needs a PATH"},
       {{"--sample", "a", "b"}, "flowsvg: --sample PATH takes no other file"},

@@ -2,6 +2,7 @@
 // command line (one, many at once, or again on every save), checks them, or
 // writes the sample description.
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -54,17 +55,23 @@ bool outputFolderExists(const Text& folder) {
   return false;
 }
 
+// A line of --watch: the time of day, then the text.
+bool printWatchLine(TextView text) {
+  return printLine(StandardStream::Error, watchTimePrefix() + Text(text));
+}
+
 // Converts every file, then again each one that changes, until a signal
 // ends the program.
-int watch(const CliOptions& options, const RunSettings& settings) {
+int watch(const CliOptions& options, RunSettings settings) {
   Text folder;
   Text reason;
   DescriptionWatch* watching = startWatch(options.inputs, &folder, &reason);
   if (watching == nullptr) {
-    printLine(StandardStream::Error,
-              errorLine(wording::WatchFailureCaption, folder, reason));
+    printWatchLine(errorLine(wording::WatchFailureCaption, folder, reason));
     return ExitInputUnreadable;
   }
+  std::vector<char> waiting(options.inputs.size(), 0);
+  settings.waitingFor = &waiting;
   runConversions(options.inputs, options.outputs, settings);
   for (;;) {
     std::vector<char> changed;
@@ -77,8 +84,7 @@ int watch(const CliOptions& options, const RunSettings& settings) {
     }
     if (result == WatchResult::Failed) {
       endWatch(watching);
-      printLine(StandardStream::Error,
-                errorLine(wording::WatchFailureCaption, u".", reason));
+      printWatchLine(errorLine(wording::WatchFailureCaption, u".", reason));
       return ExitInputUnreadable;
     }
     runConversions(options.inputs, options.outputs, settings, &changed);
@@ -159,7 +165,16 @@ int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
   prepareStandardStreams();
-  std::vector<Text> args;
-  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
-  return run(args);
+  try {
+    std::vector<Text> args;
+    for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+    return run(args);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out outside any one file's conversion (each of those
+    // reports it as its own error): the run ends cleanly, without a
+    // temporary file.
+    removeRememberedTemporaryFiles();
+    writeAsciiLine(StandardStream::Error, wording::OutOfMemoryLine);
+    return ExitOutputUnwritable;
+  }
 }

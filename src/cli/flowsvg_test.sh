@@ -78,7 +78,7 @@ expect_drawing_of_example golden "$work/golden/example.svg"
 # the summary line, after the CR inside it) with no "=".
 shown_example=$(native "$example")
 cat >"$work/golden.expected" <<EOF
-$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included (a character above U+FFFF counts as two)
 $shown_example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
 SVG file generated. File: $(native "$work/golden/example.svg"), Sections: 1, Items: 4
 EOF
@@ -324,6 +324,78 @@ else
     "${missing_file[@]}"
 fi
 cd "$work" || fail "no folder $work"
+
+# --- Descriptions saved by Windows editors ------------------------------
+# With a UTF-8 byte-order mark, or in UTF-16 of either byte order with its
+# mark, the example gives the same drawing and the same warnings as itself.
+mkdir "$work/saved"
+printf '\xef\xbb\xbf' | cat - "$example" >"$work/saved/utf8-bom.txt"
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$example"; } >"$work/saved/utf16le.txt"
+{ printf '\xfe\xff'; iconv -f UTF-8 -t UTF-16BE "$example"; } >"$work/saved/utf16be.txt"
+for form in utf8-bom utf16le utf16be; do
+  run saved "$(native "$work/saved/$form.txt")" "$(native "$work/saved/$form.svg")"
+  expect_rc "saved as $form" 0
+  expect_drawing_of_example "saved as $form" "$work/saved/$form.svg"
+  shown_input=$(native "$work/saved/$form.txt")
+  while IFS= read -r line; do
+    case $line in
+      "$shown_example":*) echo "$shown_input${line#"$shown_example"}" ;;
+      *) echo "SVG file generated. File: $(native "$work/saved/$form.svg"), Sections: 1, Items: 4" ;;
+    esac
+  done <"$work/golden.expected" >"$work/saved.expected"
+  tr -d '\r' <"$work/saved.err" | diff -u "$work/saved.expected" - ||
+    fail "saved as $form: the warnings differ from the example's"
+done
+
+# --- Two inputs, one new SVG: the second is refused, named --------------
+# Spelled differently, the two outputs are one file; on Windows names that
+# differ only in letter case are one file too, on POSIX two.
+mkdir -p "$work/clash/sub"
+for case in "a.txt:sub/../a.ini:one" "b.txt:./B.INI:two"; do
+  IFS=: read -r first second on_posix <<<"$case"
+  rm -f "$work/clash/"*.*
+  printf '[Header]\nsubtitle = FROM-1\n' >"$work/clash/$first"
+  printf '[Header]\nsubtitle = FROM-2\n' >"$work/clash/${second##*/}"
+  first_out=$work/clash/${first%.*}.svg
+  second_out=$work/clash/${second%.*}.svg
+  run clash -O "$(native "$work/clash/$first")" "$(native "$work/clash/$second")"
+  if [ -z "$windows" ] && [ "$on_posix" = two ]; then
+    expect_rc "clash $second" 0
+    [ -f "$first_out" ] && [ -f "$second_out" ] ||
+      fail "clash $second: folder holds $(files_in "$work/clash")"
+    continue
+  fi
+  expect_rc "clash $second" 2
+  {
+    echo "SVG file generated. File: $(native "$first_out"), Sections: 0, Items: 0"
+    echo "Cannot create the SVG file: $(native "$second_out") (it is also the output of $(native "$work/clash/$first"))"
+  } >"$work/clash.expected"
+  tr -d '\r' <"$work/clash.err" | diff -u "$work/clash.expected" - ||
+    fail "clash $second: stderr differs"
+  grep -q FROM-1 "$first_out" || fail "clash $second: the drawing is not the first one's"
+done
+
+# --- Nothing a terminal would act on is printed raw ----------------------
+# A file name that starts with "-" is an unknown option; it is shown with its
+# controls, bidirectional marks and separators escaped, on one line.
+run escape_option $'-\e]0;PWNED\a\e[2J\nfake line.txt'
+expect_rc escape_option 64
+case $(cat "$work/escape_option.err") in
+  'flowsvg: unknown option -\x1b]0;PWNED\x07\x1b[2J\x0afake line.txt; usage: flowsvg '*) ;;
+  *) fail "escape_option: stderr was $(cat -v "$work/escape_option.err")" ;;
+esac
+[ "$(wc -l <"$work/escape_option.err")" -eq 1 ] || fail "escape_option: not one line"
+# A name with a C1 control and a right-to-left override; a description line
+# with a bidirectional isolate and a line separator in a warning.
+run escape_name "$(native "$work/x")"$'\xc2\x85\xe2\x80\xaegpj.txt'
+expect_rc escape_name 1
+expect_error escape_name "Cannot open the description file: $(native "$work/x")"'\u0085\u202Egpj.txt' \
+  "${missing_file[@]}"
+printf '[Flow.Steps]\nitemid = 1\ntitle: \xe2\x81\xa6x\xe2\x80\xa8y\n' >"$work/escape.txt"
+run escape_warning --check "$(native "$work/escape.txt")"
+expect_rc escape_warning 3
+[ "$(tr -d '\r' <"$work/escape_warning.out")" = "$(native "$work/escape.txt"):3: warning: \"title: \\u2066x\\u2028y\" is no section line, comment or key = value line; the line is ignored (did you mean \"title = \\u2066x\\u2028y\"?)" ] ||
+  fail "escape_warning: stdout was $(cat "$work/escape_warning.out")"
 
 # --- Every limit at once: 100 items, 20 sections, 15 pairs, 10 parents --
 {

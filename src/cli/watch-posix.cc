@@ -22,10 +22,19 @@ namespace {
 
 // One name watched in one folder, for the file it stands for.
 struct WatchedName {
-  int folder;  // the inotify watch descriptor of the folder
+  int folder;  // the inotify watch descriptor of the folder; -1 while gone
+  std::string folderPath;
   std::string name;
   size_t file;
 };
+
+// What is asked of inotify about each folder: a file closed after writing
+// or renamed into it, and the folder itself removed or renamed away.
+constexpr uint32_t kFolderEvents =
+    IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// While a folder is gone, it is looked for again this often.
+constexpr int kLookAgainMs = 1000;
 
 void splitPath(const std::string& path, std::string& folder,
                std::string& name) {
@@ -59,14 +68,55 @@ bool watchFolderOf(DescriptionWatch& watch, const std::string& path,
   std::string folder;
   std::string name;
   splitPath(path, folder, name);
-  const int wd = inotify_add_watch(watch.inotify, folder.c_str(),
-                                   IN_CLOSE_WRITE | IN_MOVED_TO | IN_ONLYDIR);
+  const int wd = inotify_add_watch(watch.inotify, folder.c_str(), kFolderEvents);
   if (wd < 0) {
     failedFolder = folder;
     return false;
   }
-  watch.names.push_back({wd, name, file});
+  watch.names.push_back({wd, folder, name, file});
   return true;
+}
+
+// Forgets the watch descriptor wd of a folder that is gone (removed, or
+// renamed away); its files count as changed, so that a conversion says they
+// are missing. True when wd was one of ours.
+bool folderGone(DescriptionWatch& watch, int wd, std::vector<char>& changed) {
+  bool ours = false;
+  for (WatchedName& watched : watch.names) {
+    if (watched.folder != wd) continue;
+    watched.folder = -1;
+    changed[watched.file] = 1;
+    ours = true;
+  }
+  return ours;
+}
+
+// Watches again each folder that was gone and is back; its files count as
+// changed, since they may have been saved before the watch began. True when
+// one came back.
+bool lookForGoneFolders(DescriptionWatch& watch, std::vector<char>& changed) {
+  bool back = false;
+  for (WatchedName& watched : watch.names) {
+    if (watched.folder >= 0) continue;
+    const int wd = inotify_add_watch(watch.inotify,
+                                     watched.folderPath.c_str(), kFolderEvents);
+    if (wd < 0) continue;
+    for (WatchedName& other : watch.names) {
+      if (other.folder < 0 && other.folderPath == watched.folderPath) {
+        other.folder = wd;
+        changed[other.file] = 1;
+      }
+    }
+    back = true;
+  }
+  return back;
+}
+
+bool anyFolderGone(const DescriptionWatch& watch) {
+  for (const WatchedName& watched : watch.names) {
+    if (watched.folder < 0) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -120,8 +170,12 @@ WatchResult waitForChanges(DescriptionWatch* watch, std::vector<char>* changed,
   for (;;) {
     struct pollfd ready[2] = {{watch->signals, POLLIN, 0},
                               {watch->inotify, POLLIN, 0}};
-    // Once a change is in, only what is already waiting is taken.
-    const int got = poll(ready, 2, any ? 0 : -1);
+    // Once a change is in, only what is already waiting is taken; while a
+    // folder is gone, it is looked for once a second.
+    const int got = poll(ready, 2,
+                         any                     ? 0
+                         : anyFolderGone(*watch) ? kLookAgainMs
+                                                 : -1);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       if (reason != nullptr) *reason = systemErrorText(errno);
@@ -135,7 +189,11 @@ WatchResult waitForChanges(DescriptionWatch* watch, std::vector<char>* changed,
       *signal = static_cast<int>(info.ssi_signo);
       return WatchResult::Stopped;
     }
-    if (got == 0) break;  // nothing more waiting after a change
+    if (got == 0) {
+      if (any) break;  // nothing more waiting after a change
+      any = lookForGoneFolders(*watch, *changed);
+      continue;
+    }
     if (!(ready[1].revents & POLLIN)) continue;
     for (;;) {
       const ssize_t size = read(watch->inotify, events, sizeof events);
@@ -148,6 +206,16 @@ WatchResult waitForChanges(DescriptionWatch* watch, std::vector<char>* changed,
           // Events were lost: every file may have changed.
           changed->assign(watch->files, 1);
           any = true;
+          continue;
+        }
+        if (event->mask & IN_MOVE_SELF) {
+          // Renamed away: the path names another folder, or none, now.
+          inotify_rm_watch(watch->inotify, event->wd);
+          any = folderGone(*watch, event->wd, *changed) || any;
+          continue;
+        }
+        if (event->mask & IN_IGNORED) {  // removed, or its file system gone
+          any = folderGone(*watch, event->wd, *changed) || any;
           continue;
         }
         if (event->len == 0) continue;

@@ -4,7 +4,9 @@
 // editors save by writing a new file and renaming it over the old one, which
 // would end a watch on the old file. A description counts as changed when a
 // file of its name in its folder is closed after writing, or renamed into
-// place. A watch ends cleanly on SIGINT, SIGTERM or SIGHUP (Ctrl+C, a kill,
+// place, and when its folder is removed or renamed away (the description is
+// gone). A folder that is gone is looked for again once a second; when it
+// is back, its descriptions count as changed. A watch ends cleanly on SIGINT, SIGTERM or SIGHUP (Ctrl+C, a kill,
 // a closed terminal) that arrives while it waits; during a conversion these
 // signals do what temporary_files.h makes them do (remove the temporary file
 // and end the program), so no temporary file is ever left.

@@ -46,7 +46,7 @@ DesktopOptions parseDesktopCommandLine(const std::vector<Text>& args) {
     } else if (arg == u"--") {
       optionsEnded = true;
     } else {
-      return misuse(Text(wording::DesktopUnknownOptionBefore) + arg);
+      return misuse(Text(wording::DesktopUnknownOptionBefore) + shownPath(arg));
     }
   }
   if (files.size() > 1) return misuse(Text(wording::DesktopTooManyFiles));

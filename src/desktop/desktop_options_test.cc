@@ -55,6 +55,12 @@ TEST(DesktopCommandLineTest, ReadsTheOneFileAndTheOptions) {
        false,
        "",
        "flowsvg-desktop: unknown option --display=:1" + usage},
+      // A name that starts with "-" is shown, not acted on by a terminal.
+      {{"-\x1b]0;x\a\xe2\x80\xae"},
+       DesktopAction::Misuse,
+       false,
+       "",
+       "flowsvg-desktop: unknown option -\\x1b]0;x\\x07\\u202E" + usage},
   };
   for (const Case& c : cases) {
     std::vector<Text> args;

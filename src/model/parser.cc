@@ -57,11 +57,13 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
   // take): only a section line lists a name, so this is what findSection
   // would find for the current section name until the next section line.
   int32_t sectionIndex = -1;
-  int32_t current = -1;  // slot of the current item, -1 before the first
-  Text raw;              // one line as read; the views below point into it
+  int32_t current = -1;   // slot of the current item, -1 before the first
+  Text raw;               // one line as read; the views below point into it
+  bool afterNul = false;  // the line before ended at a 0x00 byte
   while (!atEnd(file) && chart.itemcount < MaxItems) {
     readLineInto(file, raw);
-    if (warn) warn->startLine(raw, lastLineWasUtf8(file));
+    if (warn) warn->startLine(lastLineWasUtf8(file), afterNul);
+    afterNul = lastLineEndedAtNul(file);
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
@@ -141,19 +143,22 @@ int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
                         Reporter& reporter, DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text failure;
+  bool outOfMemory = false;
   try {
     std::unique_ptr<DescriptionWarnings> warnings;
     if (sink != nullptr)
       warnings = std::make_unique<DescriptionWarnings>(*sink);
+    takeByteOrderMark(file);
     readLines(chart, file, warnings.get());
     failure = Text(readFailure(file));
     if (warnings && failure.empty()) warnings->finish(chart, file);
   } catch (const std::bad_alloc&) {
-    failure = outOfMemoryReason();
+    outOfMemory = true;  // its reason made once the file is closed
   }
   closeFile(file);
-  if (failure.empty()) return 1;
+  if (!outOfMemory && failure.empty()) return 1;
   clearFlowchart(chart);
+  if (outOfMemory) failure = outOfMemoryReason();
   reporter.reportError(wording::OpenFailureCaption, name, failure);
   return 0;
 }

@@ -18,6 +18,10 @@
 #include "text/reporter.h"
 #include "text/text_file.h"
 
+// A description may begin with a byte-order mark: a UTF-8 one is skipped,
+// and a UTF-16 one makes the file read as the same text in UTF-8 would
+// (text_file.h: takeByteOrderMark).
+//
 // Empties the chart, then fills it from the description file at path.
 // Returns 1 when the file was opened and read to its end (whatever it held);
 // 0 when it cannot be opened or read, after reporting OpenFailureCaption,

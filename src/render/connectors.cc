@@ -133,7 +133,7 @@ void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
     Text shown = lines[k];
     if (shown.empty()) continue;
     if (textLength(shown) > LongestSummaryLine) {
-      shown = leftPart(shown, LongestSummaryLine - 3) + u"...";
+      shown = Text(leftPartWhole(shown, LongestSummaryLine - 3)) + u"...";
     }
     line << "  <text x=\"55\" y=\"" << lineY << "\" ";
     line.end();

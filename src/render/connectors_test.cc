@@ -168,6 +168,11 @@ TEST_F(ConnectorsTest, SummaryIsSplitIntoAtMostSixLines) {
        {{48, "1"}, {66, "2"}, {84, "3"}, {102, "4"}, {120, "5"}, {138, "6"}}},
       {"||||||seven", {}},
       {hundred, {{48, std::string(87, 'h') + "..."}}},
+      // A character above U+FFFF counts as two units and is never halved.
+      {std::string(86, 'h') + "\xF0\x9F\x98\x80" + ninety,
+       {{48, std::string(86, 'h') + "..."}}},
+      {std::string(85, 'h') + "\xF0\x9F\x98\x80" + ninety,
+       {{48, std::string(85, 'h') + "\xF0\x9F\x98\x80..."}}},
       {ninety, {{48, ninety}}},
       {"  spaced  |x & y", {{48, "spaced"}, {66, "x &amp; y"}}},
       {"back\\slash\\ n", {{48, "back\\slash\\ n"}}},

@@ -146,12 +146,31 @@ TEST(ItemBoxTest, LongContentValuesAreCut) {
   }
 }
 
-TEST(ItemBoxTest, CutThroughASurrogatePairLeavesAReplacementCharacter) {
-  // 24 letters, then a character outside the BMP: the cut after 25 code
-  // units keeps only its first half, which the file gets as U+FFFD.
-  Lines texts = contentTexts(boxLines(
-      "[A.a]\nitemid = 1\nk = abcdefghijklmnopqrstuvwx\xF0\x9F\x98\x80yz\n"));
-  EXPECT_EQ(texts, (Lines{"k:", "abcdefghijklmnopqrstuvwx\xEF\xBF\xBD..."}));
+TEST(ItemBoxTest, CutNeverSplitsACharacterAboveUFFFF) {
+  // A character outside the BMP counts as two code units: where the cut
+  // after 25 would keep only its first half, it keeps one unit less.
+  const struct {
+    const char* value;
+    const char* shown;
+  } cases[] = {
+      {"abcdefghijklmnopqrstuvwx\xF0\x9F\x98\x80yz",
+       "abcdefghijklmnopqrstuvwx..."},
+      {"abcdefghijklmnopqrstuvw\xF0\x9F\x98\x80yz",
+       "abcdefghijklmnopqrstuvw\xF0\x9F\x98\x80..."},
+      {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80x",
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    Lines texts = contentTexts(
+        boxLines(std::string("[A.a]\nitemid = 1\nk = ") + c.value + "\n"));
+    EXPECT_EQ(texts, (Lines{"k:", c.shown}));
+  }
 }
 
 TEST(ItemBoxTest, TitleIsWrittenWhole) {

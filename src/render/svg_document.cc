@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -11,6 +13,7 @@
 #include "render/item_boxes.h"
 #include "render/layout.h"
 #include "render/svg_line.h"
+#include "text/system_error.h"
 #include "text/wording.h"
 
 namespace {
@@ -156,13 +159,21 @@ void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
 }  // namespace
 
 int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
-  CanvasSize canvas = layoutFlowchart(chart);
   Text reason;
-  FileHandle file = createReplacement(path, &reason);
   int32_t written = 0;
-  if (file != nullptr) {
-    writeDocument(chart, canvas, file, currentTime());
-    written = finishWriting(file, &reason);
+  FileHandle file = nullptr;
+  try {
+    const CanvasSize canvas = layoutFlowchart(chart);
+    file = createReplacement(path, &reason);
+    if (file != nullptr) {
+      writeDocument(chart, canvas, file, currentTime());
+      written = finishWriting(std::exchange(file, nullptr), &reason);
+    }
+  } catch (const std::bad_alloc&) {
+    // Memory ran out while drawing: what was written goes, the earlier file
+    // stays.
+    if (file != nullptr) abandonWriting(file);
+    reason = outOfMemoryReason();
   }
   if (written == 0) {
     reporter.reportError(wording::CreateFailureCaption, path, reason);

@@ -16,8 +16,9 @@
 // time. The document is written by createReplacement (text_file.h), so an
 // earlier file at path keeps its content until the new one is complete.
 // Returns 1 on success; 0 when the file cannot be created, written or
-// closed, after reporting CreateFailureCaption, path and the reason through
-// reporter; an earlier file at path is then left as it was.
+// closed (memory running out included), after reporting CreateFailureCaption,
+// path and the reason through reporter; an earlier file at path is then
+// left as it was.
 int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
 
 // Lays the chart out and writes the whole document to an open file, with

@@ -50,7 +50,44 @@ bool writeToStream(StandardStream stream, TextView text) {
   DWORD mode;
   // A console keeps LF as the line break it understands.
   if (GetConsoleMode(handle, &mode)) return writeConsoleUnits(handle, text);
-  const std::string bytes = encodeUtf8(text);
+  // Encoded piece by piece on the stack: printing takes no memory, so a
+  // message still gets out when memory has run out.
+  constexpr size_t kUnits = 4096;
+  char bytes[MaxUtf8BytesPerUnit * kUnits];
+  for (size_t at = 0; at < text.size();) {
+    size_t units = text.size() - at < kUnits ? text.size() - at : kUnits;
+    const char16_t last = text[at + units - 1];
+    if (at + units < text.size() && last >= 0xD800 && last <= 0xDBFF) {
+      --units;  // a surrogate pair stays whole
+    }
+    const size_t size = encodeUtf8Into(text.substr(at, units), bytes);
+    DWORD error = 0;
+    if (!writeAll(handle, bytes, size, error)) return false;
+    at += units;
+  }
+  return true;
+}
+
+bool writeAsciiLine(StandardStream stream, TextView ascii) {
+  HANDLE handle = GetStdHandle(
+      stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  if (parentConsoleWanted && !usable(handle)) handle = parentConsole();
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  char line[257];
+  size_t size = 0;
+  for (; size < ascii.size() && size < 255; ++size) {
+    line[size] = static_cast<char>(ascii[size] & 0x7F);
+  }
+  line[size++] = '\n';
+  DWORD mode;
+  if (GetConsoleMode(handle, &mode)) {
+    DWORD written = 0;
+    wchar_t units[257];
+    for (size_t k = 0; k < size; ++k) units[k] = static_cast<wchar_t>(line[k]);
+    return WriteConsoleW(handle, units, static_cast<DWORD>(size), &written,
+                         nullptr) &&
+           written == size;
+  }
   DWORD error = 0;
-  return writeAll(handle, bytes.data(), bytes.size(), error);
+  return writeAll(handle, line, size, error);
 }

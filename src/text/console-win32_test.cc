@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "text/console.h"
 #include "testing/test_support.h"
+#include "text/console.h"
 #include "text/paths.h"
 #include "text/utf8.h"
 

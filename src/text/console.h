@@ -20,6 +20,11 @@ void prepareStandardStreams();
 // not all get there.
 bool writeToStream(StandardStream stream, TextView text);
 
+// Writes a line of ASCII text (at most 255 characters, the rest left out)
+// and a line break to the stream without taking any memory, for the one
+// message that says memory has run out. False when it did not get there.
+bool writeAsciiLine(StandardStream stream, TextView ascii);
+
 // A window program on Windows has no console of its own, so its standard
 // streams lead nowhere unless they were redirected. After this call a
 // stream without a handle writes to the console the program was started

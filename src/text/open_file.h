@@ -39,6 +39,12 @@ struct TextFile {
   bool inMemory = false;    // buffer is the whole content
   bool linePlain = true;    // the last line was plain ASCII (fast path)
   bool lineReplaced = false;  // ... or had bytes 80..BF, F8..FF put as "?"
+  bool lineEndedAtNul = false;  // the last line ended at a 0x00 byte
+  // A file that began with a UTF-16 byte-order mark: 'L' little-endian,
+  // 'B' big-endian, 0 for none. Its bytes are decoded into UTF-8 as they
+  // are read; `carry` keeps those of a unit or pair that a read cut.
+  char utf16 = 0;
+  std::string carry;
 
   // Writing.
   std::unique_ptr<char[]> output;  // bytes not yet handed on

@@ -73,6 +73,42 @@ FileIdentity identityOf(TextView path) {
   return identityFrom(status, info);
 }
 
+OutputPlace placeOf(TextView path) {
+  OutputPlace place;
+  std::string native = nativePath(path);
+  // A link that leads nowhere yet makes the file it points to.
+  for (int links = 0; links < 40; ++links) {
+    struct stat info;
+    if (lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    std::string target(static_cast<size_t>(info.st_size) + 1, '\0');
+    const ssize_t got = readlink(native.c_str(), target.data(), target.size());
+    if (got <= 0 || static_cast<size_t>(got) >= target.size()) break;
+    target.resize(static_cast<size_t>(got));
+    if (target[0] != '/') {
+      const size_t slash = native.rfind('/');
+      if (slash != std::string::npos)
+        target = native.substr(0, slash + 1) + target;
+    }
+    native = std::move(target);
+  }
+  const size_t slash = native.rfind('/');
+  const std::string name =
+      slash == std::string::npos ? native : native.substr(slash + 1);
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                          : native.substr(0, slash);
+  struct stat info;
+  if (name.empty() || stat(folder.c_str(), &info) != 0 ||
+      !S_ISDIR(info.st_mode)) {
+    return place;
+  }
+  place.folder.device = static_cast<uint64_t>(info.st_dev);
+  place.folder.file = static_cast<uint64_t>(info.st_ino);
+  place.folder.known = true;
+  place.name = textFromNativePath(name);
+  return place;
+}
+
 FileIdentity identityOfStandardInput() {
   return identityOfDescriptor(STDIN_FILENO);
 }

@@ -148,6 +148,30 @@ FileIdentity identityOf(TextView path) {
   return identity;
 }
 
+OutputPlace placeOf(TextView path) {
+  OutputPlace place;
+  // The full path has "." and ".." resolved, and the trailing dots and
+  // spaces Windows drops from a name already dropped.
+  const std::wstring full = nativePath(path);
+  const size_t slash = full.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash + 1 == full.size()) return place;
+  std::wstring folder = full.substr(0, slash);
+  if (folder.empty() || folder.back() == L':') folder += L'\\';
+  const HANDLE handle = openForInformation(folder);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (handle != nullptr && GetFileInformationByHandle(handle, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    place.folder.device = info.dwVolumeSerialNumber;
+    place.folder.file =
+        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    place.folder.known = true;
+    const std::wstring name = full.substr(slash + 1);
+    place.name = lowerCase(Text(name.begin(), name.end()));
+  }
+  if (handle != nullptr) CloseHandle(handle);
+  return place;
+}
+
 FileIdentity identityOfStandardInput() {
   return identityOfHandle(GetStdHandle(STD_INPUT_HANDLE));
 }

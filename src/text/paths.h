@@ -41,11 +41,20 @@ Text extensionPart(TextView path);
 // platform cannot tell.
 Text programPath();
 
-// A path as a person is shown it in a message or a label: each control
-// character (U+0000 to U+001F, U+007F) as "\x" and two lower-case hex
-// digits, so that a message stays one line, and each byte that is not
-// UTF-8 as U+FFFD.
+// A path, or any other text that did not come from the program itself (an
+// argument, a text of a description), as a person is shown it in a printed
+// line, a message box or a label: each C0 control character (U+0000 to
+// U+001F) and DEL (U+007F) as "\x" and two lower-case hex digits, so that a
+// message stays one line; each character a terminal or a text view would act
+// on rather than show as "\u" and four upper-case hex digits: the C1
+// controls (U+0080 to U+009F), the bidirectional formatting characters
+// (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069) and the line
+// and paragraph separators (U+2028, U+2029); and each byte that is not
+// UTF-8 as U+FFFD. Every text the programs print or show from such a source
+// goes through here.
 Text shownPath(TextView path);
+// The same, appended to out (which takes no new memory while it has room).
+void appendShownPath(Text& out, TextView path);
 
 // Which file a path names, links followed. Two paths name the same file
 // exactly when both identities are known and equal. Only an existing
@@ -62,6 +71,20 @@ FileIdentity identityOfStandardOutput();
 inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.known && b.known && a.device == b.device && a.file == b.file;
 }
+
+// Where a file written at path would be made: the existing folder it would
+// be in and its name there. The folder is known by its identity (device
+// and inode, or volume and file index), so that every spelling of one
+// target ("a.svg", "./a.svg", "x/../a.svg", "d/a.svg" with d a link to ".")
+// gives the same place. On POSIX a link at path that leads nowhere yet is
+// followed to where it would make the file; on Windows the name is in lower
+// case, since Windows compares names without regard to case. folder.known
+// is false when the folder does not exist or path ends in a separator.
+struct OutputPlace {
+  FileIdentity folder;
+  Text name;
+};
+OutputPlace placeOf(TextView path);
 
 #ifdef _WIN32
 // The wide-character path the Win32 API takes: the text as it is, made

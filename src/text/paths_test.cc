@@ -51,6 +51,39 @@ TEST(PathsTest, ExtensionPart) {
   }
 }
 
+TEST(PathsTest, ShownPathEscapesWhatATerminalWouldActOn) {
+  struct Case {
+    Text text;
+    Text shown;
+  };
+  const Case cases[] = {
+      {u"plain name.txt", u"plain name.txt"},
+      // C0 controls and DEL: \x and two lower-case hex digits.
+      {u"a\nb", u"a\\x0ab"},
+      {Text(u"\0x", 2), u"\\x00x"},
+      {u"\x1b]0;PWNED\x07", u"\\x1b]0;PWNED\\x07"},
+      {u"\x7f\x1f", u"\\x7f\\x1f"},
+      // C1 controls: \u and four upper-case hex digits.
+      {u"\u0080\u009B2J\u009f", u"\\u0080\\u009B2J\\u009F"},
+      // Their neighbours are shown as they are.
+      {u"\u00A0\u00E9 ~", u"\u00A0\u00E9 ~"},
+      // Bidirectional formatting characters, line and paragraph separators.
+      {u"invoice\u202Egpj.txt", u"invoice\\u202Egpj.txt"},
+      {u"\u061C\u200E\u200F", u"\\u061C\\u200E\\u200F"},
+      {u"\u202A\u202B\u202C\u202D", u"\\u202A\\u202B\\u202C\\u202D"},
+      {u"\u2066\u2067\u2068\u2069", u"\\u2066\\u2067\\u2068\\u2069"},
+      {u"one\u2028two\u2029", u"one\\u2028two\\u2029"},
+      {u"\u200D\u2065\u206A\u2027\u202F", u"\u200D\u2065\u206A\u2027\u202F"},
+      // A byte that is not UTF-8 (a lone U+DC80 to U+DCFF) shows as U+FFFD;
+      // a character above U+FFFF stays whole.
+      {u"caf\xDCE9.txt", u"caf\uFFFD.txt"},
+      {u"\U0001F600", u"\U0001F600"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(shownPath(c.text), c.shown) << encodeUtf8(c.text);
+  }
+}
+
 TEST(PathsTest, FileSizeAndAttributes) {
   TempFolder dir;
   writeBytes(dir.file("three.txt"), "abc");

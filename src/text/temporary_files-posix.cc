@@ -4,8 +4,10 @@
 // fixed slots, each claimed and released with an atomic state, and the
 // handler uses only async-signal-safe calls (unlink, sigaction, raise).
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -34,7 +36,19 @@ Block first;
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Windows open (TemporaryFileWindow), and whether a handler has begun.
+std::atomic<int> openWindows{0};
+std::atomic<bool> ending{false};
+
 void onInterrupt(int signal) {
+  // A window open on another thread is about to remember its file: wait for
+  // it (this thread has none open, since a window blocks the signals). Any
+  // window opened from now on stays open until the program ends.
+  ending.store(true);
+  while (openWindows.load() != 0) {
+    const struct timespec pause = {0, 100 * 1000};
+    nanosleep(&pause, nullptr);
+  }
   for (Block* block = &first; block != nullptr; block = block->next.load()) {
     for (Slot& slot : block->slots) {
       if (slot.state.load() == kHeld) unlink(slot.path);
@@ -107,4 +121,35 @@ void forgetTemporaryFile(int32_t slot) {
     block = block->next.load();
   }
   if (block != nullptr) block->slots[slot].state.store(kFree);
+}
+
+TemporaryFileWindow::TemporaryFileWindow() {
+  sigset_t block;
+  sigemptyset(&block);
+  for (int signal : kSignals) sigaddset(&block, signal);
+  pthread_sigmask(SIG_BLOCK, &block, &savedMask_);
+  openWindows.fetch_add(1);
+  // A handler that began before this window opened may not wait for it: the
+  // file must not be created. The handler ends the program shortly.
+  if (!ending.load()) return;
+  // The handler waits for no window but those open before it began.
+  openWindows.fetch_sub(1);
+  for (;;) pause();
+}
+
+TemporaryFileWindow::~TemporaryFileWindow() {
+  openWindows.fetch_sub(1);
+  pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
+}
+
+void removeRememberedTemporaryFiles() {
+  int32_t base = 0;
+  for (Block* block = &first; block != nullptr; block = block->next.load()) {
+    for (int32_t k = 0; k < kSlots; ++k) {
+      if (block->slots[k].state.load() != kHeld) continue;
+      unlink(block->slots[k].path);
+      forgetTemporaryFile(base + k);
+    }
+    base += kSlots;
+  }
 }

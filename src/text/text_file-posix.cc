@@ -66,8 +66,8 @@ bool isFolder(int fd) {
 struct Destination {
   std::string path;
   int descriptor = -1;
-  int error = 0;           // an errno value, when not refused
-  bool refused = false;    // a link the protected-links rule does not follow
+  int error = 0;         // an errno value, when not refused
+  bool refused = false;  // a link the protected-links rule does not follow
   // What lstat told of path's last name, when the way there looked at it.
   bool looked = false;
   bool exists = false;
@@ -320,16 +320,27 @@ std::string temporaryNameFor(const std::string& target) {
   return temporary;
 }
 
-// Creates a file of a temporary name in the target's folder. It is created
-// as "> path" creates a new file (mode 0666 less the umask, the folder's
-// default ACL), since that is what a new file must look like. -1 with errno
-// on failure.
-int createTemporary(const std::string& target, std::string& temporary) {
+// Creates a file of a temporary name in the target's folder and remembers
+// it in *slot (temporary_files.h), both inside one TemporaryFileWindow, so
+// that an interruption at any moment finds it. It is created as "> path"
+// creates a new file (mode 0666 less the umask, the folder's default ACL),
+// since that is what a new file must look like. -1 with errno on failure;
+// a file that cannot be remembered is removed again (ENOMEM).
+int createTemporary(const std::string& target, std::string& temporary,
+                    int32_t* slot) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = temporaryNameFor(target);
-    const int fd = open(temporary.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    const TemporaryFileWindow window;
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return -1;
+    *slot = rememberTemporaryFile(temporary.c_str());
+    if (*slot >= 0) return fd;
+    close(fd);
+    unlink(temporary.c_str());
+    errno = ENOMEM;
+    return -1;
   }
   return -1;
 }
@@ -367,15 +378,28 @@ bool linkUnnamed(int fd, const std::string& target) {
   if (errno != EEXIST) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temporary = temporaryNameFor(target);
-    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(),
-               AT_SYMLINK_FOLLOW) == 0) {
-      if (rename(temporary.c_str(), target.c_str()) == 0) return true;
-      const int error = errno;
-      unlink(temporary.c_str());
-      errno = error;
-      return false;
+    int32_t slot = -1;
+    {
+      // The name is remembered as soon as it exists (temporary_files.h).
+      const TemporaryFileWindow window;
+      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(),
+                 AT_SYMLINK_FOLLOW) != 0) {
+        if (errno == EEXIST) continue;
+        return false;
+      }
+      slot = rememberTemporaryFile(temporary.c_str());
+      if (slot < 0) {
+        unlink(temporary.c_str());
+        errno = ENOMEM;
+        return false;
+      }
     }
-    if (errno != EEXIST) return false;
+    const bool renamed = rename(temporary.c_str(), target.c_str()) == 0;
+    const int error = errno;
+    if (!renamed) unlink(temporary.c_str());
+    forgetTemporaryFile(slot);
+    errno = error;
+    return renamed;
   }
   return false;
 }
@@ -388,10 +412,10 @@ bool keepMetadata(int fd, const std::string& target, const struct stat& old) {
   struct stat now;
   if (fstat(fd, &now) != 0) return false;
   if (now.st_uid != old.st_uid || now.st_gid != old.st_gid) {
-    const uid_t owner = now.st_uid == old.st_uid ? static_cast<uid_t>(-1)
-                                                 : old.st_uid;
-    const gid_t group = now.st_gid == old.st_gid ? static_cast<gid_t>(-1)
-                                                 : old.st_gid;
+    const uid_t owner =
+        now.st_uid == old.st_uid ? static_cast<uid_t>(-1) : old.st_uid;
+    const gid_t group =
+        now.st_gid == old.st_gid ? static_cast<gid_t>(-1) : old.st_gid;
     if (fchown(fd, owner, group) != 0) return false;
   }
   // Extended attributes: exactly the old file's set, values included.
@@ -496,8 +520,8 @@ bool writeInPlace(TextFile& file) {
   }
   off_t at = 0;
   while (at < size) {
-    const ssize_t put = pwrite(fd, content.data() + at,
-                               static_cast<size_t>(size - at), at);
+    const ssize_t put =
+        pwrite(fd, content.data() + at, static_cast<size_t>(size - at), at);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
       noteFailure(file, systemErrorText(put < 0 ? errno : EIO));
@@ -671,16 +695,18 @@ FileHandle createReplacement(TextView path, Text* reason) {
     }
   }
   std::string temporary;
-  const int fd = createTemporary(target, temporary);
+  int32_t slot = -1;
+  const int fd = createTemporary(target, temporary, &slot);
   if (fd < 0) {
     // A folder we may not write in may still hold a file we may write.
-    if (exists) return startInPlace(target, reason);
+    if (exists && errno != ENOMEM) return startInPlace(target, reason);
     setReason(reason, systemErrorText(errno));
     return nullptr;
   }
   if (exists && !keepMetadata(fd, target, old)) {
     close(fd);
     unlink(temporary.c_str());
+    forgetTemporaryFile(slot);
     return startInPlace(target, reason);
   }
   FileHandle file = adoptNative(fd, true, true);
@@ -688,7 +714,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   file->replacement->route = exists ? Route::Replace : Route::NewFile;
   file->replacement->temporary = temporary;
   file->replacement->target = target;
-  file->replacement->slot = rememberTemporaryFile(temporary.c_str());
+  file->replacement->slot = slot;
   return file;
 }
 
@@ -716,8 +742,7 @@ int finishWriting(FileHandle file, Text* reason) {
   }
   if ((route == Route::NewFile && !unnamed) || route == Route::Replace) {
     const char* temporary = replacement->temporary.c_str();
-    if (!file->failed &&
-        rename(temporary, replacement->target.c_str()) != 0) {
+    if (!file->failed && rename(temporary, replacement->target.c_str()) != 0) {
       noteFailure(*file, systemErrorText(errno));
     }
     if (file->failed) unlink(temporary);
@@ -731,6 +756,16 @@ int finishWriting(FileHandle file, Text* reason) {
   if (!ok) setReason(reason, file->failure);
   delete file;
   return ok;
+}
+
+void abandonWriting(FileHandle file) {
+  if (file->ownsNative) close(fdOf(*file));
+  const Replacement* replacement = file->replacement.get();
+  if (replacement != nullptr && !replacement->temporary.empty()) {
+    unlink(replacement->temporary.c_str());
+    forgetTemporaryFile(replacement->slot);
+  }
+  delete file;
 }
 
 // --- Replacements flushed together ----------------------------------------

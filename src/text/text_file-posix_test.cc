@@ -1,6 +1,7 @@
 // What a replacement keeps and where it writes on POSIX systems: metadata,
 // hard links, long names, links and the protected-links rule, the process's
-// own descriptors, the in-place fallback with its lock and its limits.
+// own descriptors, the in-place fallback with its lock and its limits; and
+// a byte-order mark read from a pipe that brings a byte at a time.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -42,6 +43,40 @@ std::string xattrOf(const std::string& path, const char* name) {
   char value[256];
   const ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
   return size < 0 ? std::string("<none>") : std::string(value, size);
+}
+
+// The mark and every unit and pair of a UTF-16 description arrive a byte
+// per read: each is put together across the reads.
+TEST(ByteOrderMarkTest, Utf16FromAPipeAByteAtATime) {
+  const std::string bytes(
+      "\xFF\xFE"
+      "a\0\r\0\n\0\x3D\xD8\x00\xDE"
+      "b\0\n\0c\0",
+      18);
+  for (const std::string& sent : {bytes, std::string("\xEF\xBB\xBF"
+                                                     "a\r\n"
+                                                     "\xF0\x9F\x98\x80"
+                                                     "b\nc")}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::thread writer([&sent, in = ends[1]] {
+      for (char byte : sent) {
+        EXPECT_EQ(write(in, &byte, 1), 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+      close(in);
+    });
+    const std::string path = "/dev/fd/" + std::to_string(ends[0]);
+    FileHandle file = openForReading(textFromNativePath(path));
+    ASSERT_NE(file, nullptr);
+    takeByteOrderMark(file);
+    std::vector<Text> lines;
+    while (!atEnd(file)) lines.push_back(readLine(file));
+    closeFile(file);
+    writer.join();
+    close(ends[0]);
+    EXPECT_EQ(lines, (std::vector<Text>{u"a", u"\U0001F600b", u"c"}));
+  }
 }
 
 TEST(ReplacementTest, KeepsModeOwnerGroupAndExtendedAttributes) {

@@ -81,9 +81,12 @@ bool isSharingConflict(DWORD error) {
 
 // Creates "." + name + "." and six random letters in the target's folder,
 // the name shortened so that it stays within 255 units. It is created as
-// any new file in that folder is, so it takes the folder's inherited ACL.
-// INVALID_HANDLE_VALUE with GetLastError on failure.
-HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
+// any new file in that folder is, so it takes the folder's inherited ACL,
+// and remembered in *slot (temporary_files.h). INVALID_HANDLE_VALUE with
+// GetLastError on failure; a file that cannot be remembered is deleted
+// again (ERROR_NOT_ENOUGH_MEMORY).
+HANDLE createTemporary(const std::wstring& target, std::wstring& temporary,
+                       int32_t* slot) {
   constexpr size_t kNameMax = 255;
   constexpr size_t kExtra = 8;  // "." before, "." and six letters after
   constexpr wchar_t kLetters[] =
@@ -109,12 +112,22 @@ HANDLE createTemporary(const std::wstring& target, std::wstring& temporary) {
     // The temporary name is longer than the target's: it may need the
     // long-path form where the target did not.
     temporary = nativePath(textFromNativePath(candidate));
+    // Created and remembered with no moment between for Ctrl+C
+    // (temporary_files.h).
+    const TemporaryFileWindow window;
     const HANDLE handle =
         CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+    if (handle == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
       return handle;
     }
+    *slot = rememberTemporaryFile(temporary.c_str());
+    if (*slot >= 0) return handle;
+    CloseHandle(handle);
+    DeleteFileW(temporary.c_str());
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
   }
   return INVALID_HANDLE_VALUE;
 }
@@ -439,11 +452,14 @@ FileHandle createReplacement(TextView path, Text* reason) {
     return nullptr;
   }
   std::wstring temporary;
-  const HANDLE handle = createTemporary(target, temporary);
+  int32_t slot = -1;
+  const HANDLE handle = createTemporary(target, temporary, &slot);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     // A folder we may not write in may still hold a file we may write.
-    if (exists) return startInPlace(target, reason);
+    if (exists && error != ERROR_NOT_ENOUGH_MEMORY) {
+      return startInPlace(target, reason);
+    }
     setReason(reason, systemErrorText(error));
     return nullptr;
   }
@@ -452,7 +468,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   file->replacement->temporary = temporary;
   file->replacement->target = target;
   file->replacement->attributes = exists ? flags : 0;
-  file->replacement->slot = rememberTemporaryFile(temporary.c_str());
+  file->replacement->slot = slot;
   return file;
 }
 
@@ -478,6 +494,16 @@ int finishWriting(FileHandle file, Text* reason) {
   if (!ok) setReason(reason, file->failure);
   delete file;
   return ok;
+}
+
+void abandonWriting(FileHandle file) {
+  if (file->ownsNative) CloseHandle(handleOf(*file));
+  const Replacement* replacement = file->replacement.get();
+  if (replacement != nullptr && !replacement->temporary.empty()) {
+    DeleteFileW(replacement->temporary.c_str());
+    forgetTemporaryFile(replacement->slot);
+  }
+  delete file;
 }
 
 // --- Replacements flushed together ----------------------------------------

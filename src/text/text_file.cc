@@ -19,12 +19,88 @@
 
 namespace {
 
+// Appends the UTF-8 form of code point cp to out. A surrogate, which UTF-8
+// has no form for, gets the three bytes the same formula gives (ED A0 80 to
+// ED BF BF), which the UTF-8 decoder takes as not UTF-8.
+void appendCodePoint(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Appends the UTF-8 form of the UTF-16 bytes (in the file's byte order)
+// that follow file.carry to out. A unit or pair cut short by the end of the
+// bytes waits in file.carry for the next ones, unless last: then a unit
+// without its pair is written as appendCodePoint writes a surrogate, and an
+// odd last byte as the byte FF, neither of them UTF-8.
+void appendUtf16(TextFile& file, std::string_view bytes, bool last,
+                 std::string& out) {
+  std::string all = std::move(file.carry);
+  all.append(bytes);
+  const bool big = file.utf16 == 'B';
+  const auto unitAt = [&](size_t at) {
+    const auto first = static_cast<unsigned char>(all[at]);
+    const auto second = static_cast<unsigned char>(all[at + 1]);
+    return static_cast<char32_t>(big ? (first << 8) | second
+                                     : (second << 8) | first);
+  };
+  out.reserve(out.size() + all.size() * 3 / 2 + 4);
+  size_t at = 0;
+  for (; at + 2 <= all.size(); at += 2) {
+    const char32_t unit = unitAt(at);
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      if (at + 4 > all.size() && !last) break;  // its pair comes later
+      if (at + 4 <= all.size()) {
+        const char32_t low = unitAt(at + 2);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+          appendCodePoint(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00),
+                          out);
+          at += 2;
+          continue;
+        }
+      }
+    }
+    appendCodePoint(unit, out);
+  }
+  if (last && at < all.size()) {
+    out.push_back('\xFF');
+    at = all.size();
+  }
+  file.carry.assign(all, at, std::string::npos);
+}
+
+// Reads the next bytes of a UTF-16 file and puts their UTF-8 form in the
+// buffer; false at the end of the file (or after a read failure).
+bool readUtf16Chunk(TextFile& file) {
+  for (;;) {
+    const bool got = readChunk(file);
+    std::string decoded;
+    appendUtf16(file, file.buffer, !got, decoded);
+    file.buffer = std::move(decoded);
+    file.next = 0;
+    if (!file.buffer.empty()) return true;
+    if (!got) return false;
+  }
+}
+
 // Brings more bytes into a reading buffer whose bytes are all consumed;
 // false at the end of the file (or after a read failure).
 bool refill(TextFile& file) {
   if (file.next < file.buffer.size()) return true;
   if (file.exhausted || file.inMemory) return false;
-  return readChunk(file);
+  return file.utf16 != 0 ? readUtf16Chunk(file) : readChunk(file);
 }
 
 // Length of the run of bytes at the start of bytes that a line takes as
@@ -86,6 +162,7 @@ void collectLine(TextFile& file) {
   std::string& bytes = file.lineBytes;
   bytes.clear();
   file.lineReplaced = false;
+  file.lineEndedAtNul = false;
   for (;;) {
     // Fast path: a run of plain ASCII bytes other than CR and LF.
     if (file.next < file.buffer.size()) {
@@ -96,7 +173,11 @@ void collectLine(TextFile& file) {
     }
     int lead = takeByte(file);
     if (lead < 0) break;
-    if (lead == '\n' || lead == 0) break;
+    if (lead == '\n') break;
+    if (lead == 0) {
+      file.lineEndedAtNul = true;
+      break;
+    }
     if (lead == '\r') {
       if (peekByte(file) == '\n') ++file.next;
       break;
@@ -194,6 +275,7 @@ void readLineInto(FileHandle file, Text& line) {
          (buffer[brk] == '\r' && brk + 1 < buffer.size()))) {
       widenAsciiInto(std::string_view(buffer).substr(file->next, run), line);
       file->linePlain = true;
+      file->lineEndedAtNul = buffer[brk] == 0;
       file->next = brk + 1;
       if (buffer[brk] == '\r' && buffer[file->next] == '\n') ++file->next;
       return;
@@ -214,6 +296,34 @@ void readLineInto(FileHandle file, Text& line) {
     file->inMemory = false;
     noteFailure(*file, outOfMemoryReason());
   }
+}
+
+bool lastLineEndedAtNul(FileHandle file) { return file->lineEndedAtNul; }
+
+void takeByteOrderMark(FileHandle file) {
+  TextFile& f = *file;
+  // The first three bytes, however few each read brings.
+  while (f.buffer.size() - f.next < 3 && !f.exhausted && !f.inMemory) {
+    std::string start = f.buffer.substr(f.next);
+    const bool got = readChunk(f);
+    f.buffer.insert(0, start);
+    f.next = 0;
+    if (!got) break;
+  }
+  const std::string_view start = std::string_view(f.buffer).substr(f.next);
+  if (start.starts_with("\xEF\xBB\xBF")) {
+    f.next += 3;
+    return;
+  }
+  const bool little = start.starts_with("\xFF\xFE");
+  if (!little && !start.starts_with("\xFE\xFF")) return;
+  f.utf16 = little ? 'L' : 'B';
+  // What the buffer holds after the mark is UTF-16 as well.
+  const std::string rest = f.buffer.substr(f.next + 2);
+  std::string decoded;
+  appendUtf16(f, rest, f.exhausted || f.inMemory, decoded);
+  f.buffer = std::move(decoded);
+  f.next = 0;
 }
 
 bool lastLineWasUtf8(FileHandle file) {

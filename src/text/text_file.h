@@ -91,6 +91,20 @@ Text readLine(FileHandle file);
 // The same, into line (reusing its storage), for readers of many lines.
 void readLineInto(FileHandle file, Text& line);
 
+// Whether the line last read ended at a 0x00 byte rather than at a line
+// break (LF, CR LF, a lone CR) or the end of the file. Such a byte ends the
+// line's text, but an editor shows what follows it on the same line.
+bool lastLineEndedAtNul(FileHandle file);
+
+// Reads a byte-order mark at the start of a file that is to be read as a
+// description; called before anything else is read from it. A UTF-8 mark
+// (EF BB BF) is skipped. A UTF-16 mark (FF FE little-endian, FE FF
+// big-endian) is skipped and the rest of the file is decoded from UTF-16
+// into UTF-8 as it is read, so that its lines read exactly as the same text
+// saved as UTF-8 would (a unit without its pair, or a last odd byte, reads
+// as bytes that are not UTF-8). Any other start is left as it is.
+void takeByteOrderMark(FileHandle file);
+
 // Whether the bytes of the line last read were UTF-8 as they stood in the
 // file: false when a byte of it was read as "?" or U+FFFD, or left out at
 // the end of the file, because it was not (the parser's warnings tell the
@@ -152,6 +166,13 @@ void closeFile(FileHandle file);
 // the first failure. On 0 a replacement's temporary file is removed and an
 // earlier file at path is left as it was.
 int finishWriting(FileHandle file, Text* reason = nullptr);
+
+// Gives up a file being written (when drawing it could not go on, memory
+// having run out, say): closes it and removes what was written of it, a
+// replacement's temporary or unnamed file; an earlier file at the path stays
+// as it was. Of a file written as it went (standard output, a device, a
+// descriptor) only the handle goes. Never fails; the handle is then invalid.
+void abandonWriting(FileHandle file);
 
 // --- Replacements flushed together ------------------------------------------
 //

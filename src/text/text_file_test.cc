@@ -133,6 +133,113 @@ TEST(ReadLineTest, EndOfFile) {
   closeFile(file);
 }
 
+// A 0x00 byte ends the text of its line; the reader tells it from a break.
+TEST(ReadLineTest, TellsLinesEndedAtNul) {
+  FileHandle file = openBytes(std::string("a\0b\r\nc\0\0\n\xC3\xA9\0d", 13));
+  std::vector<std::pair<Text, bool>> got;
+  while (!atEnd(file)) {
+    Text line = readLine(file);
+    got.emplace_back(line, lastLineEndedAtNul(file));
+  }
+  closeFile(file);
+  const std::vector<std::pair<Text, bool>> want = {
+      {u"a", true}, {u"b", false},     {u"c", true}, {u"", true},
+      {u"", false}, {u"\u00E9", true}, {u"d", false}};
+  EXPECT_EQ(got, want);
+}
+
+// UTF-16 bytes of text in the given order, a byte-order mark in front.
+std::string utf16(TextView text, bool big) {
+  std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += big ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+struct MarkCase {
+  const char* what;
+  std::string bytes;
+  std::vector<Text> lines;
+  std::vector<bool> utf8;  // lastLineWasUtf8 of each line
+};
+
+std::vector<MarkCase> markCases() {
+  const Text text = Text(u"[a]\r\nb \U0001F600\rc\u00E9") + u'\0' + u"d\n";
+  const std::vector<Text> lines = {u"[a]", u"b \U0001F600", u"c\u00E9", u"d"};
+  return {
+      {"no mark", "[a]\nb", {u"[a]", u"b"}, {true, true}},
+      {"UTF-8 mark skipped",
+       "\xEF\xBB\xBF[a]\nb",
+       {u"[a]", u"b"},
+       {true, true}},
+      {"UTF-8 mark alone", "\xEF\xBB\xBF", {}, {}},
+      {"a start that is no mark", "\xEF\xBBx\n", {u"\uFFFDx"}, {false}},
+      {"UTF-16 little-endian",
+       utf16(text, false),
+       lines,
+       {true, true, true, true}},
+      {"UTF-16 big-endian", utf16(text, true), lines, {true, true, true, true}},
+      {"UTF-16 mark alone", "\xFF\xFE", {}, {}},
+      {"UTF-16 with an odd last byte",
+       std::string("\xFF\xFE"
+                   "a\0b",
+                   5),
+       {u"a?"},
+       {false}},
+      {"UTF-16 unit without its pair",
+       std::string("\xFF\xFE"
+                   "a\0\x01\xD8z\0\n\0\x02\xDC",
+                   12),
+       {u"a\uFFFD\uFFFD\uFFFDz", u"\uFFFD\uFFFD\uFFFD"},
+       {false, false}},
+  };
+}
+
+std::vector<std::pair<Text, bool>> readMarked(FileHandle file) {
+  std::vector<std::pair<Text, bool>> got;
+  takeByteOrderMark(file);
+  while (!atEnd(file)) {
+    Text line = readLine(file);
+    got.emplace_back(line, lastLineWasUtf8(file));
+  }
+  closeFile(file);
+  return got;
+}
+
+TEST_F(TextFileTest, ByteOrderMarks) {
+  for (const MarkCase& c : markCases()) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::pair<Text, bool>> want;
+    for (size_t k = 0; k < c.lines.size(); ++k) {
+      want.emplace_back(c.lines[k], c.utf8[k]);
+    }
+    EXPECT_EQ(readMarked(openBytes(c.bytes)), want);
+    put("marked.txt", c.bytes);
+    EXPECT_EQ(readMarked(openForReading(textPath("marked.txt"))), want);
+  }
+}
+
+// A UTF-16 file longer than a read: a pair and a CR LF each split between
+// two reads come out whole.
+TEST_F(TextFileTest, Utf16AcrossChunkBoundaries) {
+  const size_t units = ReadChunkSize / 2;   // per read, the mark counted
+  Text text(units - 2, u'x');               // the pair's first unit ends
+  text += u"\U0001F600";                    // ... the first read
+  text += Text(units - 2, u'y') + u"\r\n";  // a CR LF across the second
+  text += u"z";
+  put("long.txt", utf16(text, false));
+  FileHandle file = openForReading(textPath("long.txt"));
+  takeByteOrderMark(file);
+  const std::vector<Text> lines = readAll(file);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0],
+            Text(units - 2, u'x') + u"\U0001F600" + Text(units - 2, u'y'));
+  EXPECT_EQ(lines[1], u"z");
+}
+
 TEST_F(TextFileTest, ReadsRealFilesAcrossChunkBoundaries) {
   // A line longer than a chunk, then a CR LF split between two reads, then a
   // lead byte whose continuation comes with the next read.

@@ -121,6 +121,9 @@ inline constexpr T DesktopUnknownOptionBefore =
     u"flowsvg-desktop: unknown option ";
 inline constexpr T DesktopTooManyFiles =
     u"flowsvg-desktop: more than one FILE given";
+// Memory ran out outside any command that could report it (the program
+// ends).
+inline constexpr T DesktopOutOfMemoryLine = u"flowsvg-desktop: out of memory";
 inline constexpr T DesktopHelpLines[] = {
     u"Usage: flowsvg-desktop [FILE]",
     u"       flowsvg-desktop --help | --version",
@@ -300,6 +303,10 @@ inline constexpr T WatchUnavailable =
     u"flowsvg: --watch is not available on this system";
 inline constexpr T WatchTimeBefore = u"[";
 inline constexpr T WatchTimeAfter = u"] ";
+// --watch, after the error line of a description that is not there.
+inline constexpr T WaitingForItAfter = u"; waiting for it";
+// Memory ran out outside the conversion of any one file (the run ends).
+inline constexpr T OutOfMemoryLine = u"flowsvg: out of memory";
 
 // The help, line by line. The lines starting with WatchHelpMark are shown,
 // without it, only where --watch is available.
@@ -364,8 +371,9 @@ inline constexpr T HelpLines[] = {
 // description (control characters shown as \x and two hex digits, a text
 // longer than 40 characters cut, with "..." after its closing quote),
 // {section} for a section name, {id}, {n}, {line}, {width}, {over} and
-// {room} for numbers, {blank} for one of the blank names and {where} for
-// WhereStart or WhereEnd.
+// {room} for numbers, {blank} for one of the blank names, {where} for
+// WhereStart or WhereEnd and {control} for a control character as \x and two
+// hex digits.
 inline constexpr T WarningBeforeLine = u":";
 inline constexpr T WarningAfterLine = u": warning: ";
 inline constexpr T MoreWarnings = u"{n} more warnings are not shown";
@@ -425,13 +433,14 @@ inline constexpr T UndrawnBoxWarning =
     u"but not drawn (name the section Group.Name)";
 inline constexpr T ValueCutWarning =
     u"the value of {key} is shown cut short as {shown}; a box line holds 28 "
-    u"characters, key and \":\" included";
+    u"characters, key and \":\" included (a character above U+FFFF counts as "
+    u"two)";
 inline constexpr T SummaryTooManyLinesWarning =
     u"the summary has {n} lines; the panel shows the first 6, the rest are "
     u"left out";
 inline constexpr T SummaryLineCutWarning =
     u"line {line} of the summary has {n} characters; the panel cuts it to 87 "
-    u"and \"...\"";
+    u"and \"...\" (a character above U+FFFF counts as two)";
 inline constexpr T TitleTooWideWarning =
     u"the title {shown} is about {width} px wide, {over} px more than the "
     u"{room} px its box leaves for it";
@@ -444,10 +453,9 @@ inline constexpr T LineTooWideWarning =
 inline constexpr T NotUtf8Warning =
     u"the line holds bytes that are not UTF-8, read as \"?\" or "
     u"\"\uFFFD\" or left out (save the file as UTF-8)";
-inline constexpr T ByteOrderMarkWarning =
-    u"the file begins with a byte-order mark, which keeps this first line "
-    u"from being read; the line is ignored (save the file as UTF-8 without a "
-    u"byte-order mark)";
+inline constexpr T ControlCharacterWarning =
+    u"{shown} holds the control character {control}, which the drawing "
+    u"shows as \"\uFFFD\"";
 inline constexpr T BlankInKeyWarning =
     u"the key {key} has {blank} at its {where}, which is not trimmed like a "
     u"space";
