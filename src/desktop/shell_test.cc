@@ -50,7 +50,8 @@ Text generatedBox(const Text& output, int sections, int items) {
 const Text kSampleWarnings =
     u"\r\rWarnings:\rline 13: the value of \"Note\" is shown cut short as "
     u"\"Confirm the order with th...\"; a box line holds 28 characters, key "
-    u"and \":\" included\rline 41: \"Dates are examples only\" is no section "
+    u"and \":\" included (a character above U+FFFF counts as two)\rline 41: "
+    u"\"Dates are examples only\" is no section "
     u"line, comment or key = value line; the line is ignored";
 
 // A description of one band with two items.
