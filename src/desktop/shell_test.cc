@@ -768,6 +768,10 @@ TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
   fs::create_directory(root_ / "folder.txt");
   const Text oddPath = textFromNativePath((root_ / odd).string());
   const Text oddShown = t(root_.string() + "/caf\xef\xbf\xbd \\x01.txt");
+  // A right-to-left override and a C1 control: shown, never acted on.
+  const std::string bidi = "in\xe2\x80\xaegpj.\xc2\x9btxt";
+  writeBytes(root_ / bidi, kTwoItems);
+  const Text bidiShown = t(root_.string() + "/in\\u202Egpj.\\u009Btxt");
   struct Case {
     const char* label;
     FileChoice::Outcome outcome;
@@ -782,6 +786,12 @@ TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
        oddShown, nullptr},
       {"missing", FileChoice::Outcome::Chosen, t(root_ / "gone.txt"),
        t(root_ / "gone.txt"), u"No such file or directory"},
+      {"bidirectional and C1 characters", FileChoice::Outcome::Chosen,
+       t(root_ / bidi), bidiShown, nullptr},
+      {"missing, with them", FileChoice::Outcome::Chosen,
+       t(root_ / ("gone" + bidi)),
+       t(root_.string() + "/gone" + "in\\u202Egpj.\\u009Btxt"),
+       u"No such file or directory"},
       {"a folder", FileChoice::Outcome::Chosen, t(root_ / "folder.txt"),
        t(root_ / "folder.txt"), u"Is a directory"},
       {"a remote location", FileChoice::Outcome::NotLocal,
