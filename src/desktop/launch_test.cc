@@ -105,8 +105,14 @@ TEST_F(LaunchTest, TheProgramRunsInASessionOfItsOwnWithNoSignalBlocked) {
   std::ofstream(reporter) << "#!/bin/sh\n"
                           << "cut -d' ' -f6 /proc/$$/stat > '"
                           << (root_ / "sid").string()
-                          << "'\ngrep SigBlk /proc/$$/status > '"
-                          << (root_ / "blocked").string() << "'\n";
+                          // Read with built-ins only: while the shell
+                          // starts a command it blocks its own signals for
+                          // a moment, which a command reading its status
+                          // could see.
+                          << "'\nwhile read -r line; do case $line in "
+                          << "SigBlk*) printf '%s\\n' \"$line\" > '"
+                          << (root_ / "blocked").string()
+                          << "';; esac; done < /proc/$$/status\n";
   chmod(reporter.c_str(), 0755);
   sigset_t blocked;
   sigset_t before;
