@@ -16,13 +16,16 @@
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
+#include "base/line_buffer.h"
+#include "files/description_files.h"
 #include "render/svg_document.h"
-#include "text/paths.h"
-#include "text/reporter.h"
-#include "text/system_error.h"
-#include "text/temporary_files.h"
-#include "text/text_file.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "base/reporter.h"
+#include "platform/system_error.h"
+#include "platform/temporary_files.h"
+#include "platform/clock.h"
+#include "platform/text_file.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -102,7 +105,7 @@ bool readInput(Flowchart& chart, const Text& input, Outcome& outcome,
     return false;
   }
   if (waiting != nullptr) *waiting = 0;
-  return readDescription(chart, file, input, reporter, sink) == 1;
+  return readDescriptionFile(chart, file, input, reporter, sink) == 1;
 }
 
 // Whether writing output would overwrite the description it was drawn from
@@ -121,15 +124,13 @@ bool outputIsInput(const Text& input, const Text& output) {
 bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
                  bool later, Outcome& outcome, Reporter& reporter) {
   Text reason;
+  // Drawn in memory first: memory running out then leaves no file begun.
+  LineBuffer drawing;
+  writeSvg(chart, drawing, generated);
   FileHandle file = output == u"-" ? attachStandardOutput()
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
-    try {
-      writeSvg(chart, file, generated);
-    } catch (const std::bad_alloc&) {
-      abandonWriting(file);  // the earlier file stays as it was
-      throw;
-    }
+    writeContent(file, drawing.bytes());
     const int written =
         later && output != u"-"
             ? finishWritingLater(file, &outcome.pending, &reason)

@@ -7,18 +7,18 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "text/console.h"
+#include "platform/console.h"
 #include "cli/conversions.h"
-#include "cli/watch.h"
-#include "cli/wildcards.h"
-#include "model/sample_file.h"
-#include "render/connectors.h"
-#include "text/paths.h"
-#include "text/reporter.h"
-#include "text/temporary_files.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "platform/watch.h"
+#include "platform/wildcards.h"
+#include "files/description_files.h"
+#include "model/sample_description.h"
+#include "platform/paths.h"
+#include "base/reporter.h"
+#include "platform/temporary_files.h"
+#include "platform/text_file.h"
+#include "base/utf8.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int writeSample(const Text& path, Reporter& reporter) {
                                                 : ExitOutputUnwritable;
   }
   FileHandle file = attachStandardOutput();
-  writeSampleLines(file);
+  writeContent(file, sampleDescription());
   Text reason;
   if (finishWriting(file, &reason) == 1) return ExitWritten;
   reporter.reportError(wording::SampleFailureCaption, path, reason);
@@ -128,7 +128,6 @@ int run(const std::vector<Text>& args) {
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }
-      initPalette();
       return runConversions(options.inputs, options.outputs, settings);
     case CliAction::Watch:
       if (!watchAvailable()) {
@@ -138,7 +137,6 @@ int run(const std::vector<Text>& args) {
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }
-      initPalette();
       settings.watchTimes = true;
       return watch(options, settings);
     case CliAction::NoMatch:

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "desktop/toolkit.h"
-#include "text/strings.h"
+#include "base/strings.h"
 
 class FakeToolkit : public Toolkit {
  public:

@@ -6,12 +6,11 @@
 
 #include "model/diagnostics.h"
 #include "model/parser.h"
-#include "model/sample_file.h"
-#include "render/connectors.h"
+#include "files/description_files.h"
 #include "render/svg_document.h"
-#include "text/paths.h"
-#include "text/text_file.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -182,7 +181,6 @@ Shell::Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place)
 
 int32_t Shell::run(const FileChoice& startFile) {
   clearFlowchart(chart_);
-  initPalette();
   const int32_t opened =
       toolkit_.openWindow(WindowWidth, WindowHeight, wording::WindowTitle);
   // The toolkit told why when it gives -1.

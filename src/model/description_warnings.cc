@@ -7,8 +7,8 @@
 
 #include "model/drawing_rules.h"
 #include "model/text_width.h"
-#include "text/paths.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -473,13 +473,13 @@ void DescriptionWarnings::contentLine(const Flowchart& chart, int32_t slot,
   }
 }
 
-void DescriptionWarnings::finish(const Flowchart& chart, FileHandle file) {
+void DescriptionWarnings::finish(const Flowchart& chart, LineReader& reader) {
   if (lastItemLine_ > 0) {
     int64_t unread = 0;
     try {
       Text raw;
-      while (!atEnd(file)) {
-        readLineInto(file, raw);
+      while (!reader.atEnd()) {
+        reader.readLineInto(raw);
         const TextView line = trimSpacesView(raw);
         if (!line.empty() && line[0] != u'#' && line[0] != u';') ++unread;
       }

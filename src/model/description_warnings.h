@@ -18,8 +18,8 @@
 
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
-#include "text/strings.h"
-#include "text/text_file.h"
+#include "base/strings.h"
+#include "base/line_reader.h"
 
 class DescriptionWarnings {
  public:
@@ -69,7 +69,7 @@ class DescriptionWarnings {
   // stopped at the 100th item, reads on through file only to count the
   // lines left unread (the chart is not touched, and a read failure or a
   // lack of memory there only ends the count).
-  void finish(const Flowchart& chart, FileHandle file);
+  void finish(const Flowchart& chart, LineReader& reader);
 
  private:
   // Sends the warning about the current line.

@@ -7,9 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "files/description_files.h"
 #include "model/parser.h"
 #include "testing/test_support.h"
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -26,8 +27,7 @@ class RecordingSink : public DiagnosticsSink {
 // Parses a description given as bytes into chart, with a sink when one is
 // given.
 void parse(const std::string& bytes, Flowchart& chart, DiagnosticsSink* sink) {
-  RecordingReporter reporter;
-  ASSERT_EQ(readDescription(chart, openBytes(bytes), u"-", reporter, sink), 1);
+  ASSERT_TRUE(readDescription(chart, bytes, sink).ok());
 }
 
 Warnings warningsOf(const std::string& bytes) {

@@ -1,3 +1,4 @@
+#include "files/description_files.h"
 #include "model/parser.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "testing/test_support.h"
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -16,8 +17,7 @@ class ParserTest : public testing::Test {
   // Parses a description given as UTF-8 text with "\n" line ends.
   Flowchart& parse(const std::string& description) {
     RecordingReporter reporter;
-    EXPECT_EQ(readDescription(*chart_, openBytes(description), u"-", reporter),
-              1);
+    EXPECT_TRUE(readDescription(*chart_, description).ok());
     return *chart_;
   }
   std::unique_ptr<Flowchart> chart_ = std::make_unique<Flowchart>();
