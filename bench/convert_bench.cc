@@ -12,6 +12,7 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
+#include "files/description_files.h"
 #include "model/parser.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
@@ -78,7 +79,7 @@ void BM_Write(benchmark::State& state, Input input) {
   Timestamp generated = timestampFromFields(2025, 1, 2, 3, 4, 5);
   for (auto _ : state) {
     FileHandle file = createForWriting(path);
-    writeSvg(*chart, file, generated);
+    writeDrawing(*chart, file, generated);
     closeFile(file);
   }
 }

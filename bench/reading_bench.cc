@@ -10,6 +10,7 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
+#include "files/description_files.h"
 #include "model/parser.h"
 #include "platform/paths.h"
 
