@@ -51,7 +51,6 @@ inline constexpr T LinkRefusedReason =
 
 // Main window.
 inline constexpr T MessageBoxTitle = u"Flowchart SVG Generator";
-inline constexpr T StatusPrefix = u"Status";
 inline constexpr T DefaultOutputName = u"flowchart.svg";
 inline constexpr T WindowTitle =
     u"Flowchart SVG Generator - Desktop Edition v" FLOWSVG_VERSION;

@@ -1,6 +1,6 @@
 // The inside of a FileHandle, shared by the platform-independent line code
 // (text_file.cc) and the platform's file code (text_file-posix.cc,
-// text_file-win32.cc). Nothing outside src/text includes this header.
+// text_file-win32.cc). Nothing outside src/platform includes this header.
 #ifndef FLOWSVG_PLATFORM_OPEN_FILE_H_
 #define FLOWSVG_PLATFORM_OPEN_FILE_H_
 

@@ -4,12 +4,16 @@
 # checks that it draws the sample and a description with warnings exactly as
 # flowsvg does for the same time (SOURCE_DATE_EPOCH), that pkg-config finds
 # the same library, and that eight threads at once draw what one does.
-# Usage: api_consumer_test.sh SOURCE_DIR BUILD_DIR FLOWSVG CXX
+# A sanitized build installs sanitized libraries: the example is then built
+# with the same sanitizers.
+# Usage: api_consumer_test.sh SOURCE_DIR BUILD_DIR FLOWSVG CXX [sanitized]
 set -u
 src=$1
 build=$2
 flowsvg=$3
 cxx=$4
+flags=
+[ "${5:-}" = sanitized ] && flags="-fsanitize=address,undefined -fno-omit-frame-pointer"
 . "$src/src/testing/test_support.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-api-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -17,7 +21,7 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/prefix" --component dev >"$work/install.log" 2>&1 ||
   fail "cmake --install of the library: $(tail -3 "$work/install.log")"
 cmake -S "$src/examples/api" -B "$work/build" -DCMAKE_PREFIX_PATH="$work/prefix" \
-  -DCMAKE_CXX_COMPILER="$cxx" >"$work/configure.log" 2>&1 ||
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" >"$work/configure.log" 2>&1 ||
   fail "configuring the example: $(tail -5 "$work/configure.log")"
 cmake --build "$work/build" >"$work/build.log" 2>&1 ||
   fail "building the example: $(tail -5 "$work/build.log")"
@@ -43,7 +47,7 @@ expect_same "warnings" "$work/api2.err" "$work/cli2.err"
 if command -v pkg-config >/dev/null; then
   printf '#include <flowsvg/flowsvg.h>\nint main() { return flowsvg::convert("[A]\\n", {"2026-12-10 09:30:00"}).svg.empty(); }\n' >"$work/tiny.cc"
   export PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig
-  "$cxx" -std=c++20 "$work/tiny.cc" -o "$work/tiny" \
+  "$cxx" -std=c++20 $flags "$work/tiny.cc" -o "$work/tiny" \
     $(pkg-config --cflags --libs flowsvg) ||
     fail "building with pkg-config flowsvg"
   "$work/tiny" || fail "the pkg-config program drew nothing"
