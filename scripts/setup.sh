@@ -5,7 +5,8 @@
 # source, tesseract to read the window back, xdg-user-dirs to compare the
 # documents folder with, xmllint and libxml2, Chromium for the render check,
 # what the Windows build needs, Liberation Sans and fontTools for the table
-# of text widths, and perf.
+# of text widths, perf, and Boost's headers, curl and ss for the preview
+# server.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -24,6 +25,9 @@ packages=(
 # The advance widths of Liberation Sans behind the width warnings
 # (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.
 packages+=(fonts-liberation2 python3-fonttools linux-perf)
+# The preview server: Boost.Beast and Boost.Asio (header-only, for both the
+# Linux and the Windows builds); curl and ss (iproute2) for its tests.
+packages+=(libboost-dev curl iproute2)
 
 # Building and checking the Debian packages: dpkg-shlibdeps and
 # dpkg-buildflags, lintian, the desktop entry's and metadata's validators,
