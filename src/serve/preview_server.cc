@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -143,7 +144,10 @@ class Session : public std::enable_shared_from_this<Session> {
     if (closed_) return;
     parser_.emplace();
     parser_->header_limit(kHeaderLimit);
-    parser_->body_limit(PreviewBodyLimit);
+    // A PUT's body is limited once its header has passed the checks, so
+    // that the key is checked first. (No limit is the largest one: an empty
+    // optional counts as smaller than any length in Boost 1.74's parser.)
+    parser_->body_limit(std::numeric_limits<std::uint64_t>::max());
     // Idle between requests, or too slow to send one: closed.
     stream_.expires_after(kIdle);
     http::async_read_header(
@@ -209,6 +213,7 @@ class Session : public std::enable_shared_from_this<Session> {
     if (length && *length > PreviewBodyLimit) {
       return answer(http::status::payload_too_large, false);
     }
+    parser_->body_limit(PreviewBodyLimit);
     if (request.find(http::field::if_match) == request.end()) {
       return answer(http::status::precondition_failed, false);
     }
