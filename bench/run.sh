@@ -17,6 +17,9 @@
 #                                       fresh folder
 #   flowsvg --watch, from the rename of a saved description to the new SVG
 #   in place, median of 20 saves     <= 10 ms
+#   the preview server, median of 20: a save on disk to the "change" event
+#   at a page, and a page's save (PUT) to its answer with the file replaced
+#                                    <= 20 ms each
 #   flowsvg --check of 1, 10, 100 MB stays linear: the 100 MB file takes at
 #   most 12.5 times the 10 MB one, in each shape
 #   peak resident memory of one conversion of the largest  < 8 MB
@@ -37,7 +40,8 @@ rounds=${ROUNDS:-40}
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DFLOWSVG_BENCH=ON -DFLOWSVG_TESTS=OFF -DFLOWSVG_DESKTOP=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)" --target flowsvg flowsvg_bench \
-  alternate_runs durable_replace watch_latency >/dev/null
+  alternate_runs durable_replace watch_latency preview_driver \
+  preview_latency >/dev/null
 bench=build-bench/bench/flowsvg_bench
 flowsvg=$PWD/build-bench/src/cli/flowsvg
 alternate=build-bench/bench/alternate_runs
@@ -110,6 +114,11 @@ mkdir -p "$results/watch"
 build-bench/bench/watch_latency "$flowsvg" examples/sample_flowchart.txt \
   "$results/watch" 20 | tee "$results/watch.txt"
 
+echo "== the preview server: a save on disk to the event at a page, a page's save to its answer"
+mkdir -p "$results/preview"
+build-bench/bench/preview_latency build-bench/src/serve/preview_driver \
+  examples/sample_flowchart.txt "$results/preview" 20 | tee "$results/preview.txt"
+
 echo "== flowsvg --check of 1, 10 and 100 MB"
 : >"$results/check.txt"
 for shape in one-line one-line-utf8 comment-lines; do
@@ -176,6 +185,16 @@ median, low, high = (float(x) for x in open(f"{results}/watch.txt").read().split
 goal("flowsvg --watch, save to new SVG, median of 20",
      f"{median / 1e3:.2f} ms (from {low / 1e3:.2f} to {high / 1e3:.2f} ms)",
      "<= 10 ms", median <= 10000)
+preview = {}
+for line in open(f"{results}/preview.txt"):
+    what, median, low, high = line.split()
+    preview[what] = (float(median), float(low), float(high))
+for what, label in (("save", "preview: save on disk to the event at a page"),
+                    ("put", "preview: a page's save (PUT) to its answer")):
+    median, low, high = preview[what]
+    goal(f"{label}, median of 20",
+         f"{median / 1e3:.2f} ms (from {low / 1e3:.2f} to {high / 1e3:.2f} ms)",
+         "<= 20 ms", median <= 20000)
 check = {}
 for line in open(f"{results}/check.txt"):
     shape, mb, _, low, _ = line.split()
