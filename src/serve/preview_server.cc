@@ -101,7 +101,7 @@ struct PreviewServer::State {
   void closeAll();
   void refreshTag();
   void broadcast(const std::string& tag);
-  // The description's bytes now and their tag; false with the reason.
+  // The description's bytes now and their tag, or why they cannot be read.
   Status readNow(std::string* bytes, std::string* tag);
 };
 
@@ -265,8 +265,9 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
   void sendPage(bool keep) {
-    auto response = std::make_shared<http::response<http::span_body<const char>>>(
-        http::status::ok, 11);
+    using PageBody = http::span_body<const char>;
+    auto response =
+        std::make_shared<http::response<PageBody>>(http::status::ok, 11);
     response->body() = boost::beast::span<const char>(
         server_.settings.page.data(), server_.settings.page.size());
     response->set(http::field::content_type, "text/html; charset=utf-8");
