@@ -114,7 +114,8 @@ int main(int argc, char** argv) {
   for (;;) {
     std::vector<char> changed;
     int signal = 0;
-    const WatchResult result = waitForChanges(watch, &changed, &signal, &reason);
+    const WatchResult result =
+        waitForChanges(watch, &changed, &signal, &reason);
     if (result == WatchResult::Changed) {
       server.descriptionChanged();
       continue;
