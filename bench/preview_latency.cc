@@ -17,8 +17,6 @@
 //   preview_latency PREVIEW_DRIVER DESCRIPTION FOLDER SAVES
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/time.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -59,13 +57,19 @@ bool writeFile(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(out.flush());
 }
 
-// A read that waits longer than this fails, so that a lost event ends the
-// run instead of hanging it.
-void limitWaits(tcp::socket& socket) {
-  struct timeval limit = {10, 0};
-  setsockopt(socket.native_handle(), SOL_SOCKET, SO_RCVTIMEO, &limit,
-             sizeof limit);
+// A step that takes longer than 10 s (an event lost, say) ends the run and
+// the driver, instead of hanging (Asio's blocking reads wait out a socket's
+// receive timeout).
+pid_t driverPid = 0;
+
+void onTooLong(int) {
+  static const char kSaid[] = "preview_latency: no answer within 10 s\n";
+  if (driverPid > 0) kill(driverPid, SIGKILL);
+  (void)!write(2, kSaid, sizeof kSaid - 1);
+  _exit(1);
 }
+
+void limitStep() { alarm(10); }
 
 // A page's event stream: what its chunks carried so far, read as it comes.
 class EventStream {
@@ -74,7 +78,6 @@ class EventStream {
               const std::string& host)
       : socket_(io) {
     socket_.connect(server);
-    limitWaits(socket_);
     http::request<http::empty_body> request{http::verb::get, "/events", 11};
     request.set(http::field::host, host);
     http::write(socket_, request);
@@ -127,6 +130,7 @@ int run(const std::string& input, const std::string& description, int saves,
   net::io_context io;
   const tcp::endpoint server(net::ip::address_v4::loopback(), port);
   const std::string host = "127.0.0.1:" + std::to_string(port);
+  limitStep();
   EventStream page(io, server, host);
   if (!page.waitFor(changeOf(description))) {
     std::fprintf(stderr, "the stream did not start with the description\n");
@@ -140,6 +144,7 @@ int run(const std::string& input, const std::string& description, int saves,
     const std::string saving = input + ".saving";
     if (!writeFile(saving, bytes)) return 1;
     usleep(50 * 1000);
+    limitStep();
     const double start = now();
     if (rename(saving.c_str(), input.c_str()) != 0) return 1;
     if (!page.waitFor(changeOf(bytes))) {
@@ -153,7 +158,6 @@ int run(const std::string& input, const std::string& description, int saves,
   micros.clear();
   tcp::socket client(io);
   client.connect(server);
-  limitWaits(client);
   boost::beast::flat_buffer buffer;
   for (int save = 1; save <= saves; ++save) {
     http::request<http::string_body> put{http::verb::put, "/description", 11};
@@ -165,6 +169,7 @@ int run(const std::string& input, const std::string& description, int saves,
     put.body() = bytes;
     put.prepare_payload();
     usleep(50 * 1000);
+    limitStep();
     const double start = now();
     http::write(client, put);
     http::response<http::empty_body> answer;
@@ -232,6 +237,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   close(lines[1]);
+  driverPid = driver;
+  signal(SIGALRM, onTooLong);
+  limitStep();
   FILE* first = fdopen(lines[0], "r");
   unsigned port = 0;
   char key[64] = "";
@@ -250,6 +258,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
   }
+  alarm(0);
   kill(driver, SIGINT);
   int status = 0;
   waitpid(driver, &status, 0);

@@ -93,23 +93,29 @@ int main(int argc, char** argv) {
     complain("cannot listen", started);
     return 69;
   }
+  // The watch runs before the line is printed: a save made as soon as the
+  // line is read is seen.
+  Text folder;
+  Text reason;
+  DescriptionWatch* watch = nullptr;
+  if (watchAvailable()) {
+    watch = startWatch({description}, &folder, &reason);
+    if (watch == nullptr) {
+      server.stop();
+      complain("cannot watch", Status::error(folder + u": " + reason));
+      return 66;
+    }
+  }
   std::printf("port %u ipv6 %s key %s\n", unsigned{server.port()},
               server.onIpv6() ? "yes" : "no", server.key().c_str());
   std::fflush(stdout);
 
-  if (!watchAvailable()) {
+  if (watch == nullptr) {
     // Served until standard input ends.
     while (std::getchar() != EOF) {
     }
     server.stop();
     return 0;
-  }
-  Text folder;
-  Text reason;
-  DescriptionWatch* watch = startWatch({description}, &folder, &reason);
-  if (watch == nullptr) {
-    complain("cannot watch", Status::error(folder + u": " + reason));
-    return 66;
   }
   for (;;) {
     std::vector<char> changed;
