@@ -3,8 +3,9 @@
 // scripting API window.flowsvg (for tests and for pages that embed this
 // one):
 //   ready             a promise, resolved when the first drawing is on screen
-//   setText(text)     replaces the description; a promise, resolved when its
-//                     drawing is on screen
+//   setText(text)     replaces the description's text (as a paste over all
+//                     of it: still the same file for Save); a promise,
+//                     resolved when its drawing is on screen
 //   getText()         the description as the editor holds it (LF line breaks)
 //   svg()             the SVG on screen, as text
 //   warnings()        its warnings, [{ line, message }]
@@ -48,7 +49,7 @@ const started = start().then((ready) => {
 window.flowsvg = {
   ready: started.then(() => undefined),
   async setText(text) {
-    await (await started).load({ text: String(text) });
+    await (await started).replaceText(String(text));
   },
   getText: () => page?.editor.getText() ?? '',
   svg: () => page?.result?.svg ?? '',

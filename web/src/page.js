@@ -40,7 +40,10 @@ export class Page {
   // Builds the page around its mode and shows the first drawing.
   async start(mode, initial) {
     this.mode = mode;
-    this.doc = { ...this.doc, ...initial, text: initial.text };
+    this.doc = {
+      ...this.doc, ...initial, text: initial.text.replace(/\r\n?/g, '\n'),
+      lineBreak: lineBreakOf(initial.text),
+    };
     this.editor = createEditor($('editor'), {
       text: initial.text,
       label: words.editorLabel,
@@ -78,13 +81,22 @@ export class Page {
   // Replaces the document: the editor's text (one change that undo takes
   // back) and what the page knows of its file.
   load({ text, name = '', bytes = null, handle = null, lineBreak }) {
-    this.doc = { name, bytes, text, handle, lineBreak: lineBreak ?? lineBreakOf(text) };
-    if (text === this.editor.getText()) {
+    // The editor holds every line break (CR LF, CR, LF) as LF.
+    const held = text.replace(/\r\n?/g, '\n');
+    this.doc = { name, bytes, text: held, handle, lineBreak: lineBreak ?? lineBreakOf(text) };
+    if (held === this.editor.getText()) {
       // The same text from another file: only the bytes converted change.
       this.textChanged(text);
     } else {
       this.editor.setText(text);
     }
+    return this.whenDrawn(this.version);
+  }
+
+  // Replaces the editor's text, as a paste over all of it would: the
+  // document stays the same file (its name, line breaks and handle).
+  replaceText(text) {
+    if (text.replace(/\r\n?/g, '\n') !== this.editor.getText()) this.editor.setText(text);
     return this.whenDrawn(this.version);
   }
 
