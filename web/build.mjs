@@ -12,7 +12,7 @@
 import { createHash } from 'node:crypto';
 import { mkdir, readFile, rm, writeFile, copyFile } from 'node:fs/promises';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import * as esbuild from 'esbuild';
 import { words } from './src/wording.js';
 
@@ -96,12 +96,27 @@ async function page({ script, style, csp }) {
   return filled;
 }
 
-function policy(scriptSource, styleSource) {
+// The drawing's own styles, allowed by hash: the page shows the SVG inline,
+// and its style sheet and style attributes (the same in every drawing) are
+// styles of the page then. Taken from a drawing the converter makes.
+async function drawingStyles() {
+  const { convert, sampleDescription } = await import(pathToFileURL(path.join(outDir, 'npm/index.js')).href);
+  const svg = convert(sampleDescription()).svg;
+  // As the XML parser hands them over: line breaks as LF.
+  const sheets = [...svg.matchAll(/<style>([^<]*)<\/style>/g)].map((m) => m[1].replace(/\r\n?/g, '\n'));
+  const attributes = [...new Set([...svg.matchAll(/ style="([^"]*)"/g)].map((m) => m[1]))];
+  if (sheets.length === 0) throw new Error('no style sheet found in the drawing');
+  return { elements: sheets.map(sha256).join(' '), attributes: attributes.map(sha256).join(' ') };
+}
+
+function policy(scriptSource, styleSource, drawing) {
   return [
     "default-src 'none'",
     `script-src ${scriptSource} 'wasm-unsafe-eval'`,
-    `style-src ${styleSource}`,
-    // The drawing is shown and turned into a PNG from a blob: URL.
+    `style-src-elem ${styleSource} ${drawing.elements}`,
+    `style-src-attr 'unsafe-hashes' ${drawing.attributes}`,
+    // The PNG export draws the drawing's bytes from a blob: URL; the
+    // editor's warning marks are data: images.
     'img-src blob: data:',
     "base-uri 'none'",
     "form-action 'none'",
@@ -118,24 +133,26 @@ await rm(path.join(outDir, 'npm'), { recursive: true, force: true });
 await mkdir(path.join(outDir, 'site'), { recursive: true });
 await mkdir(path.join(outDir, 'npm'), { recursive: true });
 
+// The npm package.
+await writeFile(path.join(outDir, 'npm/index.js'), npm);
+const drawing = await drawingStyles();
+
 // One file: everything inline, each piece allowed by its hash.
 await writeFile(path.join(outDir, 'flowsvg.html'), await page({
   script: `<script>${js}</script>`,
   style: `<style>${css}</style>`,
-  csp: policy(sha256(js), sha256(css)),
+  csp: policy(sha256(js), sha256(css), drawing),
 }));
 
 // The static site: the same page, script and styles as files of its own origin.
 await writeFile(path.join(outDir, 'site/index.html'), await page({
   script: '<script src="flowsvg.js"></script>',
   style: '<link rel="stylesheet" href="flowsvg.css">',
-  csp: policy("'self'", "'self'"),
+  csp: policy("'self'", "'self'", drawing),
 }));
 await writeFile(path.join(outDir, 'site/flowsvg.js'), js);
 await writeFile(path.join(outDir, 'site/flowsvg.css'), css);
 
-// The npm package.
-await writeFile(path.join(outDir, 'npm/index.js'), npm);
 await copyFile(path.join(here, 'npm/index.d.ts'), path.join(outDir, 'npm/index.d.ts'));
 await copyFile(path.join(here, 'npm/README.md'), path.join(outDir, 'npm/README.md'));
 await copyFile(path.join(here, '../LICENSE'), path.join(outDir, 'npm/LICENSE'));

@@ -67,7 +67,7 @@ const look = EditorView.theme({
 
 // Makes the editor inside host (an element the page owns). onChange(text)
 // hears of every change of the text, from typing or from setText.
-export function createEditor(host, { text, label, onChange, keys = [] }) {
+export function createEditor(host, { text, label, onChange }) {
   const root = host.attachShadow({ mode: 'open' });
   const view = new EditorView({
     root,
@@ -88,7 +88,7 @@ export function createEditor(host, { text, label, onChange, keys = [] }) {
         look,
         EditorView.lineWrapping,
         EditorView.contentAttributes.of({ 'aria-label': label }),
-        keymap.of([...keys, ...defaultKeymap, ...historyKeymap, ...searchKeymap, ...lintKeymap]),
+        keymap.of([...defaultKeymap, ...historyKeymap, ...searchKeymap, ...lintKeymap]),
         EditorView.updateListener.of((update) => {
           if (update.docChanged) onChange(update.state.doc.toString());
         }),
