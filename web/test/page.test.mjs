@@ -362,6 +362,13 @@ describe('the page', () => {
     await page.mouse.wheel({ deltaY: -100 });
     await page.keyboard.up('Control');
     await page.waitForFunction(() => document.getElementById('zoom-level').value === '100 %');
+    await page.focus('#drawing');
+    for (const [key, expected] of [['0', '100 %'], ['=', '125 %'], ['-', '100 %']]) {
+      await page.keyboard.down('Control');
+      await page.keyboard.press(key);
+      await page.keyboard.up('Control');
+      assert.equal(await level(), expected, `Ctrl+${key}`);
+    }
     await page.click('#fit');
     const fitted = await width();
     assert.ok(fitted < pane.width && fitted > pane.width * 0.8, `${fitted} in a pane of ${pane.width}`);
