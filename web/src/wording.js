@@ -5,7 +5,6 @@
 export const words = {
   pageTitle: 'Flowchart SVG Generator',
   appName: 'Flowchart SVG Generator',
-  tagline: 'Write the description on the left; the drawing follows as you type.',
 
   newButton: 'New',
   newTitle: 'Start an empty description',
@@ -71,9 +70,9 @@ export function fill(text, values) {
     Object.prototype.hasOwnProperty.call(values, name) ? String(values[name]) : whole);
 }
 
-// The default file names of downloads.
+// The name a description without a file of its own is saved under; its
+// drawings are named after it as the command line names them
+// (flowchart.svg, flowchart.png, flowchart@2x.png).
 export const fileNames = {
   description: 'flowchart.txt',
-  svg: 'flowchart.svg',
-  png: 'flowchart{suffix}.png',
 };
