@@ -12,12 +12,13 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
+#include "files/description_files.h"
 #include "model/parser.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
-#include "text/clock.h"
-#include "text/paths.h"
-#include "text/text_file.h"
+#include "base/clock.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void BM_Write(benchmark::State& state, Input input) {
   Timestamp generated = timestampFromFields(2025, 1, 2, 3, 4, 5);
   for (auto _ : state) {
     FileHandle file = createForWriting(path);
-    writeSvg(*chart, file, generated);
+    writeDrawing(*chart, file, generated);
     closeFile(file);
   }
 }

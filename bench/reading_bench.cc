@@ -10,8 +10,9 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
+#include "files/description_files.h"
 #include "model/parser.h"
-#include "text/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

@@ -1,9 +1,13 @@
 # What a Windows user downloads: flowsvg-<version>-win64.zip, to unpack
-# anywhere, and flowsvg-<version>-win64.exe, a 64-bit installer into
-# "Program Files" that adds the window to the Start menu and itself to the
-# system's list of programs to uninstall. Both hold the programs (the
-# command line and the window), the README, the sample description and the
-# licence. Built by
+# anywhere, and flowsvg-<version>-win64.exe, a 64-bit installer (for all
+# users into "Program Files", or for the current user alone without
+# administrator rights) that adds the window to the Start menu, itself to
+# the system's list of programs to uninstall, flowsvg.exe to the App Paths
+# and, when chosen, the program folder to the user's PATH; it upgrades an
+# earlier install in place. The installer is written from
+# cmake/NSIS.template.in. Both hold the programs (the command line and the
+# window), the README, the sample description and the licence (LICENSE.txt,
+# so that Windows opens it). Built by
 #   cmake --build build-win64 --target package
 # into build-win64/packages. Included from the top-level CMakeLists.txt when
 # WIN32 is set.
@@ -12,8 +16,8 @@ install(TARGETS flowsvg RUNTIME DESTINATION .)
 if(TARGET flowsvg-desktop)
   install(TARGETS flowsvg-desktop RUNTIME DESTINATION .)
 endif()
-install(FILES README.md LICENSE examples/sample_flowchart.txt
-        DESTINATION .)
+install(FILES README.md examples/sample_flowchart.txt DESTINATION .)
+install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 
 set(CPACK_PACKAGE_NAME flowsvg)
 set(CPACK_PACKAGE_VENDOR "the flowsvg authors")
@@ -29,29 +33,15 @@ set(CPACK_GENERATOR ZIP NSIS)
 # stripping again here would stamp them with the time of packing.
 set(CPACK_STRIP_FILES OFF)
 
-# The installer itself is a 64-bit program installing into the 64-bit
-# program folder: the default 32-bit one does not even start on a 64-bit-only
-# Windows (or Wine), and would put a 64-bit program among the 32-bit ones.
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
-set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# The installer: CPack's NSIS generator with a script of our own
+# (cmake/NSIS.template.in, found on the module path): a 64-bit installer of
+# the 64-bit programs, NSIS's MultiUser choice of all users or the current
+# user, an upgrade in place, the PATH option, App Paths. It names the
+# window in the Start menu and the uninstall entry by the program's name.
+list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
 set(CPACK_NSIS_PACKAGE_NAME "Flowchart SVG Generator")
-set(CPACK_NSIS_DISPLAY_NAME "Flowchart SVG Generator ${PROJECT_VERSION}")
 set(CPACK_NSIS_MUI_ICON ${FLOWSVG_ICON})
 set(CPACK_NSIS_MUI_UNIICON ${FLOWSVG_ICON})
-if(TARGET flowsvg-desktop)
-  # The window in the Start menu, under the program's name; it beside the
-  # uninstaller in the list of programs. The programs lie in the
-  # installation folder itself.
-  set(CPACK_PACKAGE_EXECUTABLES "flowsvg-desktop;Flowchart SVG Generator")
-  set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-  set(CPACK_NSIS_INSTALLED_ICON_NAME flowsvg-desktop.exe)
-else()
-  set(CPACK_NSIS_INSTALLED_ICON_NAME flowsvg.exe)
-endif()
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# PATH is left alone: the installer's PATH editing gives up on a long PATH,
-# and the README tells how to add the folder.
-set(CPACK_NSIS_MODIFY_PATH OFF)
 
 include(CPack)
 
@@ -63,5 +53,13 @@ if(CMAKE_CROSSCOMPILING AND FLOWSVG_TESTS)
       ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION}
       ${CMAKE_CROSSCOMPILING_EMULATOR})
   set_tests_properties(windows_packages PROPERTIES
-    FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE)
+    FIXTURES_REQUIRED wine FIXTURES_SETUP windows_installer TIMEOUT 300
+    RUN_SERIAL TRUE)
+  # The installer over time, in a Wine prefix of its own with a display:
+  # upgrade, cancel, PATH option, per-user install.
+  add_test(NAME windows_installer
+    COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/windows-installer_test.sh
+      ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
+  set_tests_properties(windows_installer PROPERTIES
+    FIXTURES_REQUIRED windows_installer TIMEOUT 300 RUN_SERIAL TRUE)
 endif()

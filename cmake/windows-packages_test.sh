@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the Windows packages and checks them as a user would meet them:
 # the zip holds exactly the two programs, README, sample description and
-# licence, its programs are stripped and its flowsvg.exe converts the sample
-# to the golden drawing; the installer, run silently under Wine, puts the
-# same files into the 64-bit program folder, the window into the Start menu
-# and itself into the list of programs to uninstall, the installed programs
-# run, and the uninstaller removes all of it. An installer that cannot run
-# still exits 0 under "/S", so only what it installed counts, never its exit
-# status.
+# licence (LICENSE.txt), its programs are stripped and its flowsvg.exe
+# converts the sample to the golden drawing; the installer carries its
+# version in its version resource; run silently under Wine, it puts the
+# same files into the 64-bit program folder, the window into the Start menu,
+# flowsvg.exe into the App Paths and itself into the list of programs to
+# uninstall (with its folder, version and size), the installed programs
+# run, and the uninstaller removes all of it, leaving no empty key behind.
+# An installer that cannot run still exits 0 under "/S", so only what it
+# installed counts, never its exit status. Upgrades, cancelling, the PATH
+# option and the per-user install are windows-installer_test.sh's.
 # Usage: windows-packages_test.sh BUILD_DIR SOURCE_DIR VERSION RUNNER...
 set -u
 build=$1
@@ -46,14 +49,14 @@ zip=$packages/$name.zip
 listed=$(python3 -c 'import sys, zipfile
 print(" ".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist()
                       if not n.endswith("/"))))' "$zip")
-expected="$name/LICENSE $name/README.md $name/flowsvg-desktop.exe $name/flowsvg.exe $name/sample_flowchart.txt"
+expected="$name/LICENSE.txt $name/README.md $name/flowsvg-desktop.exe $name/flowsvg.exe $name/sample_flowchart.txt"
 [ "$listed" = "$expected" ] || fail "zip holds '$listed', expected '$expected'"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
   "$zip" "$work/zip"
 unpacked=$work/zip/$name
 cmp -s "$unpacked/sample_flowchart.txt" "$src/examples/sample_flowchart.txt" ||
   fail "zip: the sample description differs"
-cmp -s "$unpacked/LICENSE" "$src/LICENSE" || fail "zip: LICENSE differs"
+cmp -s "$unpacked/LICENSE.txt" "$src/LICENSE" || fail "zip: LICENSE.txt differs"
 for program in flowsvg.exe flowsvg-desktop.exe; do
   if x86_64-w64-mingw32-objdump -t "$unpacked/$program" | grep -q '^\['; then
     fail "zip: $program is not stripped (it has a symbol table)"
@@ -62,10 +65,18 @@ done
 converts zip "$unpacked/flowsvg.exe" "$unpacked/sample_flowchart.txt"
 
 # --- The installer -------------------------------------------------------
+# Its own version resource (the file's Properties) names the product and
+# its version.
+strings -el "$packages/$name.exe" >"$work/installer-strings"
+for field in "ProductName:Flowchart SVG Generator" "ProductVersion:$version" \
+  "FileVersion:$version"; do
+  grep -A1 -x "${field%%:*}" "$work/installer-strings" | tail -n 1 |
+    grep -qx "${field#*:}" || fail "installer: no $field in its version resource"
+done
 "${runner[@]}" "$packages/$name.exe" /S
 folder_windows='C:\Program Files\Flowchart SVG Generator'
 folder=$(unix_path "$folder_windows")
-installed_files="flowsvg.exe flowsvg-desktop.exe README.md LICENSE sample_flowchart.txt Uninstall.exe"
+installed_files="flowsvg.exe flowsvg-desktop.exe README.md LICENSE.txt sample_flowchart.txt Uninstall.exe"
 for file in $installed_files; do
   [ -f "$folder/$file" ] || fail "installer: no $folder_windows\\$file"
 done
@@ -91,8 +102,27 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Flowchar
 entry=$("${runner[@]}" reg query "$uninstall_key" </dev/null 2>/dev/null | tr -d '\r')
 grep -qF "Flowchart SVG Generator $version" <<<"$entry" ||
   fail "installer: no uninstaller entry named 'Flowchart SVG Generator $version': $entry"
-grep -qF "\"$folder_windows\\Uninstall.exe\"" <<<"$entry" ||
+grep -qF "\"$folder_windows\\Uninstall.exe\" /AllUsers" <<<"$entry" ||
   fail "installer: the uninstaller entry does not run Uninstall.exe: $entry"
+grep -qE "InstallLocation +REG_SZ +${folder_windows//\\/\\\\}\$" <<<"$entry" ||
+  fail "installer: the entry's InstallLocation is not $folder_windows: $entry"
+grep -qE "DisplayVersion +REG_SZ +$version\$" <<<"$entry" ||
+  fail "installer: no DisplayVersion $version: $entry"
+# EstimatedSize: the installed files' size in KB (rounded up file by file).
+size=$(sed -n 's/.*EstimatedSize *REG_DWORD *0x\([0-9a-f]*\).*/\1/p' <<<"$entry")
+actual=0
+for file in $installed_files; do
+  actual=$((actual + ($(stat -c %s "$folder/$file") + 1023) / 1024))
+done
+[ -n "$size" ] && [ $((16#$size)) -ge $((actual - 8)) ] &&
+  [ $((16#$size)) -le $((actual + 8)) ] ||
+  fail "installer: EstimatedSize ${size:-none} (0x), the files hold $actual KB"
+# flowsvg.exe by its name for the Run box: the App Paths entry.
+app_paths='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\flowsvg.exe'
+paths=$("${runner[@]}" reg query "$app_paths" </dev/null 2>/dev/null | tr -d '\r')
+grep -qF "$folder_windows\flowsvg.exe" <<<"$paths" &&
+  grep -qE "Path +REG_SZ +${folder_windows//\\/\\\\}\$" <<<"$paths" ||
+  fail "installer: App Paths entry: $paths"
 # The uninstaller runs on from a copy of itself and returns at once; the
 # files, the shortcuts and its entry go within a few seconds.
 "${runner[@]}" "$folder_windows\\Uninstall.exe" /S
@@ -107,5 +137,11 @@ done
 [ -e "$menu" ] && fail "uninstaller: the Start-menu folder is still there"
 "${runner[@]}" reg query "$uninstall_key" </dev/null >/dev/null 2>&1 &&
   fail "uninstaller: the uninstaller entry is still there"
+"${runner[@]}" reg query "$app_paths" </dev/null >/dev/null 2>&1 &&
+  fail "uninstaller: the App Paths entry is still there"
+for hive in HKLM HKCU; do
+  "${runner[@]}" reg query "$hive\Software\the flowsvg authors" </dev/null \
+    >/dev/null 2>&1 && fail "uninstaller: a vendor key is left in $hive"
+done
 
 finish

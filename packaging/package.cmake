@@ -7,33 +7,65 @@
 set(CPACK_PACKAGE_NAME flowsvg)
 set(CPACK_PACKAGE_VENDOR "The flowsvg authors")
 set(CPACK_PACKAGE_CONTACT "${FLOWSVG_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)
 
 if(UNIX AND NOT APPLE)
-  # One package, flowsvg_VERSION_ARCH.deb, with both programs. The installed
-  # window's compiled-in folders must be the ones the package installs to.
+  # Two packages, as Debian users expect: flowsvg_VERSION_ARCH.deb, the
+  # command line, which needs no GTK; and flowsvg-desktop_VERSION_ARCH.deb,
+  # the window, which depends on that very version of flowsvg. Each holds
+  # one install component (packaging/CMakeLists.txt). The installed window's
+  # compiled-in folders must be the ones the package installs to.
   set(CPACK_GENERATOR DEB)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL cli)
+  if(TARGET flowsvg-desktop)
+    list(APPEND CPACK_COMPONENTS_ALL desktop)
+  endif()
   set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The libraries, as dpkg-shlibdeps finds them, and the font the window
-  # draws its buttons' symbols with.
+  # The libraries of each, as dpkg-shlibdeps finds them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
-  # The long description under the summary line (PROJECT_DESCRIPTION).
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"A person writes a flowchart by hand as a small INI-like text file: sections
+  # Each package's description below starts with its own summary line;
+  # an empty common summary keeps CPack from putting the project's before
+  # both.
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
+
+  set(CPACK_DEBIAN_CLI_PACKAGE_NAME flowsvg)
+  # Liberation Sans has the widths of Arial, the drawing's font, that the
+  # width warnings were measured with: with it a browser on Linux draws the
+  # text as wide as flowsvg expects.
+  set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS fonts-liberation2)
+  set(CPACK_DEBIAN_CLI_DESCRIPTION
+"convert flowchart descriptions into SVG drawings
+A person writes a flowchart by hand as a small INI-like text file: sections
 for the bands of the chart, and in them boxes with an id, the ids of their
 parent boxes, a title and any key = value lines. flowsvg turns it into one
 self-contained SVG drawing: a header, one band per section, white boxes with
 a green title bar, curved connectors with arrowheads and a summary panel.
 .
-The package holds the command flowsvg, for scripts and pipelines, and
-flowsvg-desktop, the same converter in a small window with a menu entry.")
+This package holds the command flowsvg, for scripts and pipelines: one
+description or many at once, a check of descriptions, and a watch that
+draws again on every save. The window is in flowsvg-desktop.")
+
+  set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME flowsvg-desktop)
+  set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "flowsvg (= ${PROJECT_VERSION})")
+  # Open folder runs xdg-open; DejaVu Sans draws the buttons' symbols.
+  set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS
+    "xdg-utils, fonts-dejavu-core, fonts-liberation2")
+  set(CPACK_DEBIAN_DESKTOP_DESCRIPTION
+"convert flowchart descriptions into SVG drawings in a window
+A person writes a flowchart by hand as a small INI-like text file: sections
+for the bands of the chart, and in them boxes with an id, the ids of their
+parent boxes, a title and any key = value lines. flowsvg turns it into one
+self-contained SVG drawing.
+.
+This package holds flowsvg-desktop, the same converter in a small GTK window
+with a menu entry: pick the description, press Generate, and read the
+numbers of sections and items and the warnings about the description.")
   # Folders the package makes get the usual rwxr-xr-x, whatever the umask.
   set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE

@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# End-to-end test of the Debian package, as root on a Debian machine:
-#   - builds it with scripts/package.sh and checks it with lintian (no error);
-#   - installs it with apt-get and checks what it installed: the list of
-#     files, stripped programs, the dependencies, one version everywhere, the
-#     desktop entry, metadata and manual pages through their validators;
-#   - runs the installed flowsvg on the installed sample (golden drawing);
+# End-to-end test of the Debian packages, as root on a Debian machine:
+#   - builds them with scripts/package.sh, flowsvg (the command line) and
+#     flowsvg-desktop (the window), and checks them with lintian (no error)
+#     and their dependencies: flowsvg needs no GTK, flowsvg-desktop needs
+#     flowsvg of its own version and GTK, and the fonts and xdg-utils are
+#     recommended;
+#   - installs flowsvg alone with apt-get: nothing of GTK among what it
+#     depends on or recommends, its files, its bash completion, and the
+#     installed flowsvg on the installed sample (golden drawing);
+#   - installs flowsvg-desktop and checks what it installed: the list of
+#     files, stripped programs, one version everywhere, the desktop entry,
+#     metadata and manual pages through their validators, and that the
+#     window never becomes the program that opens text files (xdg-mime,
+#     the desktop database, mailcap);
 #   - starts the installed flowsvg-desktop on a private Xvfb display as a
 #     user made for the test, through the menu entry's Exec line with a file,
 #     and checks that Write sample and Generate land in that user's
 #     documents folder; then as root, who could write /usr/bin, and checks
 #     that they land in root's home folder instead;
-#   - removes the package and checks that no file of it is left.
-# Whatever happens, the package, the user and the temporary files are
+#   - removes both packages and checks that no file of them is left.
+# Whatever happens, the packages, the user and the temporary files are
 # removed again. Runs of this test on the same machine wait for each other.
 #
 # Usage: package_test.sh SOURCE_DIR WORK_DIR
@@ -46,11 +54,15 @@ mkdir -p /run/lock
 exec 9>/run/lock/flowsvg-package-test.lock
 flock -w 600 9 || stop "another run of the package test did not finish"
 
-installed_status() { dpkg-query -W -f='${db:Status-Status}' flowsvg 2>/dev/null || true; }
-case "$(installed_status)" in
-  '' | not-installed | config-files) ;;
-  *) stop "flowsvg is already installed here; remove it first (apt-get purge flowsvg)" ;;
-esac
+packages=(flowsvg flowsvg-desktop)
+# The dpkg status of package $1 (flowsvg when none is named).
+installed_status() { dpkg-query -W -f='${db:Status-Status}' "${1:-flowsvg}" 2>/dev/null || true; }
+for package in "${packages[@]}"; do
+  case "$(installed_status "$package")" in
+    '' | not-installed | config-files) ;;
+    *) stop "$package is already installed here; remove it first (apt-get purge ${packages[*]})" ;;
+  esac
+done
 # What root's window would write into /usr/bin if it did not keep out of it.
 strays_in_bin=(/usr/bin/sample_flowchart.txt /usr/bin/flowchart.svg)
 for path in "${strays_in_bin[@]}"; do
@@ -73,10 +85,18 @@ cleanup() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  if [ -n "$package_installed" ] && [ -n "$(installed_status)" ] &&
-    [ "$(installed_status)" != not-installed ]; then
-    apt-get purge "${apt_options[@]}" flowsvg >"$work/cleanup-purge.log" 2>&1 ||
-      { echo "cleanup: could not purge flowsvg" >&2; status=1; }
+  if [ -n "$package_installed" ]; then
+    local left=()
+    for package in "${packages[@]}"; do
+      case "$(installed_status "$package")" in
+        '' | not-installed) ;;
+        *) left+=("$package") ;;
+      esac
+    done
+    if [ ${#left[@]} -gt 0 ]; then
+      apt-get purge "${apt_options[@]}" "${left[@]}" >"$work/cleanup-purge.log" 2>&1 ||
+        { echo "cleanup: could not purge ${left[*]}" >&2; status=1; }
+    fi
   fi
   if [ -n "$user_made" ]; then
     # What the window may have started for its user (none is expected).
@@ -94,60 +114,121 @@ trap 'exit 1' INT TERM HUP
 # --- Build and lint.
 bash "$src/scripts/package.sh" "$work/build" >"$work/package.log" 2>&1 ||
   stop "scripts/package.sh failed"
-debs=("$work"/build/flowsvg_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || stop "no single package built: ${debs[*]}"
-deb=${debs[0]}
-version=$(dpkg-deb -f "$deb" Version)
-arch=$(dpkg-deb -f "$deb" Architecture)
-[ "$(basename "$deb")" = "flowsvg_${version}_${arch}.deb" ] ||
-  stop "package file name $(basename "$deb")"
-pass "built $(basename "$deb"), $(stat -c %s "$deb") bytes"
+built=$(cd "$work/build" && ls ./*.deb | sort | tr '\n' ' ')
+cli_deb=("$work"/build/flowsvg_*.deb)
+desktop_deb=("$work"/build/flowsvg-desktop_*.deb)
+[ ${#cli_deb[@]} -eq 1 ] && [ -f "${cli_deb[0]}" ] &&
+  [ ${#desktop_deb[@]} -eq 1 ] && [ -f "${desktop_deb[0]}" ] ||
+  stop "not one package of each built: $built"
+version=$(dpkg-deb -f "${cli_deb[0]}" Version)
+arch=$(dpkg-deb -f "${cli_deb[0]}" Architecture)
+[ "$built" = "./flowsvg-desktop_${version}_${arch}.deb ./flowsvg_${version}_${arch}.deb " ] ||
+  stop "package files: $built"
+[ "$(dpkg-deb -f "${desktop_deb[0]}" Version)" = "$version" ] ||
+  stop "the two packages have different versions"
+pass "built $built($(stat -c %s "${cli_deb[0]}") and $(stat -c %s "${desktop_deb[0]}") bytes)"
 
 status=0
-lintian --fail-on error --display-info --pedantic "$deb" >"$work/lintian.log" 2>&1 ||
-  status=$?
+lintian --fail-on error --display-info --pedantic "${cli_deb[0]}" "${desktop_deb[0]}" \
+  >"$work/lintian.log" 2>&1 || status=$?
 sed 's/^/  lintian: /' "$work/lintian.log" | grep -v 'running with root privileges' || true
 [ "$status" -eq 0 ] || stop "lintian reports errors (exit status $status)"
 ! grep -q '^E: ' "$work/lintian.log" || stop "lintian reports errors"
-pass "lintian: no error"
+pass "lintian: no error in either package"
 
-depends=$(dpkg-deb -f "$deb" Depends)
-for wanted in 'fonts-dejavu-core' 'libc6 (>= ' 'libstdc++6 (>= '; do
-  [[ ", $depends" == *", $wanted"* ]] || stop "Depends lacks $wanted: $depends"
+# Whether the comma-separated list $1 holds an entry starting with $2.
+lists() { [[ ", $1" == *", $2"* ]]; }
+cli_depends=$(dpkg-deb -f "${cli_deb[0]}" Depends)
+cli_recommends=$(dpkg-deb -f "${cli_deb[0]}" Recommends)
+desktop_depends=$(dpkg-deb -f "${desktop_deb[0]}" Depends)
+desktop_recommends=$(dpkg-deb -f "${desktop_deb[0]}" Recommends)
+lists "$cli_depends" 'libc6 (>= ' || stop "flowsvg's Depends lacks libc6: $cli_depends"
+[[ "$cli_depends $cli_recommends" != *gtk* ]] ||
+  stop "flowsvg depends on GTK: $cli_depends; $cli_recommends"
+lists "$cli_recommends" fonts-liberation2 ||
+  stop "flowsvg does not recommend fonts-liberation2: $cli_recommends"
+for wanted in "flowsvg (= $version)" 'libgtk-3-0 (>= ' 'libc6 (>= '; do
+  lists "$desktop_depends" "$wanted" ||
+    stop "flowsvg-desktop's Depends lacks $wanted: $desktop_depends"
 done
-pass "depends on the libraries dpkg-shlibdeps found and on fonts-dejavu-core"
+for wanted in xdg-utils fonts-dejavu-core fonts-liberation2; do
+  lists "$desktop_recommends" "$wanted" ||
+    stop "flowsvg-desktop does not recommend $wanted: $desktop_recommends"
+done
+pass "flowsvg: $cli_depends; recommends $cli_recommends"
+pass "flowsvg-desktop: flowsvg (= $version) and GTK; recommends $desktop_recommends"
 
-# --- Install, as a person would.
+# Exactly the files of package $1 as listed after it, and nothing else
+# (folders aside); each one installed.
+owns_exactly() {
+  local package=$1 path
+  shift
+  dpkg -L "$package" >"$work/owned-$package"
+  while IFS= read -r path; do
+    [ -d "$path" ] || echo "$path"
+  done <"$work/owned-$package" | sort >"$work/owned-files"
+  diff <(printf '%s\n' "$@" | sort) "$work/owned-files" ||
+    stop "$package installs other files than expected (< expected, > installed)"
+  for path in "$@"; do
+    [ -f "$path" ] || stop "$path is not installed"
+  done
+  pass "$package installed the $# files expected"
+}
+
+# --- flowsvg alone, as a person who wants the command line installs it.
 package_installed=1
-(cd "$(dirname "$deb")" && apt-get install "${apt_options[@]}" ./flowsvg_*.deb) \
-  >"$work/install.log" 2>&1 || stop "apt-get install failed"
-[ "$(installed_status)" = installed ] || stop "not installed: $(installed_status)"
-pass "installed with apt-get"
-
-# Exactly these files, and nothing else (folders aside).
-expected_files=(
-  /usr/bin/flowsvg
-  /usr/bin/flowsvg-desktop
-  "/usr/share/applications/$app_id.desktop"
-  /usr/share/doc/flowsvg/README.md
-  /usr/share/doc/flowsvg/changelog.gz
-  /usr/share/doc/flowsvg/copyright
-  /usr/share/doc/flowsvg/sample_flowchart.txt
-  "/usr/share/icons/hicolor/scalable/apps/$app_id.svg"
-  /usr/share/man/man1/flowsvg-desktop.1.gz
+(cd "$work/build" && apt-get install "${apt_options[@]}" ./flowsvg_*.deb) \
+  >"$work/install.log" 2>&1 || stop "apt-get install of flowsvg failed"
+[ "$(installed_status)" = installed ] || stop "flowsvg not installed: $(installed_status)"
+case "$(installed_status flowsvg-desktop)" in
+  '' | not-installed) ;;
+  *) stop "installing flowsvg installed flowsvg-desktop" ;;
+esac
+# Everything flowsvg depends on or recommends, all the way down: no GTK.
+apt-cache depends --recurse --no-suggests --no-conflicts --no-breaks \
+  --no-replaces --no-enhances flowsvg 2>/dev/null | grep -v '^ ' |
+  sort -u >"$work/closure"
+[ -s "$work/closure" ] || stop "apt-cache depends listed nothing for flowsvg"
+! grep -q '^libgtk' "$work/closure" ||
+  stop "flowsvg pulls in GTK: $(grep '^libgtk' "$work/closure" | tr '\n' ' ')"
+pass "installed flowsvg alone; the $(wc -l <"$work/closure") packages it depends on or recommends hold no GTK"
+owns_exactly flowsvg \
+  /usr/bin/flowsvg \
+  /usr/share/bash-completion/completions/flowsvg \
+  /usr/share/doc/flowsvg/README.md \
+  /usr/share/doc/flowsvg/changelog.gz \
+  /usr/share/doc/flowsvg/copyright \
+  /usr/share/doc/flowsvg/sample_flowchart.txt \
   /usr/share/man/man1/flowsvg.1.gz
+bash "$src/packaging/bash_completion_test.sh" \
+  /usr/share/bash-completion/completions/flowsvg "$flowsvg" \
+  >"$work/completion.log" 2>&1 || stop "installed completion: $(cat "$work/completion.log")"
+pass "installed bash completion: $(tail -n 1 "$work/completion.log")"
+
+# The installed command line on the installed sample: the golden drawing.
+"$flowsvg" --sample - | cmp - /usr/share/doc/flowsvg/sample_flowchart.txt ||
+  stop "the installed sample differs from flowsvg --sample"
+cmp "$example" /usr/share/doc/flowsvg/sample_flowchart.txt ||
+  stop "the installed sample differs from $example"
+"$flowsvg" -q /usr/share/doc/flowsvg/sample_flowchart.txt "$work/sample.svg" ||
+  stop "flowsvg could not convert the installed sample"
+expect_drawing_of_example installed-sample "$work/sample.svg"
+[ "$failures" -eq 0 ] || finish
+pass "installed flowsvg draws the installed sample as testdata/sample_flowchart.svg"
+
+# --- flowsvg-desktop beside it.
+(cd "$work/build" && apt-get install "${apt_options[@]}" ./flowsvg-desktop_*.deb) \
+  >"$work/install-desktop.log" 2>&1 || stop "apt-get install of flowsvg-desktop failed"
+[ "$(installed_status flowsvg-desktop)" = installed ] ||
+  stop "flowsvg-desktop not installed: $(installed_status flowsvg-desktop)"
+owns_exactly flowsvg-desktop \
+  /usr/bin/flowsvg-desktop \
+  "/usr/share/applications/$app_id.desktop" \
+  /usr/share/doc/flowsvg-desktop/changelog.gz \
+  /usr/share/doc/flowsvg-desktop/copyright \
+  "/usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
+  /usr/share/man/man1/flowsvg-desktop.1.gz \
   "/usr/share/metainfo/$app_id.metainfo.xml"
-)
-dpkg -L flowsvg >"$work/owned"
-while IFS= read -r path; do
-  [ -d "$path" ] || echo "$path"
-done <"$work/owned" | sort >"$work/owned-files"
-diff <(printf '%s\n' "${expected_files[@]}" | sort) "$work/owned-files" ||
-  stop "the package installs other files than expected (< expected, > installed)"
-for path in "${expected_files[@]}"; do
-  [ -f "$path" ] || stop "$path is not installed"
-done
-pass "installed the ${#expected_files[@]} files expected"
 
 for program in /usr/bin/flowsvg /usr/bin/flowsvg-desktop; do
   [ -x "$program" ] || stop "$program is not executable"
@@ -181,8 +262,11 @@ for page in flowsvg flowsvg-desktop; do
 done
 grep -q "<release version=\"$version\"" "/usr/share/metainfo/$app_id.metainfo.xml" ||
   stop "the metadata names no release $version"
-zcat /usr/share/doc/flowsvg/changelog.gz | head -n 1 | grep -q "^flowsvg ($version) " ||
-  stop "the changelog starts with another version"
+for changelog in /usr/share/doc/flowsvg/changelog.gz \
+  /usr/share/doc/flowsvg-desktop/changelog.gz; do
+  zcat "$changelog" | head -n 1 | grep -q "^flowsvg ($version) " ||
+    stop "$changelog starts with another version"
+done
 pass "version $version in program, manual pages, metadata and changelog; man renders both pages without warnings"
 
 desktop-file-validate "/usr/share/applications/$app_id.desktop" >"$work/desktop-file.log" 2>&1 ||
@@ -191,23 +275,14 @@ appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml" \
   >"$work/appstream.log" 2>&1 || stop "appstreamcli validate: $(cat "$work/appstream.log")"
 entry() { sed -n "s/^$1=//p" "/usr/share/applications/$app_id.desktop"; }
 [ "$(entry Exec)" = "flowsvg-desktop %f" ] || stop "Exec=$(entry Exec)"
+# The window takes a file given to it, but claims no type of file.
+[ -z "$(entry MimeType)" ] || stop "the entry claims MimeType=$(entry MimeType)"
 [ "$(entry StartupWMClass)" = "$app_id" ] || stop "StartupWMClass=$(entry StartupWMClass)"
 [ -f "/usr/share/icons/hicolor/scalable/apps/$(entry Icon).svg" ] ||
   stop "the entry's icon $(entry Icon) is not installed"
 rsvg-convert -w 48 -h 48 "/usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
   >"$work/icon.png" || stop "the icon does not render"
 pass "desktop entry and metadata valid; entry's program, window class and icon match"
-
-# --- The installed command line on the installed sample: the golden drawing.
-"$flowsvg" --sample - | cmp - /usr/share/doc/flowsvg/sample_flowchart.txt ||
-  stop "the installed sample differs from flowsvg --sample"
-cmp "$example" /usr/share/doc/flowsvg/sample_flowchart.txt ||
-  stop "the installed sample differs from $example"
-"$flowsvg" -q /usr/share/doc/flowsvg/sample_flowchart.txt "$work/sample.svg" ||
-  stop "flowsvg could not convert the installed sample"
-expect_drawing_of_example installed-sample "$work/sample.svg"
-[ "$failures" -eq 0 ] || finish
-pass "installed flowsvg draws the installed sample as testdata/sample_flowchart.svg"
 
 # --- The installed window, started by a user who cannot write /usr/bin.
 useradd --create-home --shell /bin/sh --user-group "$user" || stop "useradd"
@@ -221,6 +296,34 @@ setpriv --reuid="$user" --regid="$user" --init-groups -- sh -c '
   printf "%s\n" "XDG_DESKTOP_DIR=\"\$HOME/Desktop\"" \
     "XDG_DOCUMENTS_DIR=\"\$HOME/Dokumente\"" >"$1/.config/user-dirs.dirs"
 ' sh "$home" "$documents" || stop "could not set up the user's folders"
+
+# --- Which program opens a text file: never the window. What xdg-open and
+# xdg-mime use (the desktop database's cache and mimeapps.list) names it for
+# no type, and mailcap has no line for it. The same query does see a
+# desktop entry that claims text/plain: a copy of the window's entry with
+# MimeType=text/plain among the user's own entries is named at once.
+as_user() {
+  setpriv --reuid="$user" --regid="$user" --init-groups -- \
+    env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin "$@"
+}
+text_opener=$(as_user xdg-mime query default text/plain 2>/dev/null || true)
+[[ "$text_opener" != *"$app_id"* ]] ||
+  stop "xdg-mime names the window as the opener of text files: $text_opener"
+! grep -q "$app_id" /usr/share/applications/mimeinfo.cache 2>/dev/null ||
+  stop "the desktop database lists the window for: $(grep "$app_id" /usr/share/applications/mimeinfo.cache)"
+! grep -qi flowsvg /etc/mailcap 2>/dev/null ||
+  stop "mailcap names the window: $(grep -i flowsvg /etc/mailcap)"
+as_user sh -c '
+  mkdir -p "$HOME/.local/share/applications" &&
+  { cat "$1"; echo "MimeType=text/plain;"; } \
+    >"$HOME/.local/share/applications/flowsvg-mime-probe.desktop" &&
+  update-desktop-database "$HOME/.local/share/applications"
+' sh "/usr/share/applications/$app_id.desktop" || stop "could not make the probe entry"
+probe=$(as_user xdg-mime query default text/plain 2>/dev/null || true)
+[ "$probe" = flowsvg-mime-probe.desktop ] ||
+  stop "xdg-mime does not see an entry claiming text/plain: '$probe'"
+as_user rm -r "$home/.local/share/applications"
+pass "text/plain: xdg-mime names '${text_opener:-nothing}', not the window (an entry claiming it would be named); no mailcap line"
 
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 \
   3>"$work/display" 2>"$work/xvfb.log" </dev/null &
@@ -296,7 +399,10 @@ command=("${command[@]/#%f/$plan}")
 # shellcheck disable=SC2046
 start_window setpriv --reuid="$user" --regid="$user" --init-groups -- \
   $(session "$user" "$home") "${command[@]}"
-pass "the user's window '$title', class $app_id"
+# The installed icon, found by its name in the icon theme.
+sizes=$(/usr/bin/python3 "$src/src/desktop/window_icon.py" sizes "$window")
+[ -n "$sizes" ] || stop "the installed window has no icon"
+pass "the user's window '$title', class $app_id, icon at $sizes"
 
 generate_and_check "$plan" "$documents" "$user"
 pass "started with $plan, Generate wrote $documents/flowchart.svg"
@@ -323,20 +429,25 @@ done
 close_window
 pass "root's window wrote its sample and drawing into the home folder, not /usr/bin"
 
-# --- Remove: no file of the package is left.
-apt-get purge "${apt_options[@]}" flowsvg >"$work/purge.log" 2>&1 ||
+# --- Remove: no file of either package is left.
+apt-get purge "${apt_options[@]}" "${packages[@]}" >"$work/purge.log" 2>&1 ||
   stop "apt-get purge failed"
-[ "$(installed_status)" = not-installed ] || [ -z "$(installed_status)" ] ||
-  stop "still known to dpkg: $(installed_status)"
-while IFS= read -r path; do
-  [ "$path" = /. ] && continue
-  if [ -d "$path" ] && [ ! -L "$path" ]; then
-    # A folder may stay only where another package still owns it.
-    dpkg -S "$path" >/dev/null 2>&1 || stop "folder left behind: $path"
-  elif [ -e "$path" ] || [ -L "$path" ]; then
-    stop "file left behind: $path"
-  fi
-done <"$work/owned"
+for package in "${packages[@]}"; do
+  [ "$(installed_status "$package")" = not-installed ] ||
+    [ -z "$(installed_status "$package")" ] ||
+    stop "$package still known to dpkg: $(installed_status "$package")"
+done
+cat "$work"/owned-flowsvg "$work"/owned-flowsvg-desktop | sort -u |
+  while IFS= read -r path; do
+    [ "$path" = /. ] && continue
+    if [ -d "$path" ] && [ ! -L "$path" ]; then
+      # A folder may stay only where another package still owns it.
+      dpkg -S "$path" >/dev/null 2>&1 || { echo "folder left behind: $path"; exit 1; }
+    elif [ -e "$path" ] || [ -L "$path" ]; then
+      echo "file left behind: $path"
+      exit 1
+    fi
+  done >"$work/left.txt" || stop "$(cat "$work/left.txt")"
 package_installed=
-pass "purged: no file of the package left"
+pass "purged: no file of either package left"
 finish

@@ -26,10 +26,14 @@ packages=(
 # (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.
 packages+=(fonts-liberation2 python3-fonttools linux-perf)
 
-# Building and checking the Debian package: dpkg-shlibdeps and
+# Building and checking the Debian packages: dpkg-shlibdeps and
 # dpkg-buildflags, lintian, the desktop entry's and metadata's validators,
-# man; pgrep for the package test.
-packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps)
+# man; pgrep for the package test; bash-completion to drive flowsvg's
+# completion in its test; xdg-utils (xdg-mime) to ask which program opens
+# text files; the D-Bus session and AT-SPI the window test reads the
+# buttons' accessible names through.
+packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps
+  bash-completion xdg-utils dbus at-spi2-core gir1.2-atspi-2.0)
 
 # The browser page (scripts/web.sh): emscripten compiles the converter to
 # WebAssembly; Node.js and npm fetch the page's pinned packages (web/

@@ -1,17 +1,32 @@
 #include "cli/cli_options.h"
 
-#include "text/paths.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "platform/watch.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
+#include "base/wording.h"
 
 namespace {
+
+// The usage line, without --watch where the watch is not available.
+Text usageLine() {
+  if (watchAvailable()) return Text(wording::UsageLine);
+  return replaceAll(wording::UsageLine, wording::UsageWatchPart, u"");
+}
 
 CliOptions misuse(TextView complaint) {
   CliOptions options;
   options.action = CliAction::Misuse;
-  options.complaint = Text(complaint) + Text(wording::ComplaintSeparator) +
-                      Text(wording::UsageLine);
+  options.complaint =
+      Text(complaint) + Text(wording::ComplaintSeparator) + usageLine();
   return options;
+}
+
+// Whether arg asks for the help: "/?" too where Windows programs take it.
+bool asksForHelp(const Text& arg) {
+#ifdef _WIN32
+  if (arg == u"/?") return true;
+#endif
+  return arg == u"--help" || arg == u"-h";
 }
 
 // The number of -j: decimal digits, 1 to 9999; 0 when it is not one.
@@ -27,10 +42,11 @@ int32_t jobsNumber(TextView text) {
 
 }  // namespace
 
-CliOptions parseCommandLine(const std::vector<Text>& args) {
+CliOptions parseCommandLine(const std::vector<Text>& args,
+                            const FileLister* wildcards) {
   for (const Text& arg : args) {
     if (arg == u"--") break;
-    if (arg == u"--help" || arg == u"-h") {
+    if (asksForHelp(arg)) {
       CliOptions options;
       options.action = CliAction::ShowHelp;
       return options;
@@ -83,7 +99,7 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
       sample = true;
       options.samplePath = args[++i];
     } else {
-      return misuse(Text(wording::UnknownOptionBefore) + arg);
+      return misuse(Text(wording::UnknownOptionBefore) + shownPath(arg));
     }
   }
   if (sample) {
@@ -94,6 +110,26 @@ CliOptions parseCommandLine(const std::vector<Text>& args) {
     return options;
   }
   if (files.empty()) return misuse(wording::MissingInput);
+  // One description of a single conversion or watch, every FILE otherwise.
+  const bool single = !check && !beside && !outDir;
+  if (wildcards != nullptr) {
+    std::vector<Text> patterns(files.begin(),
+                               single ? files.begin() + 1 : files.end());
+    std::vector<Text> expanded =
+        expandWildcards(patterns, *wildcards, &options.unmatched);
+    if (!options.unmatched.empty()) {
+      options.action = CliAction::NoMatch;
+      return options;
+    }
+    if (single && expanded.size() > 1) {
+      return misuse(replaceAll(
+          replaceAll(wording::PatternMatchesMany, u"{pattern}",
+                     shownPath(files[0])),
+          u"{n}", formatInteger(static_cast<int64_t>(expanded.size()))));
+    }
+    if (single) expanded.insert(expanded.end(), files.begin() + 1, files.end());
+    files = std::move(expanded);
+  }
   if (check) {
     if (beside || outDir || watch) return misuse(wording::CheckWritesNothing);
     options.action = CliAction::Check;
@@ -167,8 +203,13 @@ Text sourceDateComplaint(const char* value) {
 }
 
 Text helpText() {
+  const bool watch = watchAvailable();
   Text help;
   for (TextView line : wording::HelpLines) {
+    if (line.starts_with(wording::WatchHelpMark)) {
+      if (!watch) continue;
+      line.remove_prefix(wording::WatchHelpMark.size());
+    }
     Text text(line);
     text = replaceAll(text, u"{Header}", wording::HeaderSectionName);
     text = replaceAll(text, u"{Summary}", wording::SummarySectionName);

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/clock.h"
-#include "text/strings.h"
+#include "platform/wildcards.h"
+#include "base/clock.h"
+#include "base/strings.h"
 
 enum class CliAction {
   Convert,      // one description to one SVG
@@ -16,6 +17,7 @@ enum class CliAction {
   WriteSample,
   ShowHelp,
   ShowVersion,
+  NoMatch,  // a FILE with wildcards matched no file (see unmatched)
   Misuse
 };
 
@@ -29,10 +31,11 @@ struct CliOptions {
   // and Watch with -O or --out-dir, name each SVG with batchOutputPath.
   std::vector<Text> inputs;
   std::vector<Text> outputs;
-  Text outDir;       // --out-dir DIR, empty with -O
-  int32_t jobs = 0;  // -j N; 0 for one per processor
-  Text samplePath;   // WriteSample: where the sample goes
-  Text complaint;    // Misuse: one line telling what is wrong
+  Text outDir;                  // --out-dir DIR, empty with -O
+  int32_t jobs = 0;             // -j N; 0 for one per processor
+  Text samplePath;              // WriteSample: where the sample goes
+  Text complaint;               // Misuse: one line telling what is wrong
+  std::vector<Text> unmatched;  // NoMatch: the patterns, in argument order
 };
 
 // Reads the arguments (without the program name). "-q", "-O", "--out-dir
@@ -43,8 +46,16 @@ struct CliOptions {
 // without a second the output is defaultOutputPath of the input. -O,
 // --out-dir and --check take one or more files, and --watch takes what a
 // conversion takes; standard input and output are for Convert and Check
-// only.
-CliOptions parseCommandLine(const std::vector<Text>& args);
+// only. On Windows "/?" asks for the help too.
+//
+// With wildcards (wildcards.h: the platform's lister where the shell leaves
+// them to the program), every FILE that is a description (INPUT, each FILE
+// of -O, --out-dir, --check and --watch; never OUTPUT) and holds "*" or "?"
+// in its file part stands for the files it matches, before any output is
+// named; a pattern that matches nothing makes the action NoMatch, and one
+// that matches many files where one INPUT is taken is misuse.
+CliOptions parseCommandLine(const std::vector<Text>& args,
+                            const FileLister* wildcards = nullptr);
 
 // Where the SVG of input goes when no output is named: input with its
 // extension replaced by "svg", or ".svg" appended when it has none (also
@@ -70,7 +81,8 @@ SourceDate readSourceDateEpoch(const char* value, Timestamp* when);
 // The usage complaint for an invalid SOURCE_DATE_EPOCH value.
 Text sourceDateComplaint(const char* value);
 
-// The help for --help, one text with LF line ends.
+// The help for --help, one text with LF line ends; --watch is in it only
+// where the watch is available (watch.h).
 Text helpText();
 
 // The one-line success report: the window's generated-file message with its

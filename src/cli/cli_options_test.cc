@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "text/utf8.h"
+#include "platform/watch.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -126,6 +127,11 @@ TEST(CommandLineTest, MisuseIsOneLineSayingWhatIsWrong) {
       {{"-q"}, "flowsvg: no input file given"},
       {{"a", "b", "c"}, "flowsvg: too many arguments"},
       {{"-x", "a"}, "flowsvg: unknown option -x"},
+      // A file name that starts with "-" is shown, not acted on.
+      {{"-\x1b]0;PWNED\a\x1b[2J\nfake line.txt"},
+       "flowsvg: unknown option -\\x1b]0;PWNED\\x07\\x1b[2J\\x0afake "
+       "line.txt"},
+      {{"-\xe2\x80\xae\xc2\x9b"}, "flowsvg: unknown option -\\u202E\\u009B"},
       {{"--sample"}, "flowsvg: --sample needs a PATH"},
       {{"--sample", "a", "--sample", "b"}, "flowsvg: --sample needs a PATH"},
       {{"--sample", "a", "b"}, "flowsvg: --sample PATH takes no other file"},
@@ -259,6 +265,103 @@ TEST(CommandLineTest, HelpNamesTheKeywordsAndExitCodes) {
     EXPECT_NE(help.find(part), std::string::npos) << part;
   }
   EXPECT_EQ(help.find('{'), std::string::npos);
+}
+
+// Wildcards, as flowsvg expands them where the shell does not (Windows):
+// every description argument, never OUTPUT, before the outputs are named.
+TEST(CommandLineTest, WildcardsStandForTheFilesTheyMatch) {
+  const FileLister list = [](TextView folder, std::vector<Text>* names) {
+    if (folder == u"in/") {
+      *names = {u"b.txt", u"a.txt"};
+    } else if (folder.empty()) {
+      *names = {u"only.ini"};
+    } else {
+      return false;
+    }
+    return true;
+  };
+  using Files = std::vector<std::string>;
+  const struct {
+    std::vector<std::string> args;
+    CliAction action;
+    Files inputs;
+    Files outputs;
+  } cases[] = {
+      {{"*.ini"}, CliAction::Convert, {"only.ini"}, {"only.svg"}},
+      {{"*.ini", "o*.svg"}, CliAction::Convert, {"only.ini"}, {"o*.svg"}},
+      {{"--watch", "o?ly.INI"}, CliAction::Watch, {"only.ini"}, {"only.svg"}},
+      {{"-O", "in/*.txt", "x.txt"},
+       CliAction::ConvertMany,
+       {"in/a.txt", "in/b.txt", "x.txt"},
+       {"in/a.svg", "in/b.svg", "x.svg"}},
+      {{"--out-dir", "o*", "in/*"},
+       CliAction::ConvertMany,
+       {"in/a.txt", "in/b.txt"},
+       {"o*/a.svg", "o*/b.svg"}},
+      {{"--check", "*", "in/a*"},
+       CliAction::Check,
+       {"only.ini", "in/a.txt"},
+       {}},
+      {{"--watch", "-O", "in/*.txt"},
+       CliAction::Watch,
+       {"in/a.txt", "in/b.txt"},
+       {"in/a.svg", "in/b.svg"}},
+      {{"-", "*.svg"}, CliAction::Convert, {"-"}, {"*.svg"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CliOptions options = parseCommandLine(texts(c.args), &list);
+    EXPECT_EQ(options.action, c.action);
+    EXPECT_EQ(utf8All(options.inputs), c.inputs);
+    EXPECT_EQ(utf8All(options.outputs), c.outputs);
+  }
+
+  // Patterns that match nothing, in argument order.
+  CliOptions none =
+      parseCommandLine(texts({"-O", "*.txt", "in/*.ini", "in/a.txt"}), &list);
+  EXPECT_EQ(none.action, CliAction::NoMatch);
+  EXPECT_EQ(utf8All(none.unmatched), (Files{"*.txt", "in/*.ini"}));
+  EXPECT_TRUE(none.inputs.empty());
+
+  // One INPUT that stands for many.
+  CliOptions many = parseCommandLine(texts({"in/*.txt"}), &list);
+  EXPECT_EQ(many.action, CliAction::Misuse);
+  EXPECT_EQ(
+      utf8(many.complaint)
+          .rfind("flowsvg: in/*.txt matches 2 files, but INPUT is one file (-O "
+                 "or --out-dir convert many); usage: flowsvg",
+                 0),
+      0u);
+
+  // Without a lister (POSIX, where the shell expands), "*" is a name's own.
+  CliOptions literal = parseCommandLine(texts({"-O", "*.txt"}));
+  EXPECT_EQ(utf8All(literal.inputs), (Files{"*.txt"}));
+}
+
+TEST(CommandLineTest, SlashQuestionMarkIsHelpOnWindowsOnly) {
+  CliOptions options = parseCommandLine(texts({"/?"}));
+#ifdef _WIN32
+  EXPECT_EQ(options.action, CliAction::ShowHelp);
+#else
+  // A file named "?" in the root folder.
+  EXPECT_EQ(options.action, CliAction::Convert);
+  EXPECT_EQ(utf8All(options.inputs), std::vector<std::string>{"/?"});
+#endif
+}
+
+// Where the watch is not available (Windows today), neither the help nor
+// the usage line offers it.
+TEST(CommandLineTest, WatchIsOfferedWhereItIsAvailable) {
+  const std::string help = utf8(helpText());
+  const std::string usage =
+      utf8(parseCommandLine(texts({"--bogus"})).complaint);
+  const bool offered = watchAvailable();
+  EXPECT_EQ(help.find("--watch") != std::string::npos, offered) << help;
+  EXPECT_EQ(help.find("saved, until Ctrl+C") != std::string::npos, offered);
+  EXPECT_EQ(usage.find("--watch") != std::string::npos, offered) << usage;
+  EXPECT_EQ(help.find("{watch}"), std::string::npos);
+  EXPECT_NE(help.find("  --check        read each FILE"), std::string::npos);
+  EXPECT_NE(usage.find("| flowsvg --sample PATH |"), std::string::npos);
 }
 
 }  // namespace

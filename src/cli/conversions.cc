@@ -1,9 +1,11 @@
 #include "cli/conversions.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -14,11 +16,16 @@
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
+#include "base/line_buffer.h"
+#include "files/description_files.h"
 #include "render/svg_document.h"
-#include "text/paths.h"
-#include "text/reporter.h"
-#include "text/text_file.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "base/reporter.h"
+#include "platform/system_error.h"
+#include "platform/temporary_files.h"
+#include "platform/clock.h"
+#include "platform/text_file.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -30,8 +37,21 @@ struct Outcome {
   std::vector<Text> errors;                        // whole lines
   Text success;              // the success line, empty for none
   int status = ExitWritten;  // ExitInputUnreadable, ExitOutputUnwritable
+  // Memory ran out for this file: its error line, made only when printed
+  // (status tells whether in reading or in writing).
+  bool outOfMemory = false;
   PendingReplacement* pending = nullptr;  // waits for the batch's flush
 };
+
+// About how many bytes an outcome holds while it waits to be printed.
+size_t heldBytes(const Outcome& outcome) {
+  size_t bytes = sizeof(Outcome) + 2 * outcome.success.capacity();
+  for (const auto& warning : outcome.warnings) {
+    bytes += 48 + 2 * warning.second.capacity();
+  }
+  for (const Text& line : outcome.errors) bytes += 48 + 2 * line.capacity();
+  return bytes;
+}
 
 class OutcomeReporter : public Reporter {
  public:
@@ -63,20 +83,29 @@ class OutcomeSink : public DiagnosticsSink {
 };
 
 // Reads the description; false (after reporting) when it cannot be opened
-// or read.
-bool readInput(Flowchart& chart, const Text& input, Reporter& reporter,
-               DiagnosticsSink* sink) {
-  if (input != u"-") {
-    return parseDescription(chart, input, reporter, sink) == 1;
-  }
+// or read. With waiting (a watch), an input that is not there is reported
+// once as awaited, and *waiting tells whether it has been.
+bool readInput(Flowchart& chart, const Text& input, Outcome& outcome,
+               Reporter& reporter, DiagnosticsSink* sink, char* waiting) {
   Text reason;
-  FileHandle file = openStandardInput(&reason);
+  FileHandle file = input == u"-" ? openStandardInput(&reason)
+                                  : openForReading(input, &reason);
   if (file == nullptr) {
     clearFlowchart(chart);
+    if (waiting != nullptr && fileAttributesOf(input) == -1) {
+      if (*waiting == 0) {
+        outcome.errors.push_back(
+            errorLine(wording::OpenFailureCaption, input, reason) +
+            Text(wording::WaitingForItAfter));
+      }
+      *waiting = 1;
+      return false;
+    }
     reporter.reportError(wording::OpenFailureCaption, input, reason);
     return false;
   }
-  return readDescription(chart, file, input, reporter, sink) == 1;
+  if (waiting != nullptr) *waiting = 0;
+  return readDescriptionFile(chart, file, input, reporter, sink) == 1;
 }
 
 // Whether writing output would overwrite the description it was drawn from
@@ -95,10 +124,13 @@ bool outputIsInput(const Text& input, const Text& output) {
 bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
                  bool later, Outcome& outcome, Reporter& reporter) {
   Text reason;
+  // Drawn in memory first: memory running out then leaves no file begun.
+  LineBuffer drawing;
+  writeSvg(chart, drawing, generated);
   FileHandle file = output == u"-" ? attachStandardOutput()
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
-    writeSvg(chart, file, generated);
+    writeContent(file, drawing.bytes());
     const int written =
         later && output != u"-"
             ? finishWritingLater(file, &outcome.pending, &reason)
@@ -116,37 +148,57 @@ struct Run {
   bool many;   // more than one file: outputs are checked for clashes
   bool later;  // more than one conversion: replacements flushed together
   std::vector<Outcome> outcomes;
+  Text printing = Text();  // where a file's lines are gathered to be printed
+  Text outOfMemory = outOfMemoryReason();  // made before memory can run out
 };
 
-void convertOne(Run& run, size_t k, Flowchart& chart) {
+// Converts file k; with check, only reads it. Memory running out is the
+// file's error, never the run's end.
+void convertOne(Run& run, size_t k, Flowchart* chart) {
   Outcome& outcome = run.outcomes[k];
   const RunSettings& settings = run.settings;
   if (outcome.status != ExitWritten) return;  // refused before reading
-  OutcomeReporter reporter(outcome);
-  OutcomeSink sink(outcome, !settings.quiet);
-  const bool listen = settings.check || !settings.quiet;
-  const Text& input = run.inputs[k];
-  if (!readInput(chart, input, reporter, listen ? &sink : nullptr)) {
-    outcome.status = ExitInputUnreadable;
-    return;
-  }
-  if (settings.check) return;
-  const Text& output = run.outputs[k];
-  if (!run.many && outputIsInput(input, output)) {
-    reporter.reportError(wording::CreateFailureCaption, output,
-                         wording::ItIsTheInputReason);
-    outcome.status = ExitOutputUnwritable;
-    return;
-  }
-  const Timestamp generated =
-      settings.fixedTime >= 0 ? settings.fixedTime : currentTime();
-  if (!writeOutput(chart, output, generated, run.later, outcome, reporter)) {
-    outcome.status = ExitOutputUnwritable;
-    return;
-  }
-  if (!settings.quiet) {
-    outcome.success =
-        successLine(shownPath(output), chart.sectioncount, chart.itemcount);
+  bool reading = true;
+  try {
+    if (chart == nullptr) throw std::bad_alloc();  // no chart to read into
+    OutcomeReporter reporter(outcome);
+    OutcomeSink sink(outcome, !settings.quiet);
+    const bool listen = settings.check || !settings.quiet;
+    const Text& input = run.inputs[k];
+    char* const waiting =
+        settings.waitingFor != nullptr ? &(*settings.waitingFor)[k] : nullptr;
+    if (!readInput(*chart, input, outcome, reporter, listen ? &sink : nullptr,
+                   waiting)) {
+      outcome.status = ExitInputUnreadable;
+      return;
+    }
+    if (settings.check) return;
+    reading = false;
+    const Text& output = run.outputs[k];
+    if (!run.many && outputIsInput(input, output)) {
+      reporter.reportError(wording::CreateFailureCaption, output,
+                           wording::ItIsTheInputReason);
+      outcome.status = ExitOutputUnwritable;
+      return;
+    }
+    const Timestamp generated =
+        settings.fixedTime >= 0 ? settings.fixedTime : currentTime();
+    if (!writeOutput(*chart, output, generated, run.later, outcome, reporter)) {
+      outcome.status = ExitOutputUnwritable;
+      return;
+    }
+    if (!settings.quiet) {
+      outcome.success =
+          successLine(shownPath(output), chart->sectioncount, chart->itemcount);
+    }
+  } catch (const std::bad_alloc&) {
+    // What the file held goes, to leave room for the others; its error line
+    // is made when it is printed.
+    std::vector<std::pair<int32_t, Text>>().swap(outcome.warnings);
+    std::vector<Text>().swap(outcome.errors);
+    Text().swap(outcome.success);
+    outcome.outOfMemory = true;
+    outcome.status = reading ? ExitInputUnreadable : ExitOutputUnwritable;
   }
 }
 
@@ -157,8 +209,25 @@ struct IdentityHash {
   }
 };
 
+// The one key of an output that does not exist yet, whatever its spelling:
+// its folder's identity and its name there (paths.h: placeOf); the path as
+// it is written when its folder does not exist either.
+Text newOutputKey(const Text& output) {
+  const OutputPlace place = placeOf(output);
+  if (!place.folder.known) return u"?" + output;
+  Text key(u"=");
+  for (uint64_t part : {place.folder.device, place.folder.file}) {
+    for (int shift = 48; shift >= 0; shift -= 16) {
+      key.push_back(static_cast<char16_t>((part >> shift) & 0xFFFF));
+    }
+  }
+  return key + place.name;
+}
+
 // Refuses, before anything is read, every output of a run of many that is
-// one of the run's inputs or that an earlier file already writes. Hash
+// one of the run's inputs or that an earlier file already writes: an
+// existing output by its identity, a new one by its folder's identity and
+// its name, so that two spellings of one target are one target. Hash
 // tables keep this linear in the number of files.
 void refuseClashes(Run& run) {
   using Key = std::pair<uint64_t, uint64_t>;
@@ -169,7 +238,7 @@ void refuseClashes(Run& run) {
     inputs[k] = identityOf(run.inputs[k]);
     if (inputs[k].known) inputSet.insert({inputs[k].device, inputs[k].file});
   }
-  std::unordered_map<Text, size_t> byPath;  // output path -> first file
+  std::unordered_map<Text, size_t> byPlace;  // new output's key -> first file
   std::unordered_map<Key, size_t, IdentityHash> byIdentity;
   for (size_t k = 0; k < count; ++k) {
     const Text& output = run.outputs[k];
@@ -181,96 +250,230 @@ void refuseClashes(Run& run) {
     } else if (identity.known && inputSet.count(key) != 0) {
       reason = wording::ItIsAnInputReason;
     } else {
-      auto earlier = byPath.find(output);
-      if (earlier == byPath.end() && identity.known) {
-        const auto same = byIdentity.find(key);
-        if (same != byIdentity.end())
-          earlier = byPath.find(run.outputs[same->second]);
+      size_t earlier = count;
+      if (identity.known) {
+        const auto [same, added] = byIdentity.emplace(key, k);
+        if (!added) earlier = same->second;
+      } else {
+        const auto [same, added] = byPlace.emplace(newOutputKey(output), k);
+        if (!added) earlier = same->second;
       }
-      if (earlier != byPath.end()) {
-        reason = Text(wording::SameOutputBefore) +
-                 shownPath(run.inputs[earlier->second]);
+      if (earlier < count) {
+        reason =
+            Text(wording::SameOutputBefore) + shownPath(run.inputs[earlier]);
       }
     }
-    if (reason.empty()) {
-      byPath.emplace(output, k);
-      if (identity.known) byIdentity.emplace(key, k);
-      continue;
-    }
+    if (reason.empty()) continue;
     run.outcomes[k].errors.push_back(
         errorLine(wording::CreateFailureCaption, output, reason));
     run.outcomes[k].status = ExitOutputUnwritable;
   }
 }
 
-// Puts every pending replacement of the run in place, one flush for all.
-void commitPending(Run& run) {
-  std::vector<PendingReplacement*> pending;
-  std::vector<size_t> owners;
-  for (size_t k = 0; k < run.outcomes.size(); ++k) {
-    if (run.outcomes[k].pending == nullptr) continue;
-    pending.push_back(run.outcomes[k].pending);
-    owners.push_back(k);
-    run.outcomes[k].pending = nullptr;
+// Gives up the outcome's replacement that waits for its flush, when memory
+// has run out for putting it in place: the target stays as it was, and the
+// temporary file goes at the end of the run (removeRememberedTemporaryFiles).
+// Takes no memory.
+void giveUpPending(Outcome& outcome) {
+  if (outcome.pending == nullptr) return;
+  outcome.pending = nullptr;  // its small record is left unfreed
+  Text().swap(outcome.success);
+  outcome.outOfMemory = true;
+  outcome.status = ExitOutputUnwritable;
+}
+
+// Puts the pending replacements of the files in place, one flush for all
+// of them (text_file.h: commitReplacements). When memory runs out for that,
+// they are given up: each target stays as it was, and the temporary files
+// go at the end of the run (removeRememberedTemporaryFiles).
+void commitPending(Run& run, const std::vector<size_t>& files) {
+  try {
+    std::vector<PendingReplacement*> pending;
+    pending.reserve(files.size());
+    for (size_t k : files) pending.push_back(run.outcomes[k].pending);
+    std::vector<Text> reasons;
+    const std::vector<int> done = commitReplacements(pending, &reasons);
+    for (size_t p = 0; p < files.size(); ++p) {
+      Outcome& outcome = run.outcomes[files[p]];
+      outcome.pending = nullptr;
+      if (done[p] == 1) continue;
+      outcome.errors.push_back(errorLine(wording::CreateFailureCaption,
+                                         run.outputs[files[p]], reasons[p]));
+      outcome.success.clear();
+      outcome.status = ExitOutputUnwritable;
+    }
+  } catch (const std::bad_alloc&) {
+    for (size_t k : files) giveUpPending(run.outcomes[k]);
   }
-  if (pending.empty()) return;
-  std::vector<Text> reasons;
-  const std::vector<int> done = commitReplacements(pending, &reasons);
-  for (size_t p = 0; p < owners.size(); ++p) {
-    if (done[p] == 1) continue;
-    Outcome& outcome = run.outcomes[owners[p]];
-    outcome.errors.push_back(errorLine(wording::CreateFailureCaption,
-                                       run.outputs[owners[p]], reasons[p]));
-    outcome.success.clear();
-    outcome.status = ExitOutputUnwritable;
+}
+
+// Writes the lines gathered in out to the stream once they are many, and
+// always when flush is set; out is then empty again, its room kept.
+void emit(StandardStream stream, Text& out, bool flush) {
+  if (out.empty() || (!flush && out.size() < 16 * 1024)) return;
+  writeToStream(stream, out);
+  out.clear();
+}
+
+// The time of day in front of each line of a watch; empty otherwise.
+Text linePrefix(const Run& run) {
+  return run.settings.watchTimes ? watchTimePrefix() : Text();
+}
+
+// Appends the file's last lines to out: its errors and its success line.
+// Takes no new memory while out has room (the reason for memory running out
+// is made before the run).
+void appendOutcomeLines(const Run& run, size_t k, TextView time, Text& out) {
+  const Outcome& outcome = run.outcomes[k];
+  for (const Text& line : outcome.errors) {
+    out += time;
+    out += line;
+    out += u'\n';
+  }
+  if (outcome.outOfMemory) {
+    const bool reading = outcome.status == ExitInputUnreadable;
+    out += time;
+    out +=
+        reading ? wording::OpenFailureCaption : wording::CreateFailureCaption;
+    appendShownPath(out, reading ? run.inputs[k] : run.outputs[k]);
+    out += wording::ReasonBefore;
+    out += run.outOfMemory;
+    out += wording::ReasonAfter;
+    out += u'\n';
+  }
+  if (!outcome.success.empty()) {
+    out += time;
+    out += outcome.success;
+    out += u'\n';
   }
 }
 
 // Prints what one file gave: its warnings in line order, its errors, its
-// success line; each stream written once.
+// success line, each stream written in few pieces. Every line of a watch
+// starts with the time of day. When memory runs out here, the warnings not
+// printed yet are left out, and the file's last lines are printed from the
+// room the run keeps for printing.
 void printOutcome(Run& run, size_t k) {
   Outcome& outcome = run.outcomes[k];
-  std::stable_sort(
-      outcome.warnings.begin(), outcome.warnings.end(),
-      [](const auto& a, const auto& b) { return a.first < b.first; });
-  const Text name = shownPath(run.inputs[k]);
-  Text warnings;
-  for (const auto& [line, text] : outcome.warnings) {
-    warnings += name + Text(wording::WarningBeforeLine) + formatInteger(line) +
-                Text(wording::WarningAfterLine) + text + u"\n";
-  }
-  if (outcome.hiddenWarnings > 0) {
-    warnings += name + Text(wording::WarningAfterLine) +
-                replaceAll(wording::MoreWarnings, u"{n}",
-                           formatInteger(static_cast<int64_t>(
-                               outcome.hiddenWarnings))) +
-                u"\n";
-  }
-  Text errors;
-  for (const Text& line : outcome.errors) errors += line + u"\n";
-  if (!outcome.success.empty()) {
-    if (run.settings.watchTimes) {
-      errors += Text(wording::WatchTimeBefore) +
-                formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
-                Text(wording::WatchTimeAfter);
+  const StandardStream warningStream =
+      run.settings.check ? StandardStream::Output : StandardStream::Error;
+  Text& out = run.printing;  // its room is kept from file to file
+  out.clear();
+  Text time;
+  try {
+    time = linePrefix(run);
+    std::stable_sort(
+        outcome.warnings.begin(), outcome.warnings.end(),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    const Text name = shownPath(run.inputs[k]);
+    for (const auto& [line, text] : outcome.warnings) {
+      out += time;
+      out += name;
+      out += wording::WarningBeforeLine;
+      out += formatInteger(line);
+      out += wording::WarningAfterLine;
+      out += text;
+      out += u'\n';
+      emit(warningStream, out, false);
     }
-    errors += outcome.success + u"\n";
+    if (outcome.hiddenWarnings > 0) {
+      out += time + name + Text(wording::WarningAfterLine) +
+             replaceAll(
+                 wording::MoreWarnings, u"{n}",
+                 formatInteger(static_cast<int64_t>(outcome.hiddenWarnings))) +
+             u"\n";
+    }
+    std::vector<std::pair<int32_t, Text>>().swap(outcome.warnings);
+    emit(warningStream, out, warningStream != StandardStream::Error);
+    appendOutcomeLines(run, k, time, out);
+    emit(StandardStream::Error, out, true);
+  } catch (const std::bad_alloc&) {
+    std::vector<std::pair<int32_t, Text>>().swap(outcome.warnings);
+    out.clear();
+    try {
+      appendOutcomeLines(run, k, time, out);
+      emit(StandardStream::Error, out, true);
+    } catch (const std::bad_alloc&) {
+      // Nothing more can be said; the exit status still tells.
+    }
   }
-  if (run.settings.check) {
-    if (!warnings.empty()) writeToStream(StandardStream::Output, warnings);
-  } else {
-    errors = warnings + errors;
-  }
-  if (!errors.empty()) writeToStream(StandardStream::Error, errors);
-  outcome.warnings.clear();
+  out.clear();
+  std::vector<Text>().swap(outcome.errors);
+  Text().swap(outcome.success);
 }
 
 // The chart of the main thread, made on first use and kept to the end of
 // the program: a watch converts again and again into the same one, and at
-// the end the system takes the memory back at once, not text by text.
-Flowchart& mainChart() {
-  static Flowchart* const chart = new Flowchart;
-  return *chart;
+// the end the system takes the memory back at once, not text by text. Null
+// when there is no memory for it.
+Flowchart* mainChart() {
+  static Flowchart* chart = nullptr;
+  if (chart == nullptr) chart = new (std::nothrow) Flowchart;
+  return chart;
+}
+
+// Messages waiting to be printed may hold this much before the conversions
+// wait for them; replacements waiting for their flush are put in place
+// when they hold that much, or are this many.
+constexpr size_t MostHeldBytes = 4 * 1024 * 1024;
+constexpr size_t MostPendingReplacements = 1024;
+
+// What the threads of a run share, under its mutex: which files are
+// converted and printed, and what the converted ones hold meanwhile.
+struct Progress {
+  std::mutex mutex;
+  std::condition_variable room;  // something was printed or put in place
+  std::vector<char> done;        // by position in the run's order
+  std::vector<size_t> held;      // heldBytes of each converted file
+  size_t next = 0;               // files handed to a thread
+  size_t printed = 0;            // files printed, in order
+  size_t heldTotal = 0;          // held by files converted, not printed
+  size_t pendingCount = 0;       // of them, replacements awaiting a flush
+  bool printing = false;         // a thread is printing
+  bool full() const {
+    return heldTotal > MostHeldBytes || pendingCount >= MostPendingReplacements;
+  }
+};
+
+// Prints every converted file whose turn it is, in order; when the next one
+// waits for the batch's flush and too much waits meanwhile, puts the
+// pending replacements in place first. Called with the lock held, by the
+// one thread that set progress.printing.
+void printReady(Run& run, const std::vector<size_t>& chosen, Progress& progress,
+                std::unique_lock<std::mutex>& lock) {
+  const size_t count = chosen.size();
+  for (;;) {
+    while (progress.printed < count && progress.done[progress.printed] != 0 &&
+           run.outcomes[chosen[progress.printed]].pending == nullptr) {
+      const size_t c = progress.printed++;
+      lock.unlock();
+      printOutcome(run, chosen[c]);
+      lock.lock();
+      progress.heldTotal -= progress.held[c];
+      progress.room.notify_all();
+    }
+    if (progress.printed == count || progress.done[progress.printed] == 0 ||
+        !progress.full()) {
+      return;
+    }
+    std::vector<size_t> files;
+    try {
+      for (size_t c = progress.printed; c < count; ++c) {
+        if (progress.done[c] != 0 && run.outcomes[chosen[c]].pending) {
+          files.push_back(chosen[c]);
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      // Not even the list fits: the next file's replacement is given up.
+      giveUpPending(run.outcomes[chosen[progress.printed]]);
+      --progress.pendingCount;
+      continue;
+    }
+    lock.unlock();
+    commitPending(run, files);
+    lock.lock();
+    progress.pendingCount -= files.size();
+  }
 }
 
 }  // namespace
@@ -282,6 +485,12 @@ Text errorLine(TextView caption, TextView path, TextView reason) {
         Text(wording::ReasonBefore) + Text(reason) + Text(wording::ReasonAfter);
   }
   return line;
+}
+
+Text watchTimePrefix() {
+  return Text(wording::WatchTimeBefore) +
+         formatTimestamp(u"%hh:%ii:%ss", currentTime()) +
+         Text(wording::WatchTimeAfter);
 }
 
 bool printLine(StandardStream stream, TextView text) {
@@ -312,52 +521,90 @@ int runConversions(const std::vector<Text>& inputs,
                  : std::min(count, static_cast<size_t>(settings.threads > 0
                                                            ? settings.threads
                                                            : defaultThreads()));
-  // The threads print as they go: whoever finishes the file that is next
-  // in the order of the arguments prints it and every finished one after
-  // it, so nobody waits to print. Printing stops at the first file whose
-  // replacement waits for the batch's flush; the rest follow the flush.
-  std::mutex mutex;
-  std::vector<char> done(count, 0);
-  size_t printed = 0;     // files printed, in order
-  bool printing = false;  // a thread is printing
-  std::atomic<size_t> next{0};
-  auto work = [&](Flowchart& chart) {
+  // The threads print as they go: whoever finishes the file that is next in
+  // the order of the arguments prints it and every finished one after it,
+  // so the lines come in that order as soon as they can. A thread takes no
+  // new file while too much waits to be printed, so memory does not grow
+  // with the number of files.
+  Progress progress;
+  try {
+    run.printing.reserve(16 * 1024 + 1024);  // room to print, made early
+  } catch (const std::bad_alloc&) {
+  }
+  progress.done.assign(count, 0);
+  progress.held.assign(count, 0);
+  auto work = [&](Flowchart* chart) {
+    std::unique_lock<std::mutex> lock(progress.mutex);
     for (;;) {
-      const size_t c = next.fetch_add(1);
-      if (c >= count) break;
-      convertOne(run, chosen[c], chart);
-      std::unique_lock<std::mutex> lock(mutex);
-      done[c] = 1;
-      if (printing) continue;
-      printing = true;
-      while (printed < count && done[printed] != 0 &&
-             run.outcomes[chosen[printed]].pending == nullptr) {
-        const size_t k = chosen[printed++];
-        lock.unlock();
-        printOutcome(run, k);
-        lock.lock();
+      while (progress.next < count && progress.full()) {
+        if (!progress.printing) {
+          progress.printing = true;
+          printReady(run, chosen, progress, lock);
+          progress.printing = false;
+          if (!progress.full()) break;
+        }
+        // The file next in order is still being converted: its thread
+        // prints when it is done.
+        progress.room.wait(lock);
       }
-      printing = false;
+      if (progress.next >= count) break;
+      const size_t c = progress.next++;
+      lock.unlock();
+      convertOne(run, chosen[c], chart);
+      const Outcome& outcome = run.outcomes[chosen[c]];
+      const size_t held = heldBytes(outcome);
+      lock.lock();
+      progress.done[c] = 1;
+      progress.held[c] = held;
+      progress.heldTotal += held;
+      if (outcome.pending != nullptr) ++progress.pendingCount;
+      if (progress.printing) continue;
+      progress.printing = true;
+      printReady(run, chosen, progress, lock);
+      progress.printing = false;
+      progress.room.notify_all();
     }
   };
-  if (threads <= 1) {
-    work(mainChart());
-  } else {
-    // This thread converts too, with the chart it keeps for the run.
-    std::vector<std::thread> workers;
-    for (size_t t = 1; t < threads; ++t) {
+  // This thread converts too, with the chart it keeps for the run. A thread
+  // that cannot be started (a limit on processes, memory) leaves the work
+  // to those that could, down to this one.
+  std::vector<std::thread> workers;
+  for (size_t t = 1; t < threads; ++t) {
+    try {
+      if (workers.empty()) workers.reserve(threads - 1);
       workers.emplace_back([&] {
         // Default-initialised: the members' own initialisers are all it
         // needs, without zeroing the whole table first.
-        std::unique_ptr<Flowchart> chart(new Flowchart);
-        work(*chart);
+        std::unique_ptr<Flowchart> chart(new (std::nothrow) Flowchart);
+        if (chart != nullptr) work(chart.get());
       });
+    } catch (const std::exception&) {
+      break;  // std::system_error or std::bad_alloc
     }
-    work(mainChart());
-    for (std::thread& worker : workers) worker.join();
   }
-  commitPending(run);
-  for (; printed < count; ++printed) printOutcome(run, chosen[printed]);
+  Flowchart* const chart = mainChart();
+  // Without a chart this thread converts nothing while others can; alone,
+  // it hands each file its error.
+  if (chart != nullptr || workers.empty()) work(chart);
+  for (std::thread& worker : workers) worker.join();
+
+  // What still waits for the flush, then every line not printed yet.
+  std::vector<size_t> waiting;
+  for (size_t c = progress.printed; c < count; ++c) {
+    if (run.outcomes[chosen[c]].pending == nullptr) continue;
+    try {
+      waiting.push_back(chosen[c]);
+    } catch (const std::bad_alloc&) {
+      giveUpPending(run.outcomes[chosen[c]]);
+    }
+  }
+  commitPending(run, waiting);
+  for (; progress.printed < count; ++progress.printed) {
+    printOutcome(run, chosen[progress.printed]);
+  }
+  // Every file of the run is in place or given up by now; a temporary file
+  // still remembered belongs to a conversion that memory cut short.
+  removeRememberedTemporaryFiles();
 
   bool unwritable = false;
   bool unreadable = false;

@@ -1,21 +1,28 @@
 // The conversions of one run of flowsvg: one description, or many at once
-// on threads (each with a Flowchart of its own on the heap), or only the
-// reading of each with --check. The messages of each file (its warnings,
-// its errors, its success line) are printed together, file after file in
-// the order of the arguments, whatever order the threads finish in.
+// on threads (each with a Flowchart of its own on the heap; a thread that
+// cannot be started leaves its share to the others), or only the reading of
+// each with --check. The messages of each file (its warnings, its errors,
+// its success line) are printed together, file after file in the order of
+// the arguments, whatever order the threads finish in, each file's as soon
+// as every earlier file's are out. While more than a few megabytes of
+// messages wait for their turn, no new file is begun, so memory does not
+// grow with the number of files. Memory running out is the error of the
+// file it happens to; no temporary file outlives the run.
 //
 // Many files that replace existing SVGs are flushed to the disk together:
 // each is written to a temporary file, and once all are written one flush
-// per file system (text_file.h: commitReplacements) precedes their renames.
+// per file system (text_file.h: commitReplacements) precedes their renames;
+// with very many files, or many messages waiting behind such a file, those
+// written so far are put in place at once.
 #ifndef FLOWSVG_CLI_CONVERSIONS_H_
 #define FLOWSVG_CLI_CONVERSIONS_H_
 
 #include <cstdint>
 #include <vector>
 
-#include "text/console.h"
-#include "text/clock.h"
-#include "text/strings.h"
+#include "platform/console.h"
+#include "base/clock.h"
+#include "base/strings.h"
 
 inline constexpr int ExitWritten = 0;
 inline constexpr int ExitInputUnreadable = 1;
@@ -31,7 +38,11 @@ inline constexpr size_t MostWarningsShown = 1000;
 struct RunSettings {
   bool quiet = false;        // no warnings and no success lines
   bool check = false;        // read and warn only; warnings go to stdout
-  bool watchTimes = false;   // each success line starts with the time of day
+  bool watchTimes = false;   // each line starts with the time of day
+  // --watch: for each input, whether the run has said it is missing and
+  // waited for it since it was last read. A missing input is then said
+  // once, as waiting for it, and this is kept up to date.
+  std::vector<char>* waitingFor = nullptr;
   Timestamp fixedTime = -1;  // the drawings' time; -1 for each one's now
   int32_t threads = 0;       // conversions at once; 0 for defaultThreads()
 };
@@ -61,6 +72,9 @@ int32_t defaultThreads();
 // An error line: the caption, the path as shownPath shows it, and the
 // reason in parentheses (none when it is empty).
 Text errorLine(TextView caption, TextView path, TextView reason);
+
+// The time of day as each line of --watch starts with it: "[hh:mm:ss] ".
+Text watchTimePrefix();
 
 // Writes text and a line break to the stream (console.h); false when that
 // did not reach it.

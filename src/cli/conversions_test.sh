@@ -106,6 +106,45 @@ cmp -s "$work/clash/x.svg" "$work/clash/x.svg.before" ||
   fail "clash_input: the description x.svg was overwritten"
 [ -f "$work/clash/x.svg.svg" ] || fail "clash_input: x.svg was not converted"
 
+# Two spellings of one new SVG are one target: the second input is refused
+# before it is read, and the drawing is the first one's. Each case: the
+# folder to run in, then the two inputs as given.
+mkdir -p "$work/spell/x" "$work/spell/rel"
+ln -s . "$work/spell/here"
+for case in \
+  "$work/spell:$work/spell/a.txt:$work/spell/./a.ini" \
+  "$work/spell:$work/spell/a.txt:$work/spell/x/../a.ini" \
+  "$work/spell:$work/spell/a.txt:$work/spell/here/a.ini" \
+  "$work/spell:$work/spell/here/a.txt:$work/spell//a.ini" \
+  "$work/spell/rel:a.txt:./a.ini" \
+  "$work/spell/rel:../rel/a.txt:a.ini"; do
+  IFS=: read -r folder first second <<<"$case"
+  describe A >"$folder/${first##*/}"
+  describe B >"$folder/${second##*/}"
+  rm -f "$work/spell/a.svg" "$work/spell/rel/a.svg"
+  (cd "$folder" && "$flowsvg" -O "$first" "$second") >"$work/spell.out" \
+    2>"$work/spell.err"
+  rc=$?
+  expect_rc "spelling $first $second" 2
+  cat >"$work/spell.expected" <<EOF
+SVG file generated. File: ${first%.txt}.svg, Sections: 1, Items: 1
+Cannot create the SVG file: ${second%.ini}.svg (it is also the output of $first)
+EOF
+  cmp -s "$work/spell.err" "$work/spell.expected" ||
+    fail "spelling $first $second: stderr was $(cat "$work/spell.err")"
+  grep -q '>A</text>' "$folder/a.svg" ||
+    fail "spelling $first $second: a.svg is not the first one's"
+done
+# A link to a file not there yet makes that file: it is the other's output.
+describe B >"$work/spell/b.txt"
+describe C >"$work/spell/c.txt"
+ln -s b.svg "$work/spell/c.svg"
+run dangling -O "$work/spell/b.txt" "$work/spell/c.txt"
+expect_rc dangling 2
+[ "$(tail -1 "$work/dangling.err")" = "Cannot create the SVG file: $work/spell/c.svg (it is also the output of $work/spell/b.txt)" ] ||
+  fail "dangling: stderr was $(cat "$work/dangling.err")"
+grep -q '>B</text>' "$work/spell/b.svg" || fail "dangling: b.svg is not B's"
+
 # --- The output folder must exist: 2 before anything is read -------------
 run no_folder --out-dir "$work/missing" "$example"
 expect_rc no_folder 2
@@ -138,7 +177,7 @@ expect_rc check_clean 0
 SOURCE_DATE_EPOCH=invalid run check_example --check "$work/check/clean.txt" "$work/check/example.txt"
 expect_rc check_example 3
 cat >"$work/check_example.expected" <<EOF
-$work/check/example.txt:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$work/check/example.txt:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included (a character above U+FFFF counts as two)
 $work/check/example.txt:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
 EOF
 expect_same check_example "$work/check_example.out" "$work/check_example.expected"

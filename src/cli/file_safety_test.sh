@@ -119,6 +119,35 @@ for entry in INT:130 TERM:143 HUP:129; do
     fail "SIG$sig: the earlier drawing changed"
 done
 
+# The moment between creating a temporary file and remembering it for
+# removal, widened by a slow file system: a signal then still removes the
+# file, in a single conversion and in a batch on two threads.
+mkdir "$work/window"
+for k in 1 2 3; do printf 'earlier %d\r\n' "$k" >"$work/window/t$k.svg"; done
+cp "$example" "$work/window/t1.txt"
+cp "$example" "$work/window/t2.txt"
+cp "$example" "$work/window/t3.txt"
+for args in "-q $work/window/t1.txt $work/window/t1.svg" \
+  "-q -j 2 -O $work/window/t1.txt $work/window/t2.txt $work/window/t3.txt"; do
+  # shellcheck disable=SC2086  # the words are the arguments
+  IO_FAULTS_CREATE_DELAY_MS=1500 LD_PRELOAD=$shim env --default-signal=INT \
+    "$preloadable" $args 2>"$work/window.err" &
+  pid=$!
+  temporary() { ls -A "$work/window" | grep -q '^\.t.\.svg\.'; }
+  poll temporary || fail "window: no temporary file appeared"
+  kill -s TERM "$pid"
+  wait "$pid"
+  rc=$?
+  expect_rc "SIGTERM while creating, $args" 143
+  [ "$(files_in "$work/window")" = "t1.svg t1.txt t2.svg t2.txt t3.svg t3.txt " ] ||
+    fail "window $args: folder holds $(files_in "$work/window")"
+  for k in 1 2 3; do
+    [ "$(cat "$work/window/t$k.svg")" = "earlier $k"$'\r' ] ||
+      fail "window $args: t$k.svg changed"
+  done
+  rm -f "$work/window/".t*  # so that each case stands on its own
+done
+
 # --- Reading: errors are no end of file, a slow pipe is waited for --------
 mkdir "$work/read"
 printf 'earlier drawing\r\n' >"$work/read/target.svg"

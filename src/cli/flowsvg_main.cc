@@ -2,21 +2,23 @@
 // command line (one, many at once, or again on every save), checks them, or
 // writes the sample description.
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "text/console.h"
+#include "platform/console.h"
 #include "cli/conversions.h"
-#include "cli/watch.h"
-#include "model/sample_file.h"
-#include "render/connectors.h"
-#include "text/paths.h"
-#include "text/reporter.h"
-#include "text/temporary_files.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "platform/watch.h"
+#include "platform/wildcards.h"
+#include "files/description_files.h"
+#include "model/sample_description.h"
+#include "platform/paths.h"
+#include "base/reporter.h"
+#include "platform/temporary_files.h"
+#include "platform/text_file.h"
+#include "base/utf8.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -35,7 +37,7 @@ int writeSample(const Text& path, Reporter& reporter) {
                                                 : ExitOutputUnwritable;
   }
   FileHandle file = attachStandardOutput();
-  writeSampleLines(file);
+  writeContent(file, sampleDescription());
   Text reason;
   if (finishWriting(file, &reason) == 1) return ExitWritten;
   reporter.reportError(wording::SampleFailureCaption, path, reason);
@@ -53,17 +55,23 @@ bool outputFolderExists(const Text& folder) {
   return false;
 }
 
+// A line of --watch: the time of day, then the text.
+bool printWatchLine(TextView text) {
+  return printLine(StandardStream::Error, watchTimePrefix() + Text(text));
+}
+
 // Converts every file, then again each one that changes, until a signal
 // ends the program.
-int watch(const CliOptions& options, const RunSettings& settings) {
+int watch(const CliOptions& options, RunSettings settings) {
   Text folder;
   Text reason;
   DescriptionWatch* watching = startWatch(options.inputs, &folder, &reason);
   if (watching == nullptr) {
-    printLine(StandardStream::Error,
-              errorLine(wording::WatchFailureCaption, folder, reason));
+    printWatchLine(errorLine(wording::WatchFailureCaption, folder, reason));
     return ExitInputUnreadable;
   }
+  std::vector<char> waiting(options.inputs.size(), 0);
+  settings.waitingFor = &waiting;
   runConversions(options.inputs, options.outputs, settings);
   for (;;) {
     std::vector<char> changed;
@@ -76,8 +84,7 @@ int watch(const CliOptions& options, const RunSettings& settings) {
     }
     if (result == WatchResult::Failed) {
       endWatch(watching);
-      printLine(StandardStream::Error,
-                errorLine(wording::WatchFailureCaption, u".", reason));
+      printWatchLine(errorLine(wording::WatchFailureCaption, u".", reason));
       return ExitInputUnreadable;
     }
     runConversions(options.inputs, options.outputs, settings, &changed);
@@ -86,7 +93,7 @@ int watch(const CliOptions& options, const RunSettings& settings) {
 
 // The whole program, given its arguments (without the program name).
 int run(const std::vector<Text>& args) {
-  CliOptions options = parseCommandLine(args);
+  CliOptions options = parseCommandLine(args, platformWildcardLister());
   StandardErrorReporter reporter;
   RunSettings settings;
   settings.quiet = options.quiet;
@@ -121,7 +128,6 @@ int run(const std::vector<Text>& args) {
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }
-      initPalette();
       return runConversions(options.inputs, options.outputs, settings);
     case CliAction::Watch:
       if (!watchAvailable()) {
@@ -131,9 +137,15 @@ int run(const std::vector<Text>& args) {
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }
-      initPalette();
       settings.watchTimes = true;
       return watch(options, settings);
+    case CliAction::NoMatch:
+      for (const Text& pattern : options.unmatched) {
+        printLine(StandardStream::Error,
+                  errorLine(wording::OpenFailureCaption, pattern,
+                            wording::NoFileMatchesReason));
+      }
+      return ExitInputUnreadable;
     case CliAction::Misuse:
       break;
   }
@@ -151,7 +163,16 @@ int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
   prepareStandardStreams();
-  std::vector<Text> args;
-  for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
-  return run(args);
+  try {
+    std::vector<Text> args;
+    for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
+    return run(args);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out outside any one file's conversion (each of those
+    // reports it as its own error): the run ends cleanly, without a
+    // temporary file.
+    removeRememberedTemporaryFiles();
+    writeAsciiLine(StandardStream::Error, wording::OutOfMemoryLine);
+    return ExitOutputUnwritable;
+  }
 }

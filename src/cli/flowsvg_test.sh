@@ -78,7 +78,7 @@ expect_drawing_of_example golden "$work/golden/example.svg"
 # the summary line, after the CR inside it) with no "=".
 shown_example=$(native "$example")
 cat >"$work/golden.expected" <<EOF
-$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included
+$shown_example:13: warning: the value of "Note" is shown cut short as "Confirm the order with th..."; a box line holds 28 characters, key and ":" included (a character above U+FFFF counts as two)
 $shown_example:41: warning: "Dates are examples only" is no section line, comment or key = value line; the line is ignored
 SVG file generated. File: $(native "$work/golden/example.svg"), Sections: 1, Items: 4
 EOF
@@ -263,6 +263,139 @@ if [ -n "$windows" ]; then
     "Cannot create the SVG file: $native_work/SAME.TXT (it is the input file)"
   expect_same same "$work/same.txt" "$example"
 fi
+
+# --- Wildcards -------------------------------------------------------------
+# Windows' shells leave "*" and "?" to the program: flowsvg.exe expands them
+# in the file part of every description argument, in every mode, letters in
+# either case, in name order, before its outputs are named; folders are no
+# matches, and a pattern that matches nothing is exit status 1. POSIX shells
+# expand them themselves: there a "*" that arrives is part of a name.
+mkdir -p "$work/wild/sub" "$work/wild/d.txt" "$work/wild/out"
+for name in b.txt A.txt c.TXT notes.txt.bak page.html sub/z.txt sub/y.txt; do
+  cp "$example" "$work/wild/$name"
+done
+# The outputs a run's success lines name, in the order printed.
+written() {
+  not_warnings "$work/$1.err" |
+    sed -n 's/^SVG file generated. File: \(.*\), Sections: 1, Items: 4$/\1/p' |
+    tr '\n' ' '
+}
+cd "$work/wild" || fail "no folder $work/wild"
+if [ -n "$windows" ]; then
+  usage_line="usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg [-q] [-j N] (-O | --out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg --sample PATH | flowsvg --help | flowsvg --version"
+  set -f  # the patterns reach the program as they are, as from cmd.exe
+  while IFS='|' read -r name args status printed; do
+    # shellcheck disable=SC2086  # the words are the arguments
+    run "wild_$name" $args
+    expect_rc "wildcards $name ($args)" "$status"
+    if [ "$status" -eq 0 ]; then
+      [ "$(written "wild_$name")" = "$printed" ] ||
+        fail "wildcards $name: wrote '$(written "wild_$name")', expected '$printed'"
+    else
+      [ "$(not_warnings "$work/wild_$name.err")" = "${printed//USAGE/$usage_line}" ] ||
+        fail "wildcards $name: stderr '$(cat "$work/wild_$name.err")', expected '$printed'"
+    fi
+  done <<'CASES'
+beside|-O *.txt|0|A.svg b.svg c.svg 
+out_dir|--out-dir out sub\*.txt *.txt|0|out/y.svg out/z.svg out/A.svg out/b.svg out/c.svg 
+single_one|B*.TXT named.svg|0|named.svg 
+single_many|?.t?t|64|flowsvg: ?.t?t matches 3 files, but INPUT is one file (-O or --out-dir convert many); USAGE
+no_match|-O sub\*.txt *.svgz|1|Cannot open the description file: *.svgz (no file matches)
+short_names|--check *.htm|1|Cannot open the description file: *.htm (no file matches)
+watch|--watch *.ini|1|Cannot open the description file: *.ini (no file matches)
+CASES
+  set +f
+  [ -e sub/y.svg ] && fail "wildcards no_match: converted before refusing"
+  # --check reads the files in name order, letters in either case.
+  run wild_check --check '*.TXT'
+  expect_rc "wildcards --check" 3
+  [ "$(cut -d: -f1 "$work/wild_check.out" | uniq | tr '\n' ' ')" = "A.txt b.txt c.TXT " ] ||
+    fail "wildcards --check read: $(cut -d: -f1 "$work/wild_check.out" | uniq)"
+  # "/?" is the help, and the help offers no --watch while it cannot run.
+  run slash_help '/?'
+  expect_rc "/?" 0
+  run help --help
+  cmp -s "$work/slash_help.out" "$work/help.out" || fail "/? is not the help"
+  grep -q -- --watch "$work/help.out" && fail "the help offers --watch"
+else
+  run wild_literal -O '*.txt'
+  expect_rc "wildcards literal" 1
+  expect_error wild_literal "Cannot open the description file: *.txt" \
+    "${missing_file[@]}"
+fi
+cd "$work" || fail "no folder $work"
+
+# --- Descriptions saved by Windows editors ------------------------------
+# With a UTF-8 byte-order mark, or in UTF-16 of either byte order with its
+# mark, the example gives the same drawing and the same warnings as itself.
+mkdir "$work/saved"
+printf '\xef\xbb\xbf' | cat - "$example" >"$work/saved/utf8-bom.txt"
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$example"; } >"$work/saved/utf16le.txt"
+{ printf '\xfe\xff'; iconv -f UTF-8 -t UTF-16BE "$example"; } >"$work/saved/utf16be.txt"
+for form in utf8-bom utf16le utf16be; do
+  run saved "$(native "$work/saved/$form.txt")" "$(native "$work/saved/$form.svg")"
+  expect_rc "saved as $form" 0
+  expect_drawing_of_example "saved as $form" "$work/saved/$form.svg"
+  shown_input=$(native "$work/saved/$form.txt")
+  while IFS= read -r line; do
+    case $line in
+      "$shown_example":*) echo "$shown_input${line#"$shown_example"}" ;;
+      *) echo "SVG file generated. File: $(native "$work/saved/$form.svg"), Sections: 1, Items: 4" ;;
+    esac
+  done <"$work/golden.expected" >"$work/saved.expected"
+  tr -d '\r' <"$work/saved.err" | diff -u "$work/saved.expected" - ||
+    fail "saved as $form: the warnings differ from the example's"
+done
+
+# --- Two inputs, one new SVG: the second is refused, named --------------
+# Spelled differently, the two outputs are one file; on Windows names that
+# differ only in letter case are one file too, on POSIX two.
+mkdir -p "$work/clash/sub"
+for case in "a.txt:sub/../a.ini:one" "b.txt:./B.INI:two"; do
+  IFS=: read -r first second on_posix <<<"$case"
+  rm -f "$work/clash/"*.*
+  printf '[Header]\nsubtitle = FROM-1\n' >"$work/clash/$first"
+  printf '[Header]\nsubtitle = FROM-2\n' >"$work/clash/${second##*/}"
+  first_out=$work/clash/${first%.*}.svg
+  second_out=$work/clash/${second%.*}.svg
+  run clash -O "$(native "$work/clash/$first")" "$(native "$work/clash/$second")"
+  if [ -z "$windows" ] && [ "$on_posix" = two ]; then
+    expect_rc "clash $second" 0
+    [ -f "$first_out" ] && [ -f "$second_out" ] ||
+      fail "clash $second: folder holds $(files_in "$work/clash")"
+    continue
+  fi
+  expect_rc "clash $second" 2
+  {
+    echo "SVG file generated. File: $(native "$first_out"), Sections: 0, Items: 0"
+    echo "Cannot create the SVG file: $(native "$second_out") (it is also the output of $(native "$work/clash/$first"))"
+  } >"$work/clash.expected"
+  tr -d '\r' <"$work/clash.err" | diff -u "$work/clash.expected" - ||
+    fail "clash $second: stderr differs"
+  grep -q FROM-1 "$first_out" || fail "clash $second: the drawing is not the first one's"
+done
+
+# --- Nothing a terminal would act on is printed raw ----------------------
+# A file name that starts with "-" is an unknown option; it is shown with its
+# controls, bidirectional marks and separators escaped, on one line.
+run escape_option $'-\e]0;PWNED\a\e[2J\nfake line.txt'
+expect_rc escape_option 64
+case $(cat "$work/escape_option.err") in
+  'flowsvg: unknown option -\x1b]0;PWNED\x07\x1b[2J\x0afake line.txt; usage: flowsvg '*) ;;
+  *) fail "escape_option: stderr was $(cat -v "$work/escape_option.err")" ;;
+esac
+[ "$(wc -l <"$work/escape_option.err")" -eq 1 ] || fail "escape_option: not one line"
+# A name with a C1 control and a right-to-left override; a description line
+# with a bidirectional isolate and a line separator in a warning.
+run escape_name "$(native "$work/x")"$'\xc2\x85\xe2\x80\xaegpj.txt'
+expect_rc escape_name 1
+expect_error escape_name "Cannot open the description file: $(native "$work/x")"'\u0085\u202Egpj.txt' \
+  "${missing_file[@]}"
+printf '[Flow.Steps]\nitemid = 1\ntitle: \xe2\x81\xa6x\xe2\x80\xa8y\n' >"$work/escape.txt"
+run escape_warning --check "$(native "$work/escape.txt")"
+expect_rc escape_warning 3
+[ "$(tr -d '\r' <"$work/escape_warning.out")" = "$(native "$work/escape.txt"):3: warning: \"title: \\u2066x\\u2028y\" is no section line, comment or key = value line; the line is ignored (did you mean \"title = \\u2066x\\u2028y\"?)" ] ||
+  fail "escape_warning: stdout was $(cat "$work/escape_warning.out")"
 
 # --- Every limit at once: 100 items, 20 sections, 15 pairs, 10 parents --
 {

@@ -108,17 +108,59 @@ poll converted "$work/many.log" 3 || fail "many: the save of b gave no conversio
 sleep 0.3
 [ "$(grep -c "File: $work/many/out/a.svg" "$work/many.log")" -eq 1 ] ||
   fail "many: a.svg converted again though a.txt did not change"
-tail -2 "$work/many.log" | head -1 | grep -q "^$work/many/b.txt:4: warning: \"stray line\"" ||
+tail -2 "$work/many.log" | head -1 |
+  grep -q "^\[..:..:..\] $work/many/b.txt:4: warning: \"stray line\"" ||
   fail "many: no warning before the line of b: $(tail -2 "$work/many.log")"
 grep -q '>B2</text>' "$work/many/out/b.svg" || fail "many: out/b.svg is not the save"
 stop INT
 expect_rc "many, after SIGINT" 130
 
+# --- The folder removed and made again -------------------------------------
+# The watch says once that the description is missing, looks for the folder
+# again, and converts again when the description is back; again after a
+# second removal. A description missing from the start is waited for too.
+mkdir "$work/gone"
+save "$work/gone/plan.txt" "Before"
+start "$work/gone.log" --watch -O "$work/gone/plan.txt" "$work/absent.txt"
+poll converted "$work/gone.log" 1 || fail "gone: no first conversion"
+waiting_line() {  # PATH
+  echo "Cannot open the description file: $1 (No such file or directory); waiting for it"
+}
+said_waiting() {  # PATH: how many times the log says PATH is waited for
+  grep -c "^\[..:..:..\] $(waiting_line "$1" | sed 's/[][\.*^$]/\\&/g')$" "$work/gone.log"
+}
+for round in 1 2; do
+  rm -rf "$work/gone"
+  poll test "$(said_waiting "$work/gone/plan.txt")" -eq "$round" ||
+    fail "gone, round $round: the missing description was not said: $(cat "$work/gone.log")"
+  sleep 1.2  # the folder is looked for meanwhile: no more lines
+  mkdir "$work/gone"
+  sleep 1.2  # back, but still without the description: no more lines
+  save "$work/gone/plan.txt" "Back $round"
+  poll grep -q ">Back $round</text>" "$work/gone/plan.svg" ||
+    fail "gone, round $round: no conversion once the description was back"
+  [ "$(said_waiting "$work/gone/plan.txt")" -eq "$round" ] ||
+    fail "gone, round $round: said $(said_waiting "$work/gone/plan.txt") times"
+done
+[ "$(said_waiting "$work/absent.txt")" -eq 1 ] ||
+  fail "gone: the absent description was said $(said_waiting "$work/absent.txt") times"
+save "$work/absent.txt" "Late"
+poll test -f "$work/absent.svg" || fail "gone: the late description was not converted"
+stop TERM
+expect_rc "gone, after SIGTERM" 143
+[ "$(conversions "$work/gone.log")" -eq 4 ] ||
+  fail "gone: $(conversions "$work/gone.log") conversions, expected 4: $(cat "$work/gone.log")"
+
 # --- A folder that cannot be watched --------------------------------------
 run nofolder --watch "$work/no such folder/plan.txt"
 expect_rc nofolder 1
-[ "$(cat "$work/nofolder.err")" = \
-  "Cannot watch the folder: $work/no such folder (No such file or directory)" ] ||
-  fail "nofolder: stderr was $(cat "$work/nofolder.err")"
+grep -qx "\[..:..:..\] Cannot watch the folder: $work/no such folder (No such file or directory)" \
+  "$work/nofolder.err" || fail "nofolder: stderr was $(cat "$work/nofolder.err")"
+
+# --- Every line a watch printed starts with the time of day ---------------
+for log in "$work/"*.log "$work/nofolder.err"; do
+  untimed=$(grep -v '^\[[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\] ' "$log")
+  [ -z "$untimed" ] || fail "$(basename "$log"): lines without the time: $untimed"
+done
 
 finish

@@ -1,18 +1,23 @@
 // flowsvg-desktop [FILE]: the converter in one small fixed window, started
 // with FILE chosen as the description when one is given. --help and
 // --version print and exit without a window. Exits with status 0 when the
-// window closes, also when no window can be opened; 64 on wrong usage.
+// window closes; 1 when no window can be opened for want of a display (0
+// where nobody would see one) or when memory runs out beyond what a command
+// can report; 64 on wrong usage, whose complaint goes to standard error or,
+// for a program started without one (two files dropped onto it in Windows'
+// Explorer), into a message box.
+#include <new>
 #include <vector>
 
 #include "desktop/desktop_options.h"
 #include "desktop/shell.h"
 #include "desktop/toolkit.h"
-#include "desktop/user_folders.h"
+#include "platform/user_folders.h"
 #include "model/flowchart.h"
-#include "text/console.h"
-#include "text/paths.h"
-#include "text/temporary_files.h"
-#include "text/wording.h"
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "platform/temporary_files.h"
+#include "base/wording.h"
 
 #if !defined(_WIN32) && !defined(FLOWSVG_INSTALL_BINDIR)
 #error "FLOWSVG_INSTALL_BINDIR names the bin folder the program installs to"
@@ -21,6 +26,7 @@
 namespace {
 
 constexpr int ExitShown = 0;
+constexpr int ExitOutOfMemory = 1;
 constexpr int ExitUnprinted = 2;
 constexpr int ExitUsage = 64;  // EX_USAGE
 
@@ -47,15 +53,9 @@ ProgramPlace findProgramPlace() {
 
 }  // namespace
 
-#ifdef _WIN32
-// Windows hands the arguments over as UTF-16, which a Text already is.
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-  guardTemporaryFiles();
-  // Started from a console, --help and the complaints are shown there.
-  useParentConsole();
+namespace {
+
+int run(int argc, NativeChar** argv) {
   std::vector<Text> args;
   for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));
   const DesktopOptions options = parseDesktopCommandLine(args);
@@ -70,7 +70,10 @@ int main(int argc, char** argv) {
                  ? ExitShown
                  : ExitUnprinted;
     case DesktopAction::Misuse:
-      writeToStream(StandardStream::Error, options.complaint + u"\n");
+      if (!writeToStream(StandardStream::Error, options.complaint + u"\n")) {
+        showMessageWithoutWindow(wording::MessageBoxTitle, options.complaint,
+                                 MessageIcon::Error);
+      }
       return ExitUsage;
     case DesktopAction::OpenWindow:
       break;
@@ -83,4 +86,27 @@ int main(int argc, char** argv) {
   const std::unique_ptr<Toolkit> toolkit = newDesktopToolkit();
   Shell shell(*toolkit, chart, findProgramPlace());
   return shell.run(start);
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over as UTF-16, which a Text already is.
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  guardTemporaryFiles();
+  // Started from a console, --help and the complaints are shown there.
+  useParentConsole();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out where no command could say so (reading a description
+    // and writing a drawing say it in their error boxes): the program ends
+    // cleanly, without a temporary file.
+    removeRememberedTemporaryFiles();
+    writeAsciiLine(StandardStream::Error, wording::DesktopOutOfMemoryLine);
+    return ExitOutOfMemory;
+  }
 }

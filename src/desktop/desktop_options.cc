@@ -1,7 +1,7 @@
 #include "desktop/desktop_options.h"
 
-#include "text/paths.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -13,12 +13,21 @@ DesktopOptions misuse(Text complaint) {
   return options;
 }
 
+// "/?", the help of Windows programs; on POSIX a file in the root folder.
+bool isWindowsHelp([[maybe_unused]] const Text& arg) {
+#ifdef _WIN32
+  return arg == u"/?";
+#else
+  return false;
+#endif
+}
+
 }  // namespace
 
 DesktopOptions parseDesktopCommandLine(const std::vector<Text>& args) {
   for (const Text& arg : args) {
     if (arg == u"--") break;
-    if (arg == u"--help" || arg == u"-h") {
+    if (arg == u"--help" || arg == u"-h" || isWindowsHelp(arg)) {
       DesktopOptions options;
       options.action = DesktopAction::ShowHelp;
       return options;
@@ -37,7 +46,7 @@ DesktopOptions parseDesktopCommandLine(const std::vector<Text>& args) {
     } else if (arg == u"--") {
       optionsEnded = true;
     } else {
-      return misuse(Text(wording::DesktopUnknownOptionBefore) + arg);
+      return misuse(Text(wording::DesktopUnknownOptionBefore) + shownPath(arg));
     }
   }
   if (files.size() > 1) return misuse(Text(wording::DesktopTooManyFiles));

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 enum class DesktopAction { OpenWindow, ShowHelp, ShowVersion, Misuse };
 
@@ -16,10 +16,11 @@ struct DesktopOptions {
   Text complaint;  // Misuse: one line telling what is wrong, with the usage
 };
 
-// Reads the arguments (without the program name). "--help" (or "-h") and
-// "--version" anywhere win over everything else. "-" alone and every other
-// argument not starting with "-" is a FILE, as is everything after "--".
-// More than one FILE, or any other argument starting with "-", is misuse.
+// Reads the arguments (without the program name). "--help" (or "-h", or on
+// Windows "/?") and "--version" anywhere win over everything else. "-" alone
+// and every other argument not starting with "-" is a FILE, as is everything
+// after "--". More than one FILE, or any other argument starting with "-", is
+// misuse.
 DesktopOptions parseDesktopCommandLine(const std::vector<Text>& args);
 
 // The help for --help, one text with LF line ends.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -30,6 +30,11 @@ TEST(DesktopCommandLineTest, ReadsTheOneFileAndTheOptions) {
       {{"--help"}, DesktopAction::ShowHelp, false, "", ""},
       {{"a.txt", "-h"}, DesktopAction::ShowHelp, false, "", ""},
       {{"--bogus", "--version"}, DesktopAction::ShowVersion, false, "", ""},
+#ifdef _WIN32
+      {{"a.txt", "/?"}, DesktopAction::ShowHelp, false, "", ""},
+#else
+      {{"/?"}, DesktopAction::OpenWindow, true, "/?", ""},
+#endif
       {{"a.txt", "b.txt"},
        DesktopAction::Misuse,
        false,
@@ -50,6 +55,12 @@ TEST(DesktopCommandLineTest, ReadsTheOneFileAndTheOptions) {
        false,
        "",
        "flowsvg-desktop: unknown option --display=:1" + usage},
+      // A name that starts with "-" is shown, not acted on by a terminal.
+      {{"-\x1b]0;x\a\xe2\x80\xae"},
+       DesktopAction::Misuse,
+       false,
+       "",
+       "flowsvg-desktop: unknown option -\\x1b]0;x\\x07\\u202E" + usage},
   };
   for (const Case& c : cases) {
     std::vector<Text> args;

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # End-to-end test of flowsvg-desktop.exe, the real Windows program, under
 # Wine on a private Xvfb display with a window manager (openbox), driven
-# with xdotool as a person would: the command line and no display; the
-# window's title, client size and place, and the time it takes to appear;
-# the focus at start; Generate before an input (the warning box); Write
-# sample beside the program and the question before an edited sample is
-# replaced; Generate (the same SVG as flowsvg.exe, the information box);
-# Open folder; the real open and save dialogs and the shortcuts; a long path
-# dropped onto the window, shortened in the middle, whole in its tooltip; a
-# close request (Alt+F4); the window at 144 DPI with FILE given at start;
-# the documents folder for a program whose folder cannot be written. What
-# the window shows is read back with tesseract. Screenshots stay in
-# ARTIFACTS.
+# with xdotool as a person would: the command line (/? included) and no
+# display; a usage error with nowhere to print, in a box; the window's
+# title, client size and place, and the time it takes to appear; the focus
+# at start; a button's tooltip; Generate before an input (the warning box);
+# Write sample beside the program and the question before an edited sample
+# is replaced; Generate (the same SVG as flowsvg.exe, the information box
+# and the status with the warnings); Open folder; the real open and save
+# dialogs and the shortcuts, and the questions before the output replaces
+# a file; a long path dropped onto the window, shortened in the middle,
+# whole in its tooltip; a close request (Alt+F4); the window at 144 DPI
+# with FILE given at start; the documents folder for a program whose folder
+# cannot be written. What the window shows is read back with tesseract.
+# Screenshots stay in ARTIFACTS.
 #
 # Wine runs in a prefix of its own, made here with the home folder in the
 # sandbox (Wine's Documents folder is a link into it) and the buttons'
@@ -53,7 +55,7 @@ fail() {
   if [ -n "${DISPLAY:-}" ]; then
     local root
     root=$(xwininfo -root 2>/dev/null | awk '/Window id/ {print $4; exit}')
-    /usr/bin/python3 "$here/window_capture.py" "$root" \
+    /usr/bin/python3 "$here/../testing/window_capture.py" "$root" \
       "$artifacts/failed-screen.png" 2>/dev/null || true
   fi
   local log
@@ -70,7 +72,7 @@ win() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 screenshot() {
   local window=$1 out=$2
   shift 2
-  /usr/bin/python3 "$here/window_capture.py" "$window" "$out" "$@"
+  /usr/bin/python3 "$here/../testing/window_capture.py" "$window" "$out" "$@"
 }
 # The text window $1 shows, read from a picture three times its size.
 read_window() {
@@ -166,6 +168,7 @@ pass "Wine prefix made"
 
 # --- The command line: printed, no window.
 for case in "--help|0|Usage: flowsvg-desktop [FILE]|" \
+  "/?|0|Usage: flowsvg-desktop [FILE]|" \
   "--version|0|2.0.0|" \
   "a.txt b.txt|64||flowsvg-desktop: more than one FILE given; usage:" \
   "--bogus|64||flowsvg-desktop: unknown option --bogus; usage:"; do
@@ -223,6 +226,17 @@ start_display || start_display || start_display ||
 # The server, with this display, kept for the whole test.
 wineserver -p
 
+# --- A usage error with no standard error to print it on (two files
+# dropped onto the program in Explorer): an error box, then 64.
+start_app misuse bash -c 'exec wine "$1" a.txt b.txt 2>&-' _ "$desktop"
+box=$(first_window "$box_title") || fail "no box for a usage error"
+screenshot "$box" "$artifacts/desktop-usage-box.png" || fail "screenshot"
+holds "$(read_window "$box")" "more than one FILE given; usage:" "--help"
+xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+keys Return
+ended_with 64
+pass "usage error with nowhere to print: error box, exit status 64"
+
 # --- The program in a folder whose name holds "&" and ";", its
 # descriptions, and a long path.
 folder="$work/R&D; echo hacked"
@@ -274,6 +288,26 @@ poll gone "$save_title" || fail "the save dialog stayed"
 to_main
 pass "Browse... focused at start: Enter opens the open dialog; Tab, Enter the save dialog"
 
+# --- The pointer resting on a button shows its tooltip, with its shortcut.
+tooltip() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    [ "$w" != "$window" ] && [ -z "$(xdotool getwindowname "$w" 2>/dev/null)" ] &&
+      { echo "$w"; return 0; }
+  done
+  return 1
+}
+xdotool mousemove --window "$window" 100 215
+sleep 0.2
+xdotool mousemove --window "$window" 102 217
+tip=$(poll tooltip) || fail "no tooltip over Generate SVG"
+screenshot "$tip" "$artifacts/desktop-button-tooltip.png" || fail "screenshot"
+holds "$(read_window "$tip")" "Write the SVG drawing of the description" "+G)"
+xdotool mousemove --window "$window" 650 30
+poll bash -c '! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable' _ "$tip" ||
+  fail "the tooltip stayed"
+pass "tooltip of Generate SVG names Ctrl+G"
+
 # --- Generate before an input: the warning box, nothing else.
 generate_button
 answer_box desktop-warning.png || fail "no warning box"
@@ -293,11 +327,12 @@ pass "Write sample: the sample beside the program, chosen"
 generate_button
 answer_box desktop-generated-box.png || fail "no information box"
 # (An "I" starting a line, as in "Items", is read as anything.)
-holds "$box_text" "file generated." "Sections: 1"
+holds "$box_text" "file generated." "Sections: 1" "Warnings:" \
+  "line 13: the value of" "is no section line"
 same_svg "$folder/flowchart.svg" "$folder/sample_flowchart.txt"
 screenshot "$window" "$artifacts/desktop-generated.png" || fail "screenshot"
-holds "$(read_window "$window")" "file written" "Size: 6"
-pass "Generate: the same SVG as flowsvg.exe (timestamp aside), information box"
+holds "$(read_window "$window")" "file written" "Size: 6" "Warnings: 2 (line 13:"
+pass "Generate: the same SVG as flowsvg.exe (timestamp aside), information box and status with the warnings"
 
 # --- An edited sample: Escape and Enter (Cancel is the default) keep it,
 # Replace writes the sample. (The focused Cancel, in its dotted frame, is
@@ -331,6 +366,52 @@ answer_box desktop-picked.png || fail "no information box"
 holds "$box_text" "file generated." "Sections: 1"
 same_svg "$work/inputs/out.svg" "$work/inputs/plan.txt"
 pass "open and save dialogs: input picked, new output (.svg appended)"
+
+# --- The save dialog asks before it takes an existing file (Windows' own
+# question, titled as the dialog): No keeps the dialog, Yes takes the file.
+# The question, once it is there.
+overwrite_question() {
+  local ids
+  ids=$(xdotool search --all --onlyvisible --pid "$app_pid" --name "$save_title" 2>/dev/null)
+  [ "$(wc -l <<<"$ids")" -ge 2 ] || return 1
+  tail -n 1 <<<"$ids"
+}
+rm "$work/inputs/out.svg"
+printf 'kept\r\n' >"$work/inputs/out.svg"
+keys ctrl+s
+dialog=$(first_window "$save_title") || fail "Ctrl+S: no save dialog"
+xdotool windowfocus --sync "$dialog"
+keys ctrl+a
+xdotool type --delay 5 "$(win "$work/inputs/out.svg")"
+keys Return
+question=$(poll overwrite_question) || fail "no question before out.svg is replaced"
+screenshot "$question" "$artifacts/desktop-save-question.png" || fail "screenshot"
+holds "$(read_window "$question")" "already exists" "replace it?"
+xdotool windowactivate --sync "$question" >/dev/null 2>&1 || true
+keys n
+poll bash -c '! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable' _ "$question" ||
+  fail "No left the question"
+visible "$save_title" || fail "No closed the save dialog"
+xdotool windowfocus --sync "$dialog"
+keys Return
+question=$(poll overwrite_question) || fail "no second question"
+xdotool windowactivate --sync "$question" >/dev/null 2>&1 || true
+keys y
+poll gone "$save_title" || fail "Yes did not take the file"
+to_main
+keys ctrl+g
+answer_box desktop-replaced.png || fail "no information box"
+same_svg "$work/inputs/out.svg" "$work/inputs/plan.txt"
+pass "save dialog: asks before an existing file; No keeps the dialog, Yes takes it"
+
+# A name that gets .svg appended where that file exists: the window's own
+# question; Escape keeps the output as it was.
+keys ctrl+s
+pick_in_dialog "$save_title" "$(win "$work/inputs/out")" ||
+  fail "Ctrl+S: no save dialog, or it stayed"
+answer_box desktop-append-question.png Escape || fail "no question for out.svg"
+holds "$box_text" "already exists." "Replace it?"
+pass "appended .svg naming an existing file: the window asks; Escape keeps the output"
 
 # --- A long path dropped onto the window: shortened in the middle, the
 # file name kept; the whole path is the tooltip.

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # End-to-end test of flowsvg-desktop in a real window on a private Xvfb
 # display under a real window manager (openbox), driven with xdotool like a
-# person would: the command line without a window; the window's title,
-# class, size and place; FILE given at start; the focus and the keyboard
-# shortcuts; the sample and the question before an edited one is replaced;
-# generate and its boxes; open folder; the open dialog picking a name that
-# is not UTF-8 by its ASCII prefix, and the save dialog; files dropped onto
-# the window; long paths shortened in the middle with the whole path as
-# tooltip; large text; an installed program run by a user who cannot write
-# its folder; a close request. What the window shows is read back with
-# tesseract. Screenshots and logs stay in ARTIFACTS.
+# person would: the command line without a window, and without a display;
+# a usage error with nowhere to print, in a box; the window's title, class,
+# icon (installed by name, else built in), size and place; FILE given at
+# start; the focus, the keyboard shortcuts and the buttons' tooltips and
+# accessible names (read through AT-SPI); the sample and the question before
+# an edited one is replaced; generate and its boxes, with the warnings; open
+# folder, and open folder failing; the open dialog picking a name that is
+# not UTF-8 by its ASCII prefix, and the save dialog with its questions
+# before a file is replaced; files dropped onto the window; long paths
+# shortened in the middle with the whole path as tooltip; large text; an
+# installed program run by a user who cannot write its folder; a close
+# request. What the window shows is read back with tesseract. Screenshots
+# and logs stay in ARTIFACTS.
 #
 # The program is copied into a folder whose name holds "&", ";" and "$(...)",
 # so its sample and its default output land there, and open folder must hand
@@ -45,7 +49,7 @@ fail() {
     local root
     root=$(xwininfo -root 2>/dev/null | awk '/Window id/ {print $4; exit}')
     "$helper" capture "$root" "$work/screen.ppm" 2>/dev/null &&
-      python3 "$here/ppm_to_png.py" "$work/screen.ppm" "$artifacts/failed-screen.png"
+      python3 "$here/../testing/ppm_to_png.py" "$work/screen.ppm" "$artifacts/failed-screen.png"
   fi
   local log
   for log in "$work"/*.log; do
@@ -66,7 +70,7 @@ screenshot() {
     sleep 0.1
     "$helper" capture "$window" "$work/next.ppm" || return 1
     if cmp -s "$work/shot.ppm" "$work/next.ppm"; then
-      python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$out" "$@"
+      python3 "$here/../testing/ppm_to_png.py" "$work/shot.ppm" "$out" "$@"
       return
     fi
     mv "$work/next.ppm" "$work/shot.ppm"
@@ -77,7 +81,7 @@ screenshot() {
 # The text of the last screenshot, read from a copy twice the size (small
 # text reads better so).
 read_shot() {
-  python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$work/zoomed.png" \
+  python3 "$here/../testing/ppm_to_png.py" "$work/shot.ppm" "$work/zoomed.png" \
     0 0 100000 100000 2 && read_text "$work/zoomed.png"
 }
 
@@ -168,12 +172,25 @@ for args in --help --version; do
 done
 pass "--help, --version, usage errors (64), unwritable output (2): no window"
 
-# --- Without a display no window can open: the run ends quietly with 0.
-status=0
-env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" </dev/null >"$work/nodisplay.txt" 2>&1 || status=$?
-[ "$status" -eq 0 ] || fail "without a display the exit status is $status"
-[ ! -s "$work/nodisplay.txt" ] || fail "without a display it printed something"
-pass "no display: exit status 0, nothing shown"
+# --- Without a display no window can open: one line on standard error
+# naming the display, and exit status 1.
+for display in '' ':4711'; do
+  status=0
+  if [ -z "$display" ]; then
+    env -u DISPLAY -u WAYLAND_DISPLAY "$desktop" </dev/null \
+      >"$work/nodisplay.out" 2>"$work/nodisplay.err" || status=$?
+    expected='flowsvg-desktop: cannot open display (unset)'
+  else
+    env -u WAYLAND_DISPLAY DISPLAY="$display" "$desktop" </dev/null \
+      >"$work/nodisplay.out" 2>"$work/nodisplay.err" || status=$?
+    expected="flowsvg-desktop: cannot open display $display"
+  fi
+  [ "$status" -eq 1 ] || fail "display '$display': exit status $status"
+  [ ! -s "$work/nodisplay.out" ] || fail "display '$display': printed on standard output"
+  [ "$(cat "$work/nodisplay.err")" = "$expected" ] ||
+    fail "display '$display': standard error was '$(cat "$work/nodisplay.err")'"
+done
+pass "no display: '$expected' (or '(unset)'), exit status 1"
 
 # --- A private display with a window manager.
 start_display || start_display || start_display ||
@@ -182,6 +199,61 @@ export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 # GTK keeps recent files and settings under these: keep them in the sandbox.
 export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config" \
   XDG_CACHE_HOME="$work/xdg/cache"
+
+# --- A usage error with no standard error to print it on (as for a program
+# started by a file manager with two files): an error box, then 64.
+start_app misuse bash -c 'exec "$1" a.txt b.txt 2>&-' _ "$desktop"
+box=$(first_window "$box_title" "$app_pid") || fail "no box for a usage error"
+screenshot "$box" "$artifacts/desktop-usage-box.png" || fail "screenshot"
+holds "$(read_shot)" "more than one FILE given" "usage: flowsvg-desktop [FILE]"
+xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+keys Return
+ended_with 64
+pass "usage error with nowhere to print: error box, exit status 64"
+
+# --- The icon: the installed one by its name in the icon theme, else the
+# one built into the program. A theme folder of the test holds an icon of
+# one colour by the program's name; without it no theme has the icon.
+window_icon() { /usr/bin/python3 "$here/window_icon.py" "$@"; }
+mkdir -p "$work/theme/icons/hicolor/48x48/apps" "$work/no-theme"
+window_icon solid "$work/theme/icons/hicolor/48x48/apps/io.github.flowsvg.FlowsvgDesktop.png" \
+  48 c81e3c
+built_in=$(window_icon png-pixel "$(dirname "$desktop")/window-icon/icon-48.png")
+for theme in installed built-in; do
+  if [ "$theme" = installed ]; then
+    start_app icon env XDG_DATA_DIRS="$work/theme:/usr/share" "$desktop"
+    expected=c81e3cff
+  else
+    start_app icon env XDG_DATA_DIRS="$work/no-theme" "$desktop"
+    expected=$built_in
+  fi
+  window=$(main_window) || fail "no window for the $theme icon"
+  sizes=$(window_icon sizes "$window")
+  [ -n "$sizes" ] || fail "$theme icon: the window has none"
+  [ "$theme" = installed ] || [ "$sizes" = "16 24 32 48 64 128" ] ||
+    fail "built-in icon sizes: $sizes"
+  pixel=$(window_icon pixel "$window" 48) || fail "$theme icon: no 48 x 48 image ($sizes)"
+  [ "$pixel" = "$expected" ] || fail "$theme icon: centre $pixel, not $expected"
+  keys ctrl+q
+  ended_with 0
+done
+pass "icon: the theme's by name when installed, else the built-in one ($sizes)"
+
+# --- What a screen reader is told of the buttons (AT-SPI, on a session bus
+# of its own): which file each Browse... button chooses, no symbols.
+dbus-run-session -- env -u NO_AT_BRIDGE bash -c '
+  "$1" </dev/null >/dev/null 2>&1 &
+  app=$!
+  /usr/bin/python3 "$2" io.github.flowsvg.FlowsvgDesktop >"$3"
+  status=$?
+  kill "$app"
+  exit "$status"' _ "$desktop" "$here/../testing/accessible_names.py" \
+  "$work/names.txt" >"$work/atspi.log" 2>&1 || fail "no accessible names read"
+expected=$(printf '%s\n' "Browse for the description file" \
+  "Browse for the SVG file" "Generate SVG" "Write sample" "Open folder")
+[ "$(cat "$work/names.txt")" = "$expected" ] ||
+  fail "accessible names: $(tr '\n' '|' <"$work/names.txt")"
+pass "accessible names: $(tr '\n' '|' <"$work/names.txt")"
 
 # --- The program in a folder with a hostile name, a recording xdg-open,
 # and the descriptions it is given.
@@ -239,8 +311,27 @@ pass "FILE chosen at start; Browse... focused, Enter opens the dialog"
 keys ctrl+g
 answer_box desktop-information.png || fail "no information box"
 holds "$box_text" "SVG file generated." "Sections: 1" "Items: 2"
+[[ "$box_text" != *Warnings* ]] || fail "warnings for a description without any"
 same_svg "$folder/flowchart.svg" "$work/plans/start.txt"
 pass "Ctrl+G: FILE converted beside the program"
+
+# The pointer resting on a button shows its tooltip, with its shortcut.
+button_tooltip() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP &&
+      { echo "$w"; return 0; }
+  done
+  return 1
+}
+xdotool mousemove --window "$window" 100 215
+sleep 0.2
+xdotool mousemove --window "$window" 102 217
+tip=$(poll button_tooltip) || fail "no tooltip over Generate SVG"
+screenshot "$tip" "$artifacts/desktop-button-tooltip.png" || fail "screenshot"
+holds "$(read_shot)" "Write the SVG drawing of the description (Ctrl+G)"
+xdotool mousemove --window "$window" 650 30
+pass "tooltip of Generate SVG names Ctrl+G"
 
 # --- A sample that cannot be written (a folder holds its name): error box.
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
@@ -266,12 +357,17 @@ pass "sample written beside the program"
 edited_sample_asks "$folder/sample_flowchart.txt" "$work/cli-sample.txt" \
   "differs from the sample description." "Replace" "Cancel"
 
-# --- Generate: the information box, then the SVG beside the program.
+# --- Generate: the information box with the sample's two warnings, then
+# the SVG beside the program; the status area adds the first warning.
 generate_button
 answer_box desktop-generated-box.png || fail "no information box"
+holds "$box_text" "SVG file generated." "Warnings:" "line 13: the value of" \
+  "line 41:" "is no section line"
 same_svg "$folder/flowchart.svg" "$folder/sample_flowchart.txt"
-pass "generated SVG equals flowsvg's (timestamp line aside)"
+pass "generated SVG equals flowsvg's (timestamp line aside); the box lists the warnings"
 screenshot "$window" "$artifacts/desktop-generated.png" || fail "screenshot"
+holds "$(read_shot)" "SVG file written" "Warnings: 2 (line 13: the value of"
+pass "status area: 'Warnings: 2 (line 13: ...)' after the size"
 
 # --- Open folder: the folder reaches xdg-open as one argument, unrun.
 click 430 217
@@ -282,6 +378,18 @@ expected=$(printf '1\n[%s/]' "$folder")
 hacked=$(find "$work" -name hacked)
 [ -z "$hacked" ] || fail "a part of the folder name was run: $hacked"
 pass "open folder handed over the folder as one argument"
+
+# --- An xdg-open that finds nothing to open folders with: its exit status
+# and what it means, in an error box.
+cp "$work/fakebin/xdg-open" "$work/xdg-open.kept"
+printf '#!/bin/sh\necho "xdg-open: no method available" >&2\nexit 3\n' \
+  >"$work/fakebin/xdg-open"
+click 430 217
+answer_box desktop-open-folder-failed.png || fail "no error box for xdg-open failing"
+holds "$box_text" "Cannot open the folder:" "exit status 3" \
+  "A required tool could not be found"
+mv "$work/xdg-open.kept" "$work/fakebin/xdg-open"
+pass "open folder: xdg-open failing is told in an error box"
 
 # Waits for the file dialog titled $1 and, once it has settled (keys sent
 # before can get lost), presses the keys $2...
@@ -330,11 +438,22 @@ same_svg "$folder/flowchart.svg" "$odd"
 pass "open dialog: the name that is not UTF-8 was taken byte for byte"
 
 # --- Ctrl+S: the save dialog has the current name filled in (Enter keeps
-# it), and starts in the output's folder (a bare name lands there).
+# it, once the dialog's question before replacing the file is answered),
+# and starts in the output's folder (a bare name lands there).
 save_title='Save the SVG file'
+# The save dialog's question before a file is replaced, once it shows.
+overwrite_question() {
+  local question
+  question=$(xdotool getactivewindow 2>/dev/null) || return 1
+  [ "$(xdotool getwindowname "$question" 2>/dev/null)" != "$save_title" ] || return 1
+  screenshot "$question" "$artifacts/desktop-save-question.png" || return 1
+  reads "$(read_shot)" "already exists"
+}
 before=$(stat -c %Y.%s "$folder/flowchart.svg")
 keys ctrl+s
 in_dialog "$save_title" keys Return || fail "Ctrl+S showed no save dialog"
+poll overwrite_question || fail "no question before the current output is kept"
+keys alt+r
 poll gone "^$save_title\$" || fail "Enter in the save dialog chose nothing"
 keys ctrl+s
 in_dialog "$save_title" keys ctrl+a || fail "no save dialog"
@@ -346,6 +465,39 @@ same_svg "$folder/chart.txt.svg" "$odd"
 [ "$(stat -c %Y.%s "$folder/flowchart.svg")" = "$before" ] ||
   fail "the earlier output was written again"
 pass "save dialog: name filled in, folder of the output, .svg appended"
+
+# The save dialog asks before it takes an existing file: Escape keeps the
+# dialog open, Replace takes the file.
+keys ctrl+s
+in_dialog "$save_title" keys ctrl+a || fail "no save dialog"
+type_text flowchart.svg
+keys Return
+poll overwrite_question || fail "no question before replacing flowchart.svg"
+keys Escape
+sleep 0.5
+visible "^$save_title\$" || fail "Escape in the question closed the save dialog"
+keys Return
+poll overwrite_question || fail "no second question"
+keys alt+r
+poll gone "^$save_title\$" || fail "Replace did not take the file"
+keys ctrl+g
+answer_box desktop-replaced.png || fail "no information box"
+holds "$box_text" "flowchart.svg"
+same_svg "$folder/flowchart.svg" "$odd"
+pass "save dialog: asks before an existing file; Escape keeps the dialog, Replace takes it"
+
+# A name that gets .svg appended where that file exists: the window's own
+# question; Escape keeps the output as it was.
+keys ctrl+s
+in_dialog "$save_title" keys ctrl+a || fail "no save dialog"
+type_text chart.txt
+accept_dialog "$save_title" || fail "the save dialog stayed"
+answer_box desktop-append-question.png Escape || fail "no question for chart.txt.svg"
+holds "$box_text" "/chart.txt.svg" "already exists." "Replace it?"
+keys ctrl+g
+answer_box desktop-kept-output.png || fail "no information box"
+holds "$box_text" "File:" "flowchart.svg"
+pass "appended .svg naming an existing file: the window asks; Escape keeps the output"
 
 # --- Drops: a drag source offers a long path, a remote location, and a
 # description named like an SVG.
@@ -404,7 +556,10 @@ pass "close request: exit status 0"
 
 # --- FILE that cannot be opened: the open error box at start, no input
 # (so Ctrl+G warns); Ctrl+Q closes with exit status 0.
-start_app missing bash -c 'cd "$1/plans" && exec "$2" missing.txt' _ "$work" "$desktop"
+# No xdg-open to be found: Open folder says so.
+mkdir -p "$work/emptybin"
+start_app missing bash -c 'cd "$1/plans" && PATH="$1/emptybin" exec "$2" missing.txt' \
+  _ "$work" "$desktop"
 answer_box desktop-missing.png || fail "no error box for a missing FILE"
 holds "$box_text" "Cannot open the description file:" "plans/missing.txt" \
   "No such file or directory"
@@ -412,9 +567,12 @@ window=$(main_window) || fail "no main window"
 keys ctrl+g
 answer_box desktop-warning.png || fail "no warning box"
 holds "$box_text" "Please choose a txt/ini file first"
+click 430 217
+answer_box desktop-no-opener.png || fail "no error box without xdg-open"
+holds "$box_text" "Cannot open the folder:" "xdg-open: No such file or directory"
 keys ctrl+q
 ended_with 0
-pass "missing FILE: error box, no input; Ctrl+Q: exit status 0"
+pass "missing FILE: error box, no input; no xdg-open: error box; Ctrl+Q: exit status 0"
 
 # --- Large text (GDK_DPI_SCALE=1.5): the window and every control grow,
 # and every caption shows whole. Ctrl+W closes.

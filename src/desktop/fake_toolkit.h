@@ -2,17 +2,19 @@
 //
 // The script: whether the window opens, the events waitEvent hands out in
 // order (each may run an action first, to change the file system between two
-// commands), the answers the file dialogs give in order, and the answers
-// question boxes give in order. When the events run out, waitEvent answers
-// with a close request; when the dialog answers run out, a dialog answers as
-// cancelled; when the question answers run out, a question is cancelled.
+// commands), the answers the file dialogs give in order, the answers
+// question boxes give in order, and the reasons for which folders cannot be
+// opened, in order. When the events run out, waitEvent answers with a close
+// request; when the dialog answers run out, a dialog answers as cancelled;
+// when the question answers run out, a question is cancelled; when the
+// folder reasons run out, a folder is opened.
 // A scripted shortcut press yields what the shell registered for the letter
 // (Other when nothing), as the real window would.
 //
 // The record: every call the shell made, in order, as one line each in log
 // (control texts, message and question boxes, dialogs, folders opened), plus
 // the created controls, the text each control shows now, the focused
-// control and the shortcuts.
+// control, the shortcuts and the buttons' accessible names and tooltips.
 #ifndef FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_
 #define FLOWSVG_DESKTOP_FAKE_TOOLKIT_H_
 
@@ -24,7 +26,7 @@
 #include <vector>
 
 #include "desktop/toolkit.h"
-#include "text/strings.h"
+#include "base/strings.h"
 
 class FakeToolkit : public Toolkit {
  public:
@@ -46,20 +48,29 @@ class FakeToolkit : public Toolkit {
   std::deque<Step> steps;
   std::deque<FileChoice> dialogAnswers;
   std::deque<int32_t> questionAnswers;
+  std::deque<Text> folderFailures;
 
   void click(int32_t id, std::function<void()> before = nullptr) {
     steps.push_back(
-        {{EventKind::Control, id, FileChoice()}, 0, std::move(before)});
+        {ToolkitEvent::of(EventKind::Control, id), 0, std::move(before)});
   }
   void press(char16_t letter, std::function<void()> before = nullptr) {
     steps.push_back({ToolkitEvent(), letter, std::move(before)});
   }
   void drop(FileChoice dropped, std::function<void()> before = nullptr) {
-    steps.push_back({{EventKind::FileDropped, 0, std::move(dropped)},
-                     0,
-                     std::move(before)});
+    ToolkitEvent event = ToolkitEvent::of(EventKind::FileDropped);
+    event.dropped = std::move(dropped);
+    steps.push_back({std::move(event), 0, std::move(before)});
   }
   void other() { steps.push_back({ToolkitEvent(), 0, nullptr}); }
+  // The program started for an earlier openFolder failed after all.
+  void folderNotOpened(const Text& folder, const Text& reason) {
+    ToolkitEvent event;
+    event.kind = EventKind::FolderNotOpened;
+    event.folder = folder;
+    event.reason = reason;
+    steps.push_back({event, 0, nullptr});
+  }
   // A dialog's answer: the chosen path, or cancelled when empty.
   void answer(const Text& path) {
     dialogAnswers.push_back({path.empty() ? FileChoice::Outcome::Cancelled
@@ -74,6 +85,11 @@ class FakeToolkit : public Toolkit {
   std::vector<Control> created;
   std::map<int32_t, Text> shown;
   std::map<char16_t, ToolkitEvent> shortcuts;
+  struct Description {
+    Text accessibleName;
+    Text tooltip;
+  };
+  std::map<int32_t, Description> descriptions;
   int32_t focused = 0;
   std::vector<FileDialogRequest> dialogs;
   std::vector<Text> log;
@@ -101,6 +117,10 @@ class FakeToolkit : public Toolkit {
   void createPushButton(int32_t id, ControlBox box, TextView caption) override {
     add(id, Control::Kind::PushButton, TextStyle::Wrapped, box, caption);
   }
+  void describeControl(int32_t id, TextView accessibleName,
+                       TextView tooltip) override {
+    descriptions[id] = {Text(accessibleName), Text(tooltip)};
+  }
   void setControlText(int32_t id, TextView text) override {
     shown[id] = Text(text);
     log.push_back(u"text " + formatInteger(id) + u": " + Text(text));
@@ -110,7 +130,7 @@ class FakeToolkit : public Toolkit {
     shortcuts[letter] = event;
   }
   ToolkitEvent waitEvent() override {
-    if (steps.empty()) return {EventKind::CloseRequest, 0, FileChoice()};
+    if (steps.empty()) return ToolkitEvent::of(EventKind::CloseRequest);
     Step step = std::move(steps.front());
     steps.pop_front();
     if (step.before) step.before();
@@ -144,8 +164,12 @@ class FakeToolkit : public Toolkit {
     questionAnswers.pop_front();
     return answer;
   }
-  void openFolder(TextView folder) override {
+  int32_t openFolder(TextView folder, Text* reason) override {
     log.push_back(u"open folder: " + Text(folder));
+    if (folderFailures.empty()) return 1;
+    *reason = folderFailures.front();
+    folderFailures.pop_front();
+    return 0;
   }
   void closeWindow() override {
     ++closed;

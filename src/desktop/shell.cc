@@ -1,12 +1,16 @@
 #include "desktop/shell.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "model/diagnostics.h"
 #include "model/parser.h"
-#include "model/sample_file.h"
-#include "render/connectors.h"
+#include "files/description_files.h"
 #include "render/svg_document.h"
-#include "text/paths.h"
-#include "text/text_file.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -24,6 +28,9 @@ struct ControlSpec {
   enum { Static, Sunken, PathLine, Frame, Button } kind;
   ControlBox box;
   TextView text;
+  // Buttons: the accessible name (no symbol) and the tooltip.
+  TextView name = u"";
+  TextView tip = u"";
 };
 
 // The window's controls in creation order.
@@ -40,7 +47,9 @@ constexpr ControlSpec kControls[] = {
     {ChooseInputButton,
      ControlSpec::Button,
      {110, 67, 110, 28},
-     wording::BrowseCaption},
+     wording::BrowseCaption,
+     wording::ChooseInputName,
+     wording::ChooseInputTip},
     {InputPathText, ControlSpec::PathLine, {230, 70, 450, 20}, u""},
     {OutputCaptionText,
      ControlSpec::Static,
@@ -49,7 +58,9 @@ constexpr ControlSpec kControls[] = {
     {ChooseOutputButton,
      ControlSpec::Button,
      {110, 107, 110, 28},
-     wording::BrowseCaption},
+     wording::BrowseCaption,
+     wording::ChooseOutputName,
+     wording::ChooseOutputTip},
     {OutputPathText, ControlSpec::PathLine, {230, 110, 450, 20}, u""},
     {CommandsFrame,
      ControlSpec::Frame,
@@ -58,19 +69,96 @@ constexpr ControlSpec kControls[] = {
     {GenerateButton,
      ControlSpec::Button,
      {25, 200, 150, 35},
-     wording::GenerateCaption},
+     wording::GenerateCaption,
+     wording::GenerateName,
+     wording::GenerateTip},
     {SampleButton,
      ControlSpec::Button,
      {190, 200, 150, 35},
-     wording::SampleCaption},
+     wording::SampleCaption,
+     wording::SampleName,
+     wording::SampleTip},
     {OpenFolderButton,
      ControlSpec::Button,
      {355, 200, 150, 35},
-     wording::OpenFolderCaption},
+     wording::OpenFolderCaption,
+     wording::OpenFolderName,
+     wording::OpenFolderTip},
     {StatusText,
      ControlSpec::Sunken,
      {25, 250, 650, 100},
      wording::StartupHelpText},
+};
+
+// Keeps what the window shows of a description's warnings: how many there
+// were, and the first WarningsBoxMost of them in line order (the parser
+// tells some only at the end of the file).
+class WindowWarnings : public DiagnosticsSink {
+ public:
+  void warning(int32_t line, TextView text) override {
+    ++count_;
+    // After those of the same line, which came first.
+    const auto at =
+        std::upper_bound(first_.begin(), first_.end(), line,
+                         [](int32_t l, const std::pair<int32_t, Text>& w) {
+                           return l < w.first;
+                         });
+    if (at - first_.begin() >= wording::WarningsBoxMost) return;
+    first_.insert(at, {line, Text(text)});
+    if (first_.size() > static_cast<size_t>(wording::WarningsBoxMost)) {
+      first_.pop_back();
+    }
+  }
+
+  // The status area's line: the number and the first warning, its text
+  // shortened; empty without warnings.
+  Text statusLine() const {
+    if (count_ == 0) return Text();
+    return Text(wording::WarningsStatusBefore) + formatInteger(count_) +
+           Text(wording::WarningsStatusLine) + formatInteger(first_[0].first) +
+           Text(wording::WarningsStatusText) + shortened(first_[0].second) +
+           Text(wording::WarningsStatusAfter);
+  }
+
+  // The information box's lines, each after a line break, with a blank line
+  // before them; empty without warnings.
+  Text boxLines() const {
+    if (count_ == 0) return Text();
+    Text lines =
+        Text(1, kLineBreak) + kLineBreak + Text(wording::WarningsBoxHeading);
+    for (const auto& [line, text] : first_) {
+      lines += kLineBreak + Text(wording::WarningsBoxLine) +
+               formatInteger(line) + Text(wording::WarningsBoxText) + text;
+    }
+    const int64_t more = count_ - static_cast<int64_t>(first_.size());
+    if (more > 0) {
+      lines += kLineBreak + Text(wording::MoreWarningsBefore) +
+               formatInteger(more) + Text(wording::MoreWarningsAfter);
+    }
+    return lines;
+  }
+
+  // text cut after a word and ended with WarningTextCut, so that it holds
+  // at most WarningTextMost characters; the whole text when it fits.
+  static Text shortened(TextView text) {
+    const size_t most = wording::WarningTextMost;
+    if (text.size() <= most) return Text(text);
+    const TextView cut = wording::WarningTextCut;
+    size_t end = most - cut.size();
+    // Behind the last space that fits, so that no word is cut; a text
+    // without one is cut where it must be, never inside a surrogate pair.
+    const size_t space = text.rfind(u' ', end - 1);
+    if (space != TextView::npos && space > 0) {
+      end = space + 1;
+    } else if (text[end] >= 0xDC00 && text[end] <= 0xDFFF) {
+      --end;
+    }
+    return Text(text.substr(0, end)) + Text(cut);
+  }
+
+ private:
+  int64_t count_ = 0;
+  std::vector<std::pair<int32_t, Text>> first_;
 };
 
 }  // namespace
@@ -93,11 +181,10 @@ Shell::Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place)
 
 int32_t Shell::run(const FileChoice& startFile) {
   clearFlowchart(chart_);
-  initPalette();
-  if (toolkit_.openWindow(WindowWidth, WindowHeight, wording::WindowTitle) ==
-      0) {
-    return 0;
-  }
+  const int32_t opened =
+      toolkit_.openWindow(WindowWidth, WindowHeight, wording::WindowTitle);
+  // The toolkit told why when it gives -1.
+  if (opened != 1) return opened == 0 ? 0 : 1;
   createControls();
   inputPath_.clear();
   outputPath_ = filesFolder_ + Text(wording::DefaultOutputName);
@@ -112,6 +199,11 @@ int32_t Shell::run(const FileChoice& startFile) {
     if (event.kind == EventKind::CloseRequest) break;
     if (event.kind == EventKind::FileDropped) {
       takeInputFile(event.dropped);
+      continue;
+    }
+    if (event.kind == EventKind::FolderNotOpened) {
+      reporter_.reportError(wording::OpenFolderFailureCaption, event.folder,
+                            event.reason);
       continue;
     }
     if (event.kind != EventKind::Control) continue;
@@ -156,6 +248,7 @@ void Shell::createControls() {
         break;
       case ControlSpec::Button:
         toolkit_.createPushButton(c.id, c.box, c.text);
+        toolkit_.describeControl(c.id, c.name, c.tip);
         break;
     }
   }
@@ -245,7 +338,18 @@ void Shell::chooseOutput() {
     return;
   }
   Text chosen = choice.path;
-  if (lowerCase(extensionPart(chosen)) != u"svg") chosen += u".svg";
+  if (lowerCase(extensionPart(chosen)) != u"svg") {
+    chosen += u".svg";
+    // The dialog asked about the name it gave; this is the one written.
+    const int32_t attributes = fileAttributesOf(chosen);
+    if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
+        toolkit_.questionBox(
+            wording::MessageBoxTitle,
+            shownPath(chosen) + Text(wording::ReplaceOutputQuestionAfter),
+            wording::ReplaceButton, wording::CancelButton) == 0) {
+      return;
+    }
+  }
   outputPath_ = chosen;
   toolkit_.setControlText(OutputPathText, shownPath(outputPath_));
 }
@@ -257,7 +361,8 @@ void Shell::generate() {
     return;
   }
   setStatus(wording::ParsingStatus);
-  if (parseDescription(chart_, inputPath_, reporter_) == 0) {
+  WindowWarnings warnings;
+  if (parseDescription(chart_, inputPath_, reporter_, &warnings) == 0) {
     setStatus(wording::LoadFailedStatus);
     return;
   }
@@ -265,6 +370,9 @@ void Shell::generate() {
   const Text items = formatInteger(chart_.itemcount);
   setStatus(Text(wording::ParsedBefore) + sections +
             Text(wording::ParsedSections) + items + Text(wording::ParsedItems));
+  // The status keeps its lines; the warnings come on one more.
+  Text warningsLine = warnings.statusLine();
+  if (!warningsLine.empty()) warningsLine.insert(0, 1, kLineBreak);
   // Writing over the description would destroy what was just read.
   const bool ontoInput =
       sameFile(identityOf(inputPath_), identityOf(outputPath_));
@@ -273,7 +381,7 @@ void Shell::generate() {
                           wording::ItIsTheInputReason);
   }
   if (ontoInput || generateSvg(chart_, outputPath_, reporter_) == 0) {
-    setStatus(wording::WriteFailedStatus);
+    setStatus(Text(wording::WriteFailedStatus) + warningsLine);
     toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
                         MessageIcon::Error);
     return;
@@ -281,11 +389,12 @@ void Shell::generate() {
   const Text shownOutput = shownPath(outputPath_);
   setStatus(Text(wording::WrittenBefore) + shownOutput + kLineBreak +
             Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
-            Text(wording::SizeAfter));
+            Text(wording::SizeAfter) + warningsLine);
   toolkit_.messageBox(wording::MessageBoxTitle,
                       Text(wording::GeneratedBefore) + shownOutput +
                           Text(wording::GeneratedSections) + sections +
-                          Text(wording::GeneratedItems) + items,
+                          Text(wording::GeneratedItems) + items +
+                          warnings.boxLines(),
                       MessageIcon::Information);
 }
 
@@ -313,5 +422,8 @@ void Shell::openFolder() {
   const Text folder = folderPart(outputPath_);
   const int32_t attributes = fileAttributesOf(folder);
   if (attributes == -1 || (attributes & FolderAttribute) == 0) return;
-  toolkit_.openFolder(folder);
+  Text reason;
+  if (toolkit_.openFolder(folder, &reason) == 0) {
+    reporter_.reportError(wording::OpenFolderFailureCaption, folder, reason);
+  }
 }

@@ -16,9 +16,11 @@
 // documents folder, so that the main flows work for an installed program.
 //
 // One thread does everything; a command runs to its end before the next
-// event is taken. Failures of the parser, the renderer and the sample writer
-// reach the user as error message boxes through a MessageBoxReporter; no
-// failure ends the program.
+// event is taken. Failures of the parser, the renderer, the sample writer
+// and Open folder reach the user as error message boxes through a
+// MessageBoxReporter; no failure ends the program. The warnings about a
+// description (diagnostics.h) reach the user after Generate: their number
+// and the first one in the status area, up to five in the information box.
 #ifndef FLOWSVG_DESKTOP_SHELL_H_
 #define FLOWSVG_DESKTOP_SHELL_H_
 
@@ -26,8 +28,8 @@
 
 #include "desktop/toolkit.h"
 #include "model/flowchart.h"
-#include "text/reporter.h"
-#include "text/strings.h"
+#include "base/reporter.h"
+#include "base/strings.h"
 
 // The window's client size and its thirteen controls, by id in creation
 // order.
@@ -82,8 +84,9 @@ class Shell {
   // shortcuts, the focus on the input's Browse... button), then the start
   // file, unless Cancelled, taken as a dropped file is (the FILE of the
   // command line); the event loop until a close request, then shutdown.
-  // Returns the process's exit status, which is 0 in every case, a window
-  // that cannot open included.
+  // Returns the process's exit status: 0, also for a window that cannot
+  // open where nobody would see it; 1 for a window that cannot open after
+  // the toolkit told why (no display).
   int32_t run(const FileChoice& startFile = FileChoice());
 
   const Text& inputPath() const { return inputPath_; }

@@ -14,8 +14,8 @@
 #include "model/flowchart.h"
 #include "render/connectors.h"
 #include "testing/test_support.h"
-#include "text/paths.h"
-#include "text/utf8.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -45,6 +45,14 @@ Text generatedBox(const Text& output, int sections, int items) {
          output + u"\rSections: " + formatInteger(sections) + u"\rItems: " +
          formatInteger(items);
 }
+
+// The lines the information box adds for the two warnings of the sample.
+const Text kSampleWarnings =
+    u"\r\rWarnings:\rline 13: the value of \"Note\" is shown cut short as "
+    u"\"Confirm the order with th...\"; a box line holds 28 characters, key "
+    u"and \":\" included (a character above U+FFFF counts as two)\rline 41: "
+    u"\"Dates are examples only\" is no section "
+    u"line, comment or key = value line; the line is ignored";
 
 // A description of one band with two items.
 const std::string kTwoItems =
@@ -179,12 +187,11 @@ TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
 }
 
 TEST_F(ShellTest,
-       AWindowThatCannotOpenEndsTheRunAfterPreparingModelAndPalette) {
+       AWindowThatCannotOpenEndsTheRunAfterPreparingTheModel) {
   FakeToolkit fake;
   fake.windowOpens = 0;
   fake.click(GenerateButton);
   chart_->itemcount = 3;
-  ConnectorPalette.fill(Text());
   Shell shell(fake, *chart_, place());
   EXPECT_EQ(shell.run(), 0);
   EXPECT_TRUE(fake.created.empty());
@@ -192,8 +199,6 @@ TEST_F(ShellTest,
   EXPECT_EQ(fake.closed, 0);
   EXPECT_EQ(fake.steps.size(), 1u);  // no event was taken
   EXPECT_EQ(chart_->itemcount, 0);
-  EXPECT_EQ(ConnectorPalette[0], u"#3b82f6");
-  EXPECT_EQ(ConnectorPalette[7], u"#6366f1");
 }
 
 TEST_F(ShellTest, EventsOfNoCommandAreIgnored) {
@@ -583,7 +588,7 @@ TEST_F(ShellTest, TheSampleConvertsToOneBandOfFourBoxesAndTwoConnectors) {
   const std::vector<Text> lines = sinceMark(fake);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1], parsedStatus(1, 4));
-  EXPECT_EQ(lines[3], generatedBox(defaultOutput(), 1, 4));
+  EXPECT_EQ(lines[3], generatedBox(defaultOutput(), 1, 4) + kSampleWarnings);
 
   const Flowchart& chart = *chart_;
   EXPECT_EQ(chart.sections[0].name, u"Production.Steps");
@@ -708,7 +713,7 @@ TEST_F(ShellTest, AnInstalledOrUnwritableProgramKeepsItsFilesInTheDocuments) {
               u"text 13: Status: Sample description written\rFile: " + sample +
                   u"\rPress 'Generate SVG' to draw it");
     ASSERT_GE(fake.log.size(), 8u);
-    EXPECT_EQ(fake.log[6], generatedBox(output, 1, 4));
+    EXPECT_EQ(fake.log[6], generatedBox(output, 1, 4) + kSampleWarnings);
     EXPECT_EQ(fake.log[7], u"open folder: " + t(folder) + u"/");
     EXPECT_EQ(readBytes(folder / "sample_flowchart.txt"), kSampleBytes);
     EXPECT_TRUE(fs::exists(folder / "flowchart.svg"));
@@ -760,6 +765,10 @@ TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
   fs::create_directory(root_ / "folder.txt");
   const Text oddPath = textFromNativePath((root_ / odd).string());
   const Text oddShown = t(root_.string() + "/caf\xef\xbf\xbd \\x01.txt");
+  // A right-to-left override and a C1 control: shown, never acted on.
+  const std::string bidi = "in\xe2\x80\xaegpj.\xc2\x9btxt";
+  writeBytes(root_ / bidi, kTwoItems);
+  const Text bidiShown = t(root_.string() + "/in\\u202Egpj.\\u009Btxt");
   struct Case {
     const char* label;
     FileChoice::Outcome outcome;
@@ -774,6 +783,12 @@ TEST_F(ShellTest, AFileGivenAtStartOrDroppedIsChosenWhenItCanBeRead) {
        oddShown, nullptr},
       {"missing", FileChoice::Outcome::Chosen, t(root_ / "gone.txt"),
        t(root_ / "gone.txt"), u"No such file or directory"},
+      {"bidirectional and C1 characters", FileChoice::Outcome::Chosen,
+       t(root_ / bidi), bidiShown, nullptr},
+      {"missing, with them", FileChoice::Outcome::Chosen,
+       t(root_ / ("gone" + bidi)),
+       t(root_.string() + "/gone" + "in\\u202Egpj.\\u009Btxt"),
+       u"No such file or directory"},
       {"a folder", FileChoice::Outcome::Chosen, t(root_ / "folder.txt"),
        t(root_ / "folder.txt"), u"Is a directory"},
       {"a remote location", FileChoice::Outcome::NotLocal,
@@ -872,6 +887,218 @@ TEST_F(ShellTest, NamesAreKeptByteForByteAndShownReadably) {
   EXPECT_EQ(readBytes(root_ / (outName + ".svg")).rfind("<?xml", 0), 0u);
   EXPECT_EQ(folderEntries(root_.string()),
             (std::vector<std::string>{"bin", outName + ".svg", inName}));
+}
+
+TEST_F(ShellTest, GenerateAddsTheWarningsToTheStatusAndTheInformationBox) {
+  const std::string seven =
+      "[Line.One]\nitemid = 1\nfromid = 9\nTitle = A\nstray line\n"
+      "Fromid = 2\nImage = x\nx: y\nz\n";
+  struct Case {
+    const char* label;
+    std::string description;
+    int sections;
+    int items;
+    Text statusLine;  // added to the status; empty: nothing added
+    Text boxLines;    // added to the information box
+  };
+  const Case cases[] = {
+      {"no warning", kTwoItems, 1, 2, u"", u""},
+      {"one warning, cut after a word to 80 characters",
+       "[Line.One]\nitemid = 1\ntitle: Start\n", 1, 1,
+       u"Warnings: 1 (line 3: \"title: Start\" is no section line, comment "
+       u"or key = value line; the line is ...)",
+       u"\r\rWarnings:\rline 3: \"title: Start\" is no section line, comment "
+       u"or key = value line; the line is ignored (did you mean \"title = "
+       u"Start\"?)"},
+      // The warning about line 3 comes at the end of the file; the box
+      // lists the first five by line, then how many more.
+      {"seven warnings", seven, 1, 1,
+       u"Warnings: 7 (line 3: fromid names 9, but no box has that itemid; no "
+       u"arrow is drawn from it)",
+       u"\r\rWarnings:"
+       u"\rline 3: fromid names 9, but no box has that itemid; no arrow is "
+       u"drawn from it"
+       u"\rline 4: \"Title\" is shown as a line in the box (did you mean "
+       u"\"title\"?)"
+       u"\rline 5: \"stray line\" is no section line, comment or key = value "
+       u"line; the line is ignored"
+       u"\rline 6: \"Fromid\" is shown as a line in the box (did you mean "
+       u"\"fromid\"?)"
+       u"\rline 7: \"Image\" is shown as a line in the box (did you mean "
+       u"\"image\"?)"
+       u"\rand 2 more"},
+      {"six warnings", seven.substr(0, seven.size() - 2), 1, 1,
+       u"Warnings: 6 (line 3: fromid names 9, but no box has that itemid; no "
+       u"arrow is drawn from it)",
+       u"\r\rWarnings:"
+       u"\rline 3: fromid names 9, but no box has that itemid; no arrow is "
+       u"drawn from it"
+       u"\rline 4: \"Title\" is shown as a line in the box (did you mean "
+       u"\"title\"?)"
+       u"\rline 5: \"stray line\" is no section line, comment or key = value "
+       u"line; the line is ignored"
+       u"\rline 6: \"Fromid\" is shown as a line in the box (did you mean "
+       u"\"fromid\"?)"
+       u"\rline 7: \"Image\" is shown as a line in the box (did you mean "
+       u"\"image\"?)"
+       u"\rand 1 more"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path input = root_ / "in.txt";
+    writeBytes(input, c.description);
+    FakeToolkit fake;
+    fake.answer(t(input));
+    fake.click(ChooseInputButton);
+    clickMarked(fake, GenerateButton);
+    run(fake);
+    const Text output = defaultOutput();
+    const Text kb = formatInteger(
+        static_cast<int64_t>(fs::file_size(encodeUtf8(output)) / 1024));
+    const Text added = c.statusLine.empty() ? Text() : u"\r" + c.statusLine;
+    EXPECT_EQ(sinceMark(fake),
+              (std::vector<Text>{
+                  kParsing, parsedStatus(c.sections, c.items),
+                  u"text 13: Status: \u2713 SVG file written\rOutput file: " +
+                      output + u"\rSize: " + kb + u" KB" + added,
+                  generatedBox(output, c.sections, c.items) + c.boxLines}));
+  }
+}
+
+TEST_F(ShellTest, TheWarningsStayInTheStatusWhenTheSvgCannotBeWritten) {
+  const fs::path input = root_ / "in.txt";
+  writeBytes(input, "[Line.One]\nitemid = 1\ntitle: Start\n");
+  const Text output = t(root_ / "nowhere" / "out.svg");
+  FakeToolkit fake;
+  fake.answer(t(input));
+  fake.answer(output);
+  fake.click(ChooseInputButton);
+  fake.click(ChooseOutputButton);
+  clickMarked(fake, GenerateButton);
+  run(fake);
+  const std::vector<Text> lines = sinceMark(fake);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[3],
+            u"text 13: Status: \u2717 SVG file could not be written\r"
+            u"Warnings: 1 (line 3: \"title: Start\" is no section line, "
+            u"comment or key = value line; the line is ...)");
+  EXPECT_EQ(lines[4],
+            u"box error: " + kTitle + u": SVG file could not be written.");
+}
+
+// The save dialog asks about the name it returns; when ".svg" is appended
+// to it and a file has that name, the window asks before taking it.
+TEST_F(ShellTest, ChooseOutputAsksBeforeTheAppendedNameReplacesAFile) {
+  fs::create_directory(root_ / "folder.svg");
+  writeBytes(root_ / "taken.svg", "x");
+  writeBytes(root_ / "notes.txt.svg", "x");
+  struct Case {
+    const char* answer;  // under the test folder
+    bool asked;          // the question about answer + ".svg" comes
+    int32_t reply;       // 1: Replace, 0: Cancel
+    const char* chosen;  // the output afterwards; nullptr: the default
+  };
+  const Case cases[] = {
+      {"taken", true, 1, "taken.svg"},
+      {"taken", true, 0, nullptr},
+      {"notes.txt", true, 1, "notes.txt.svg"},
+      {"taken.svg", false, 0, "taken.svg"},  // the dialog itself asked
+      {"new", false, 0, "new.svg"},
+      {"folder", false, 0, "folder.svg"},  // writing it fails with the reason
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.answer << ", reply " << c.reply);
+    FakeToolkit fake;
+    fake.answer(t(root_ / c.answer));
+    fake.questionAnswers = {c.reply};
+    clickMarked(fake, ChooseOutputButton);
+    run(fake);
+    std::vector<Text> expected{u"save dialog"};
+    if (c.asked) {
+      expected.push_back(u"question: " + kTitle + u": " + t(root_ / c.answer) +
+                         u".svg already exists.\rReplace it? [Replace|Cancel]");
+    }
+    const Text chosen = c.chosen ? t(root_ / c.chosen) : defaultOutput();
+    if (c.chosen) expected.push_back(u"text 8: " + chosen);
+    EXPECT_EQ(sinceMark(fake), expected);
+    EXPECT_EQ(outputPath_, chosen);
+  }
+  EXPECT_EQ(readBytes(root_ / "taken.svg"), "x");
+}
+
+TEST_F(ShellTest, OpenFolderThatFailsSaysWhyInAnErrorBox) {
+  const Text folder = t(bin_) + u"/";
+  const Text box = u"box error: " + kTitle + u": Cannot open the folder: " +
+                   folder + u"\rxdg-open: No such file or directory";
+  const Text later = u"box error: " + kTitle + u": Cannot open the folder: " +
+                     folder +
+                     u"\rxdg-open ended with exit status 3: A required tool "
+                     u"could not be found";
+  FakeToolkit fake;
+  fake.folderFailures = {u"xdg-open: No such file or directory"};
+  clickMarked(fake, OpenFolderButton);
+  // The opener started for a second press fails after the command ended.
+  fake.click(OpenFolderButton);
+  fake.folderNotOpened(folder,
+                       u"xdg-open ended with exit status 3: A "
+                       u"required tool could not be found");
+  run(fake);
+  EXPECT_EQ(sinceMark(fake),
+            (std::vector<Text>{u"open folder: " + folder, box,
+                               u"open folder: " + folder, later}));
+}
+
+TEST_F(ShellTest, ButtonsHaveNamesWithoutSymbolsAndTooltipsWithShortcuts) {
+  struct Expected {
+    int32_t id;
+    Text name;
+    Text tip;
+  };
+  const Expected expected[] = {
+      {ChooseInputButton, u"Browse for the description file",
+       u"Choose the description file (Ctrl+O)"},
+      {ChooseOutputButton, u"Browse for the SVG file",
+       u"Choose where the SVG file is written (Ctrl+S)"},
+      {GenerateButton, u"Generate SVG",
+       u"Write the SVG drawing of the description (Ctrl+G)"},
+      {SampleButton, u"Write sample",
+       u"Write a sample description and choose it"},
+      {OpenFolderButton, u"Open folder", u"Open the SVG file's folder"},
+  };
+  FakeToolkit fake;
+  run(fake);
+  ASSERT_EQ(fake.descriptions.size(), std::size(expected));
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.id);
+    EXPECT_EQ(fake.descriptions[e.id].accessibleName, e.name);
+    EXPECT_EQ(fake.descriptions[e.id].tooltip, e.tip);
+    // The caption shows the name, after the button's symbol if it has one.
+    const Text& caption = fake.shown[e.id];
+    EXPECT_TRUE(caption == e.name || caption.ends_with(u" " + e.name) ||
+                caption == u"Browse...")
+        << encodeUtf8(caption);
+    for (const char16_t symbol : {u'\u25B6', u'\u270E', u'\u2302'}) {
+      EXPECT_EQ(e.name.find(symbol), Text::npos);
+    }
+  }
+  // Each shortcut the window has is named in the tooltip of its button.
+  for (const auto& [letter, event] : fake.shortcuts) {
+    if (event.kind != EventKind::Control) continue;
+    EXPECT_NE(fake.descriptions[event.control].tooltip.find(
+                  u"(Ctrl+" + Text(1, letter) + u")"),
+              Text::npos);
+  }
+}
+
+TEST_F(ShellTest, AWindowThatCannotOpenForAReasonToldEndsWithStatusOne) {
+  FakeToolkit fake;
+  fake.windowOpens = -1;
+  fake.click(GenerateButton);
+  Shell shell(fake, *chart_, place());
+  EXPECT_EQ(shell.run(), 1);
+  EXPECT_TRUE(fake.created.empty());
+  EXPECT_TRUE(fake.log.empty());
+  EXPECT_EQ(fake.closed, 0);
 }
 
 }  // namespace

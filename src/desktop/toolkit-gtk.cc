@@ -2,10 +2,14 @@
 // of the program that includes GTK headers.
 //
 // GTK is started by openWindow (gtk_init_check, so that a missing display
-// ends in a plain 0) and driven without gtk_main: waitEvent runs the main
-// loop one iteration at a time until a button, shortcut, drop or close
-// handler has queued an event for the shell. Close requests are refused and
-// queued; the shell decides.
+// is told in one line and a -1) and driven without gtk_main: waitEvent runs
+// the main loop one iteration at a time until a button, shortcut, drop,
+// close or child-watch handler has queued an event for the shell. Close
+// requests are refused and queued; the shell decides.
+//
+// The window's icon is the installed one, by its name in the icon theme;
+// a program that is not installed uses the same icon built into it
+// (window_icon.gresource.xml).
 //
 // Sizes: every design unit is multiplied by scale_, how much larger text in
 // the interface font is than in the design font ("Sans 10" at 96 DPI), never
@@ -17,18 +21,26 @@
 // shown once its controls are made, before the first event or box.
 #include <fnmatch.h>
 #include <gtk/gtk.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "desktop/launch.h"
+#include "platform/launch.h"
 #include "desktop/toolkit.h"
-#include "text/paths.h"
-#include "text/utf8.h"
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
+#include "base/wording.h"
+
+// Makes the built-in icon's resources (glib-compile-resources) known.
+void flowsvg_icon_register_resource(void);
 
 namespace {
 
@@ -71,6 +83,81 @@ const char* themeIcon(const char* full, const char* symbolic) {
                                                                      : symbolic;
 }
 
+// The resource folder of the built-in icon's PNG images, and their sizes.
+constexpr char kIconResources[] = "/io/github/flowsvg/FlowsvgDesktop/";
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128};
+
+// The PNG image of a resource, for the caller to unref; nullptr when it
+// cannot be read. Read as PNG by name, not by guessing its type, which
+// needs the desktop's MIME database.
+GdkPixbuf* pngFromResource(const char* path) {
+  GBytes* bytes =
+      g_resources_lookup_data(path, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+  if (bytes == nullptr) return nullptr;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+  GdkPixbuf* image = nullptr;
+  if (loader != nullptr) {
+    gsize size = 0;
+    const auto* data =
+        static_cast<const guchar*>(g_bytes_get_data(bytes, &size));
+    if (gdk_pixbuf_loader_write(loader, data, size, nullptr) &&
+        gdk_pixbuf_loader_close(loader, nullptr)) {
+      image = gdk_pixbuf_loader_get_pixbuf(loader);
+      if (image != nullptr) g_object_ref(image);
+    } else {
+      gdk_pixbuf_loader_close(loader, nullptr);
+    }
+    g_object_unref(loader);
+  }
+  g_bytes_unref(bytes);
+  return image;
+}
+
+// Gives every window of the program its icon: the installed one by name
+// when the icon theme has it, else the built-in images.
+void setProgramIcon() {
+  if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), ApplicationId)) {
+    gtk_window_set_default_icon_name(ApplicationId);
+    return;
+  }
+  flowsvg_icon_register_resource();
+  GList* images = nullptr;
+  for (const int size : kIconSizes) {
+    const std::string path =
+        std::string(kIconResources) + "icon-" + std::to_string(size) + ".png";
+    GdkPixbuf* image = pngFromResource(path.c_str());
+    if (image != nullptr) images = g_list_append(images, image);
+  }
+  gtk_window_set_default_icon_list(images);
+  g_list_free_full(images, g_object_unref);
+}
+
+// What a program's wait status says went wrong, as the reason after
+// OpenFolderFailureCaption; empty when it ended well.
+Text openerFailure(int status) {
+  int code = 0;
+  if (WIFEXITED(status)) {
+    code = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    code = 128 + WTERMSIG(status);  // as a shell counts it
+  }
+  if (code == 0) return Text();
+  Text reason = Text(wording::OpenerStatusBefore) + formatInteger(code);
+  if (code < static_cast<int>(std::size(wording::OpenerStatusMeanings))) {
+    reason += wording::OpenerStatusMeanings[code];
+  }
+  return reason;
+}
+
+// Puts NoDisplayBefore and the display's name on standard error.
+void tellNoDisplay() {
+  const char* name = std::getenv("DISPLAY");
+  const Text shown = name != nullptr ? shownPath(decodeUtf8Escaped(name))
+                                     : Text(wording::DisplayUnset);
+  writeToStream(StandardStream::Error,
+                Text(wording::NoDisplayBefore) + shown + u"\n");
+}
+
 const char* iconName(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Warning:
@@ -107,10 +194,14 @@ class GtkToolkit : public Toolkit {
     // The application id names the program to the desktop, and on X11 is
     // both parts of WM_CLASS, so a desktop entry's StartupWMClass matches.
     g_set_prgname(ApplicationId);
-    if (!gtk_init_check(nullptr, nullptr)) return 0;
+    if (!gtk_init_check(nullptr, nullptr)) {
+      tellNoDisplay();
+      return -1;
+    }
     // After GTK's start-up, which sets the class from the program name with
     // its first letter made upper case.
     gdk_set_program_class(ApplicationId);
+    setProgramIcon();
 
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     scale_ = measureScale(window_);
@@ -129,10 +220,10 @@ class GtkToolkit : public Toolkit {
     // size is the one it is given, never derived from what its children
     // would like (a wrapping label's natural width, say).
     layout_ = gtk_layout_new(nullptr, nullptr);
-    // The path lines' tooltips are asked of the layout: GTK looks for the
-    // widget under the pointer among the layout's children in the order
-    // they were added, so the group frames, added first to be drawn
-    // beneath, would hide the labels inside them.
+    // The tooltips of the path lines and the buttons are asked of the
+    // layout: GTK looks for the widget under the pointer among the layout's
+    // children in the order they were added, so the group frames, added
+    // first to be drawn beneath, would hide the controls inside them.
     gtk_widget_set_has_tooltip(layout_, TRUE);
     g_signal_connect(layout_, "query-tooltip", G_CALLBACK(onTooltip), this);
     clientWidth_ = clientWidth;
@@ -187,6 +278,19 @@ class GtkToolkit : public Toolkit {
     g_signal_connect(button, "clicked", G_CALLBACK(onClicked), this);
     buttons_[id] = button;
     place(button, box);
+  }
+
+  void describeControl(int32_t id, TextView accessibleName,
+                       TextView tooltip) override {
+    const auto button = buttons_.find(id);
+    if (button == buttons_.end()) return;
+    AtkObject* accessible = gtk_widget_get_accessible(button->second);
+    atk_object_set_name(accessible, toGtk(accessibleName).c_str());
+    // A screen reader reads the tooltip as the button's description; the
+    // layout shows it (onTooltip).
+    const std::string tip = toGtk(tooltip);
+    atk_object_set_description(accessible, tip.c_str());
+    tips_[button->second] = tip;
   }
 
   void setControlText(int32_t id, TextView text) override {
@@ -253,8 +357,17 @@ class GtkToolkit : public Toolkit {
     return response == GTK_RESPONSE_ACCEPT ? 1 : 0;
   }
 
-  void openFolder(TextView folder) override {
-    launchDetached({"xdg-open", nativePath(folder)});
+  int32_t openFolder(TextView folder, Text* reason) override {
+    const int64_t process =
+        launchProgram({"xdg-open", nativePath(folder)}, reason);
+    if (process == 0) return 0;
+    // xdg-open may find no program for folders, or the one it runs may
+    // fail: its exit status, whenever it comes, tells.
+    auto* watch = new OpenerWatch{this, Text(folder)};
+    openers_.push_back(watch);
+    g_child_watch_add_full(G_PRIORITY_DEFAULT, static_cast<GPid>(process),
+                           onOpenerEnded, watch, deleteOpenerWatch);
+    return 1;
   }
 
   void closeWindow() override { shutDown(); }
@@ -407,12 +520,50 @@ class GtkToolkit : public Toolkit {
         return TRUE;
       }
     }
+    for (const auto& [button, tip] : toolkit->tips_) {
+      GtkAllocation box;
+      gtk_widget_get_allocation(button, &box);
+      if (x >= box.x && x < box.x + box.width && y >= box.y &&
+          y < box.y + box.height) {
+        gtk_tooltip_set_text(tooltip, tip.c_str());
+        gtk_tooltip_set_tip_area(tooltip, &box);
+        return TRUE;
+      }
+    }
     return FALSE;
+  }
+
+  // A folder handed to xdg-open, until xdg-open ends.
+  struct OpenerWatch {
+    GtkToolkit* toolkit;
+    Text folder;
+  };
+
+  static void onOpenerEnded(GPid process, gint status, gpointer data) {
+    g_spawn_close_pid(process);
+    auto* watch = static_cast<OpenerWatch*>(data);
+    const Text reason = openerFailure(status);
+    // Nobody to tell once the window is gone.
+    if (reason.empty() || watch->toolkit == nullptr) return;
+    ToolkitEvent event = ToolkitEvent::of(EventKind::FolderNotOpened);
+    event.folder = watch->folder;
+    event.reason = reason;
+    watch->toolkit->queue_.push_back(event);
+  }
+
+  static void deleteOpenerWatch(gpointer data) {
+    auto* watch = static_cast<OpenerWatch*>(data);
+    if (watch->toolkit != nullptr) {
+      auto& openers = watch->toolkit->openers_;
+      openers.erase(std::remove(openers.begin(), openers.end(), watch),
+                    openers.end());
+    }
+    delete watch;
   }
 
   static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self) {
     static_cast<GtkToolkit*>(self)->queue_.push_back(
-        {EventKind::CloseRequest, 0, FileChoice()});
+        ToolkitEvent::of(EventKind::CloseRequest));
     return TRUE;  // the shell closes the window
   }
 
@@ -432,7 +583,7 @@ class GtkToolkit : public Toolkit {
     const int32_t id =
         GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "flowsvg-id"));
     static_cast<GtkToolkit*>(self)->queue_.push_back(
-        {EventKind::Control, id, FileChoice()});
+        ToolkitEvent::of(EventKind::Control, id));
   }
 
   static void onDrop(GtkWidget*, GdkDragContext*, gint, gint,
@@ -472,7 +623,9 @@ class GtkToolkit : public Toolkit {
         GTK_RESPONSE_CANCEL, accept, GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-    gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
+    // The save dialog asks before it accepts an existing file.
+    gtk_file_chooser_set_do_overwrite_confirmation(
+        chooser, action == GTK_FILE_CHOOSER_ACTION_SAVE);
     addFilters(chooser, request.filter, request.filterIndex);
 
     const Text folder = folderPart(request.initialPath);
@@ -667,6 +820,9 @@ class GtkToolkit : public Toolkit {
   }
 
   void shutDown() {
+    // A watch that outlives the window tells nobody.
+    for (OpenerWatch* watch : openers_) watch->toolkit = nullptr;
+    openers_.clear();
     if (window_ == nullptr) return;
     gtk_widget_destroy(window_);
     window_ = nullptr;
@@ -690,12 +846,31 @@ class GtkToolkit : public Toolkit {
   std::map<int32_t, GtkWidget*> labels_;
   std::map<int32_t, GtkWidget*> pathLines_;
   std::map<int32_t, GtkWidget*> buttons_;
+  std::map<GtkWidget*, std::string> tips_;  // the buttons' tooltips
   std::map<guint, ToolkitEvent> shortcuts_;
   std::deque<ToolkitEvent> queue_;
+  std::vector<OpenerWatch*> openers_;  // the xdg-open runs not ended yet
 };
 
 }  // namespace
 
 std::unique_ptr<Toolkit> newDesktopToolkit() {
   return std::make_unique<GtkToolkit>();
+}
+
+void showMessageWithoutWindow(TextView title, TextView text, MessageIcon icon) {
+  g_set_prgname(ApplicationId);
+  if (!gtk_init_check(nullptr, nullptr)) return;
+  setProgramIcon();
+  const GtkMessageType type = icon == MessageIcon::Warning ? GTK_MESSAGE_WARNING
+                              : icon == MessageIcon::Error ? GTK_MESSAGE_ERROR
+                                                           : GTK_MESSAGE_INFO;
+  GtkWidget* dialog =
+      gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK,
+                             "%s", toGtk(text).c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog), toGtk(title).c_str());
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_dialog_run(GTK_DIALOG(dialog));
+  gtk_widget_destroy(dialog);
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }

@@ -2,8 +2,10 @@
 // controls, the common file dialogs, message and question boxes of its own
 // (a dialog with the system's icons and sounds: MessageBoxW can neither keep
 // to a width nor, under Wine, show a long path whole), tooltips from the
-// common controls, and ShellExecuteW for the desktop shell. The only file of
-// the program that includes <windows.h> for the window.
+// common controls, the buttons' accessible names through Microsoft Active
+// Accessibility's dynamic annotation, and ShellExecuteExW for the desktop
+// shell. The only file of the program that includes <windows.h> for the
+// window.
 //
 // The window is created hidden by openWindow, gets its controls, and is
 // shown once they are all there, before the first event, focus, dialog or
@@ -27,6 +29,8 @@
 // After windows.h, which they build on.
 #include <commctrl.h>
 #include <commdlg.h>
+#include <initguid.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -37,8 +41,9 @@
 #include <vector>
 
 #include "desktop/toolkit.h"
-#include "text/paths.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/system_error.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -213,6 +218,26 @@ class Win32Toolkit : public Toolkit {
     layOut(controls_[id]);
   }
 
+  void describeControl(int32_t id, TextView accessibleName,
+                       TextView tooltip) override {
+    const auto found = controls_.find(id);
+    if (found == controls_.end() || found->second.kind != Kind::Button) return;
+    const HWND button = found->second.window;
+    addTooltip(button);
+    setTooltip(button, tooltip);
+    // What a screen reader says for the button in place of its caption.
+    if (accessibility_ == nullptr && comStarted_) {
+      CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                       IID_IAccPropServices,
+                       reinterpret_cast<void**>(&accessibility_));
+    }
+    if (accessibility_ != nullptr) {
+      accessibility_->SetHwndPropStr(button, OBJID_CLIENT, CHILDID_SELF,
+                                     PROPID_ACC_NAME,
+                                     wide(accessibleName).c_str());
+    }
+  }
+
   void setControlText(int32_t id, TextView text) override {
     const auto found = controls_.find(id);
     if (found == controls_.end()) return;
@@ -257,7 +282,7 @@ class Win32Toolkit : public Toolkit {
       const BOOL got = GetMessageW(&message, nullptr, 0, 0);
       if (got == 0 || got == -1) {
         // WM_QUIT, or the queue is gone: nothing more can come.
-        return {EventKind::CloseRequest, 0, FileChoice()};
+        return ToolkitEvent::of(EventKind::CloseRequest);
       }
       if (acceleratorTable_ != nullptr &&
           TranslateAcceleratorW(window_, acceleratorTable_, &message)) {
@@ -298,7 +323,7 @@ class Win32Toolkit : public Toolkit {
                : 0;
   }
 
-  void openFolder(TextView folder) override {
+  int32_t openFolder(TextView folder, Text* reason) override {
     // The folder is the one thing handed over: the shell's default action
     // on it, no command line built from its name. Without its closing
     // separator (a root such as "C:\" keeps it): where the default action
@@ -309,8 +334,16 @@ class Win32Toolkit : public Toolkit {
         name[name.size() - 2] != L':' && !isSeparator(name[name.size() - 2])) {
       name.pop_back();
     }
-    ShellExecuteW(window_, nullptr, name.c_str(), nullptr, nullptr,
-                  SW_SHOWNORMAL);
+    SHELLEXECUTEINFOW request = {};
+    request.cbSize = sizeof request;
+    // The failure is told in the window's own error box.
+    request.fMask = SEE_MASK_FLAG_NO_UI;
+    request.hwnd = window_;
+    request.lpFile = name.c_str();
+    request.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&request)) return 1;
+    *reason = systemErrorText(GetLastError());
+    return 0;
   }
 
   void closeWindow() override { shutDown(); }
@@ -347,7 +380,7 @@ class Win32Toolkit : public Toolkit {
   bool handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
       case WM_CLOSE:
-        queue_.push_back({EventKind::CloseRequest, 0, FileChoice()});
+        queue_.push_back(ToolkitEvent::of(EventKind::CloseRequest));
         return true;
       case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -396,7 +429,7 @@ class Win32Toolkit : public Toolkit {
     const int32_t button = buttonId(from);
     if (button == 0) return;
     if (code == BN_CLICKED) {
-      queue_.push_back({EventKind::Control, button, FileChoice()});
+      queue_.push_back(ToolkitEvent::of(EventKind::Control, button));
     } else if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
       // The focused button looks like the default button, as in a dialog;
       // its other button styles (BS_NOTIFY) stay.
@@ -846,9 +879,11 @@ class Win32Toolkit : public Toolkit {
       dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
       dialog.lpstrTitle = title.c_str();
       // A typed name need not exist, but its folder must; the working
-      // folder stays; the save dialog asks nothing and adds no extension.
+      // folder stays; the save dialog asks before it accepts an existing
+      // file, and adds no extension.
       dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                      OFN_HIDEREADONLY | OFN_ENABLESIZING;
+      if (save) dialog.Flags |= OFN_OVERWRITEPROMPT;
       const BOOL chosen =
           save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
       if (chosen) {
@@ -866,6 +901,15 @@ class Win32Toolkit : public Toolkit {
   }
 
   void shutDown() {
+    if (accessibility_ != nullptr) {
+      // The names given go with their buttons.
+      for (const auto& [id, control] : controls_) {
+        if (control.kind != Kind::Button) continue;
+        MSAAPROPID name = PROPID_ACC_NAME;
+        accessibility_->ClearHwndProps(control.window, OBJID_CLIENT,
+                                       CHILDID_SELF, &name, 1);
+      }
+    }
     if (window_ != nullptr) DestroyWindow(window_);
     window_ = nullptr;
     tooltip_ = nullptr;  // owned by the window, gone with it
@@ -876,6 +920,8 @@ class Win32Toolkit : public Toolkit {
     acceleratorTable_ = nullptr;
     if (classRegistered_) UnregisterClassW(kWindowClass, instance_);
     classRegistered_ = false;
+    if (accessibility_ != nullptr) accessibility_->Release();
+    accessibility_ = nullptr;
     if (comStarted_) CoUninitialize();
     comStarted_ = false;
   }
@@ -887,6 +933,7 @@ class Win32Toolkit : public Toolkit {
   HWND window_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND focus_ = nullptr;  // the button to give the focus back to
+  IAccPropServices* accessibility_ = nullptr;  // the buttons' names
   HFONT font_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   double scale_ = 1.0;
@@ -903,4 +950,12 @@ class Win32Toolkit : public Toolkit {
 
 std::unique_ptr<Toolkit> newDesktopToolkit() {
   return std::make_unique<Win32Toolkit>();
+}
+
+void showMessageWithoutWindow(TextView title, TextView text, MessageIcon icon) {
+  const UINT kind = icon == MessageIcon::Warning ? MB_ICONWARNING
+                    : icon == MessageIcon::Error ? MB_ICONERROR
+                                                 : MB_ICONINFORMATION;
+  MessageBoxW(nullptr, withLineBreaks(text).c_str(), wide(title).c_str(),
+              MB_OK | MB_SETFOREGROUND | kind);
 }

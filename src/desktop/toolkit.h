@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 // The desktop's name for the program: the application id, and on X11 the
 // window's WM_CLASS, which a desktop entry's StartupWMClass names.
@@ -68,10 +68,12 @@ struct FileChoice {
 };
 
 enum class EventKind {
-  CloseRequest,  // the close box, the system menu or the close shortcut
-  Control,       // a push button was clicked or pressed from the keyboard
-  FileDropped,   // a file was dropped onto the window
-  Other,         // anything else; the shell ignores it
+  CloseRequest,     // the close box, the system menu or the close shortcut
+  Control,          // a push button was clicked or pressed from the keyboard
+  FileDropped,      // a file was dropped onto the window
+  FolderNotOpened,  // a folder openFolder handed over was not opened after
+                    // all (the program it started failed)
+  Other,            // anything else; the shell ignores it
 };
 
 struct ToolkitEvent {
@@ -79,6 +81,18 @@ struct ToolkitEvent {
   int32_t control = 0;  // the control's id for EventKind::Control, else 0
   // For EventKind::FileDropped: the first item dropped, Chosen or NotLocal.
   FileChoice dropped;
+  // For EventKind::FolderNotOpened: the folder, and why it was not opened.
+  Text folder;
+  Text reason;
+
+  // An event of kind with the control's id (for EventKind::Control) and
+  // nothing else.
+  static ToolkitEvent of(EventKind kind, int32_t control = 0) {
+    ToolkitEvent event;
+    event.kind = kind;
+    event.control = control;
+    return event;
+  }
 };
 
 // What a file dialog is given. filter lists labels and patterns alternately,
@@ -103,8 +117,11 @@ class Toolkit {
   // no sizing border), centred on the primary screen by its outer size,
   // shown at once, in the desktop's dialog colours and message font, and
   // accepting files dropped onto it (each drop yields a FileDropped event).
-  // Returns 1 when it is open; 0 when it cannot be opened (no display, for
-  // one), and then no other operation may be called.
+  // Returns 1 when it is open. When it cannot be opened, no other
+  // operation may be called, and it returns 0 where the program is to end
+  // quietly (a Windows session without a desktop, which nobody sees), or -1
+  // after telling why on standard error (GTK without a display:
+  // NoDisplayBefore and the display's name).
   virtual int32_t openWindow(int32_t clientWidth, int32_t clientHeight,
                              TextView title) = 0;
 
@@ -118,6 +135,12 @@ class Toolkit {
                                 TextView caption) = 0;
   virtual void createPushButton(int32_t id, ControlBox box,
                                 TextView caption) = 0;
+
+  // Gives a push button the name assistive technology (a screen reader)
+  // uses for it in place of its caption, and a tooltip shown when the
+  // pointer rests on it.
+  virtual void describeControl(int32_t id, TextView accessibleName,
+                               TextView tooltip) = 0;
 
   // Shows text in place of the control's current text (and, for a PathLine,
   // as its tooltip).
@@ -134,8 +157,9 @@ class Toolkit {
   virtual ToolkitEvent waitEvent() = 0;
 
   // Modal file dialogs over the main window. A typed name need not name an
-  // existing file. The save dialog asks nothing when the file exists and
-  // adds no extension. Paths of any length are taken whole.
+  // existing file. The save dialog asks, in the desktop's own words, before
+  // it accepts the name of an existing file, and adds no extension. Paths of
+  // any length are taken whole.
   virtual FileChoice openFileDialog(const FileDialogRequest& request) = 0;
   virtual FileChoice saveFileDialog(const FileDialogRequest& request) = 0;
 
@@ -154,9 +178,12 @@ class Toolkit {
 
   // Asks the desktop shell to open folder with its default action (a file
   // manager window on it). The folder is handed over as one argument, never
-  // through a shell command line. Does not wait; failures are not reported
-  // and nothing is shown for them.
-  virtual void openFolder(TextView folder) = 0;
+  // through a shell command line. Does not wait for the file manager.
+  // Returns 1 when the request was handed over; 0 with the reason in
+  // *reason when it could not be (the opener is missing, say). Where the
+  // program that takes the request can still fail after this returned 1
+  // (xdg-open), its failure comes later as a FolderNotOpened event.
+  virtual int32_t openFolder(TextView folder, Text* reason) = 0;
 
   // Closes the main window and shuts the toolkit down. Called once, last.
   virtual void closeWindow() = 0;
@@ -165,5 +192,11 @@ class Toolkit {
 // The desktop program's toolkit. Defined by the platform's adapter (GTK 3
 // on Linux), which only the desktop program links.
 std::unique_ptr<Toolkit> newDesktopToolkit();
+
+// A modal message box with one OK button and no main window, for what the
+// program must tell a person who started it without a console (a usage
+// error when two files were dropped onto it). Shows nothing when there is
+// no display. Defined by the platform's adapter.
+void showMessageWithoutWindow(TextView title, TextView text, MessageIcon icon);
 
 #endif  // FLOWSVG_DESKTOP_TOOLKIT_H_

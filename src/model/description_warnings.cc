@@ -7,8 +7,8 @@
 
 #include "model/drawing_rules.h"
 #include "model/text_width.h"
-#include "text/paths.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -199,22 +199,27 @@ bool isWholeNumber(TextView text) {
 
 }  // namespace
 
-void DescriptionWarnings::warn(Text text) {
-  if (!silenced_) sink_.warning(line_, text);
-}
+void DescriptionWarnings::warn(Text text) { sink_.warning(line_, text); }
 
 void DescriptionWarnings::warnLater(int32_t line, Text text) {
   later_.emplace_back(line, std::move(text));
 }
 
-void DescriptionWarnings::startLine(TextView raw, bool utf8) {
-  ++line_;
-  silenced_ = false;
-  if (line_ == 1 && !raw.empty() && raw.front() == u'\uFEFF') {
-    warn(Text(wording::ByteOrderMarkWarning));
-    silenced_ = true;
-  }
+void DescriptionWarnings::startLine(bool utf8, bool afterNul) {
+  if (!afterNul || line_ == 0) ++line_;
   if (!utf8) sink_.warning(line_, wording::NotUtf8Warning);
+}
+
+bool DescriptionWarnings::controlCharacter(TextView text) {
+  // The characters XML forbids below U+0020; a tab is drawn as it is, and
+  // a line holds no CR or LF.
+  for (const char16_t c : text) {
+    if (c >= 0x20 || c == u'\t') continue;
+    warn(fill(wording::ControlCharacterWarning,
+              {{u"shown", quoted(text)}, {u"control", shownPath(TextView(&c, 1))}}));
+    return true;
+  }
+  return false;
 }
 
 bool DescriptionWarnings::blankEdges(TextView key, TextView value,
@@ -282,6 +287,7 @@ void DescriptionWarnings::sectionLine(TextView name, int32_t listed,
     return;
   }
   if (!added) return;
+  controlCharacter(name);
   static constexpr TextView Keywords[] = {wording::HeaderSectionName,
                                           wording::SummarySectionName};
   const TextView near = closest(name, Keywords, true);
@@ -323,6 +329,7 @@ void DescriptionWarnings::keywordSectionKey(TextView section, TextView key,
     warn(std::move(text));
     return;
   }
+  controlCharacter(value);
   int32_t& seen = !header                       ? summaryLine_
                   : key == wording::SubtitleKey ? subtitleLine_
                                                 : companyLine_;
@@ -397,6 +404,7 @@ void DescriptionWarnings::itemKey(const Flowchart& chart, int32_t slot,
   }
   seen = line_;
   blankEdges(key, value);
+  if (key == TitleKey) controlCharacter(value);
   if (key != FromidKey) return;
   const FlowItem& item = chart.items[slot];
   int32_t fields = 0;
@@ -446,6 +454,7 @@ void DescriptionWarnings::contentLine(const Flowchart& chart, int32_t slot,
   }
   bool cut = false;
   Text shownText(shownBoxValue(key, value, cut));
+  if (!controlCharacter(key)) controlCharacter(shownText);
   if (cut) shownText += u"...";
   if (cut) {
     warn(fill(wording::ValueCutWarning,
@@ -464,13 +473,13 @@ void DescriptionWarnings::contentLine(const Flowchart& chart, int32_t slot,
   }
 }
 
-void DescriptionWarnings::finish(const Flowchart& chart, FileHandle file) {
+void DescriptionWarnings::finish(const Flowchart& chart, LineReader& reader) {
   if (lastItemLine_ > 0) {
     int64_t unread = 0;
     try {
       Text raw;
-      while (!atEnd(file)) {
-        readLineInto(file, raw);
+      while (!reader.atEnd()) {
+        reader.readLineInto(raw);
         const TextView line = trimSpacesView(raw);
         if (!line.empty() && line[0] != u'#' && line[0] != u';') ++unread;
       }

@@ -18,16 +18,17 @@
 
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
-#include "text/strings.h"
-#include "text/text_file.h"
+#include "base/strings.h"
+#include "base/line_reader.h"
 
 class DescriptionWarnings {
  public:
   explicit DescriptionWarnings(DiagnosticsSink& sink) : sink_(sink) {}
 
-  // A new line was read as raw (before trimming); utf8 tells whether its
-  // bytes were UTF-8 as they stood in the file.
-  void startLine(TextView raw, bool utf8);
+  // A new line was read; utf8 tells whether its bytes were UTF-8 as they
+  // stood in the file; afterNul, whether the line before it ended at a 0x00
+  // byte, which starts no new line number.
+  void startLine(bool utf8, bool afterNul);
 
   // The trimmed line is no blank line, comment, section or key line.
   void strayLine(TextView line);
@@ -68,13 +69,16 @@ class DescriptionWarnings {
   // stopped at the 100th item, reads on through file only to count the
   // lines left unread (the chart is not touched, and a read failure or a
   // lack of memory there only ends the count).
-  void finish(const Flowchart& chart, FileHandle file);
+  void finish(const Flowchart& chart, LineReader& reader);
 
  private:
-  // Sends the warning about the current line, unless the line is silenced.
+  // Sends the warning about the current line.
   void warn(Text text);
   // Keeps a warning for the end.
   void warnLater(int32_t line, Text text);
+  // Warns when text, a text the drawing shows, holds a control character,
+  // which the drawing shows as U+FFFD; true when it did.
+  bool controlCharacter(TextView text);
   // Warns when the key or the value has a blank character other than a
   // space at either end; true when it did for the key. word is the keyword
   // the key would be without the blanks, if any.
@@ -82,7 +86,6 @@ class DescriptionWarnings {
 
   DiagnosticsSink& sink_;
   int32_t line_ = 0;
-  bool silenced_ = false;  // the line's only warning has been given
   bool emptySectionSeen_ = false;
   int32_t subtitleLine_ = 0;
   int32_t companyLine_ = 0;

@@ -12,14 +12,14 @@
 
 #include <cstdint>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 class DiagnosticsSink {
  public:
   virtual ~DiagnosticsSink() = default;
-  // line is the 1-based number of the line concerned, counting line breaks
-  // as the reader sees them (CR LF, LF, a lone CR and a 0x00 byte each end
-  // one line). text is a sentence of the wording file that says what
+  // line is the 1-based number of the line concerned, counted as an editor
+  // counts them: LF, CR LF and a lone CR each start a new line; a 0x00 byte
+  // ends the text the reader takes from its line but starts no new one. text is a sentence of the wording file that says what
   // happened to the line and, where one fits, what was probably meant; it
   // holds no line break.
   virtual void warning(int32_t line, TextView text) = 0;

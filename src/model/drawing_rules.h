@@ -7,10 +7,23 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/strings.h"
+#include "base/strings.h"
+
+// The first units code units of text, one fewer where the cut would fall
+// between the two units of a character above U+FFFF, so that no cut text
+// ends in half a character. Lengths count UTF-16 code units, in which such
+// a character counts as two.
+inline TextView leftPartWhole(TextView text, size_t units) {
+  if (units >= text.size()) return text;
+  if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF &&
+      text[units] >= 0xDC00 && text[units] <= 0xDFFF) {
+    --units;
+  }
+  return text.substr(0, units);
+}
 
 // A box line "key: value" longer than this has its value cut to
-// CutValueLength characters, followed by "...".
+// CutValueLength characters (leftPartWhole), followed by "...".
 inline constexpr int32_t LongestContentLine = 28;
 inline constexpr int32_t CutValueLength = 25;
 
@@ -18,11 +31,12 @@ inline constexpr int32_t CutValueLength = 25;
 // colon; cut tells whether it was cut (the box then adds "...").
 inline TextView shownBoxValue(TextView key, TextView value, bool& cut) {
   cut = textLength(key) + 1 + textLength(value) > LongestContentLine;
-  return cut ? value.substr(0, CutValueLength) : value;
+  return cut ? leftPartWhole(value, CutValueLength) : value;
 }
 
 // The summary panel shows at most this many lines, each cut to
-// LongestSummaryLine characters (the last three then being "...").
+// LongestSummaryLine characters (the last three then being "...": the
+// line's first LongestSummaryLine - 3, as leftPartWhole keeps them).
 inline constexpr int32_t MostSummaryLines = 6;
 inline constexpr int32_t LongestSummaryLine = 90;
 

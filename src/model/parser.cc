@@ -4,8 +4,7 @@
 #include <new>
 
 #include "model/description_warnings.h"
-#include "text/system_error.h"
-#include "text/wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -50,18 +49,21 @@ void setParents(FlowItem& item, TextView value) {
 
 // The reading loop of readDescription; may run out of memory. warn, when
 // given, hears of every decision; it never changes what is read.
-void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
+void readLines(Flowchart& chart, LineReader& reader,
+               DescriptionWarnings* warn) {
   Text section;
   // The index of the current section in the chart's list, -1 when it is
   // not listed (the header, the summary, a name the full list did not
   // take): only a section line lists a name, so this is what findSection
   // would find for the current section name until the next section line.
   int32_t sectionIndex = -1;
-  int32_t current = -1;  // slot of the current item, -1 before the first
-  Text raw;              // one line as read; the views below point into it
-  while (!atEnd(file) && chart.itemcount < MaxItems) {
-    readLineInto(file, raw);
-    if (warn) warn->startLine(raw, lastLineWasUtf8(file));
+  int32_t current = -1;   // slot of the current item, -1 before the first
+  Text raw;               // one line as read; the views below point into it
+  bool afterNul = false;  // the line before ended at a 0x00 byte
+  while (!reader.atEnd() && chart.itemcount < MaxItems) {
+    reader.readLineInto(raw);
+    if (warn) warn->startLine(reader.lastLineWasUtf8(), afterNul);
+    afterNul = reader.lastLineEndedAtNul();
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
@@ -137,35 +139,22 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
 
 }  // namespace
 
-int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
-                        Reporter& reporter, DiagnosticsSink* sink) {
+Status readDescription(Flowchart& chart, std::string_view bytes,
+                       DiagnosticsSink* sink) {
   clearFlowchart(chart);
-  Text failure;
   try {
     std::unique_ptr<DescriptionWarnings> warnings;
     if (sink != nullptr)
       warnings = std::make_unique<DescriptionWarnings>(*sink);
-    readLines(chart, file, warnings.get());
-    failure = Text(readFailure(file));
-    if (warnings && failure.empty()) warnings->finish(chart, file);
+    LineReader reader(bytes);
+    reader.takeByteOrderMark();
+    readLines(chart, reader, warnings.get());
+    if (!reader.outOfMemory()) {
+      if (warnings) warnings->finish(chart, reader);
+      return Status();
+    }
   } catch (const std::bad_alloc&) {
-    failure = outOfMemoryReason();
   }
-  closeFile(file);
-  if (failure.empty()) return 1;
   clearFlowchart(chart);
-  reporter.reportError(wording::OpenFailureCaption, name, failure);
-  return 0;
-}
-
-int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
-                         DiagnosticsSink* sink) {
-  clearFlowchart(chart);
-  Text reason;
-  FileHandle file = openForReading(path, &reason);
-  if (file == nullptr) {
-    reporter.reportError(wording::OpenFailureCaption, path, reason);
-    return 0;
-  }
-  return readDescription(chart, file, path, reporter, sink);
+  return Status::outOfMemory();
 }

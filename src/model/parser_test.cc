@@ -1,3 +1,4 @@
+#include "files/description_files.h"
 #include "model/parser.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "testing/test_support.h"
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -16,8 +17,7 @@ class ParserTest : public testing::Test {
   // Parses a description given as UTF-8 text with "\n" line ends.
   Flowchart& parse(const std::string& description) {
     RecordingReporter reporter;
-    EXPECT_EQ(readDescription(*chart_, openBytes(description), u"-", reporter),
-              1);
+    EXPECT_TRUE(readDescription(*chart_, description).ok());
     return *chart_;
   }
   std::unique_ptr<Flowchart> chart_ = std::make_unique<Flowchart>();
@@ -214,16 +214,52 @@ TEST_F(ParserTest, EveryParseStartsEmpty) {
 }
 
 TEST_F(ParserTest, ByteLevelQuirks) {
-  // A byte-order mark hides the first section line; CR-only line ends work.
+  // A byte-order mark is skipped; CR-only line ends work.
   Flowchart& c = parse(
-      "\xEF\xBB\xBF[Header]\rsubtitle = hidden\r[A.b]\ritemid = $1F\r"
+      "\xEF\xBB\xBF[Header]\rsubtitle = shown\r[A.b]\ritemid = $1F\r"
       "itemid = 4294967297\r");
-  EXPECT_EQ(c.subtitle, u"");
-  ASSERT_EQ(c.sectioncount, 1);  // "\uFEFF[Header]" is no section line
+  EXPECT_EQ(c.subtitle, u"shown");
+  ASSERT_EQ(c.sectioncount, 1);
   EXPECT_EQ(c.sections[0].name, u"A.b");
   ASSERT_EQ(c.itemcount, 2);
   EXPECT_EQ(c.items[0].itemid, 31);
   EXPECT_EQ(c.items[1].itemid, 1);
+}
+
+// What an editor on Windows saves: UTF-8 with a byte-order mark, UTF-16 of
+// either byte order with one. Each reads exactly as the same text in UTF-8.
+TEST_F(ParserTest, SavedWithAByteOrderMarkReadsAsUtf8) {
+  using namespace std::string_literals;
+  const std::string utf8 =
+      "[Header]\r\nsubtitle = Caf\xC3\xA9 \xF0\x9F\x98\x80\r\n[A.b]\r\n"
+      "itemid = 1\r\ntitle = T\r\nk = v\0cut\r\n[Summary]\r\ntext = s\r\n"s;
+  const Text text = decodeUtf8Escaped(utf8.substr(0, utf8.find('\0'))) + u'\0' +
+                    decodeUtf8Escaped(utf8.substr(utf8.find('\0') + 1));
+  std::string little = "\xFF\xFE";
+  std::string big = "\xFE\xFF";
+  for (char16_t unit : text) {
+    little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+  }
+  const struct {
+    const char* what;
+    std::string bytes;
+  } forms[] = {{"UTF-8", utf8},
+               {"UTF-8 with a mark", "\xEF\xBB\xBF" + utf8},
+               {"UTF-16 little-endian", little},
+               {"UTF-16 big-endian", big}};
+  for (const auto& [what, saved] : forms) {
+    SCOPED_TRACE(what);
+    Flowchart& c = parse(saved);
+    EXPECT_EQ(c.subtitle, u"Caf\u00E9 \U0001F600");
+    EXPECT_EQ(c.summary, u"s");
+    ASSERT_EQ(c.sectioncount, 1);
+    EXPECT_EQ(c.sections[0].name, u"A.b");
+    ASSERT_EQ(c.itemcount, 1);
+    EXPECT_EQ(c.items[0].title, u"T");
+    ASSERT_EQ(c.items[0].contentcount, 1);
+    EXPECT_EQ(c.items[0].content[0].value, u"v");
+  }
 }
 
 // A file that cannot be opened is reported with its reason, and the model

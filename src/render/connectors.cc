@@ -7,10 +7,8 @@
 #include "model/drawing_rules.h"
 #include "render/svg_document.h"
 #include "render/svg_line.h"
-#include "text/utf8.h"
-#include "text/wording.h"
-
-std::array<Text, 8> ConnectorPalette;
+#include "base/utf8.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -24,13 +22,6 @@ size_t paletteIndex(int32_t a, int32_t b) {
   return static_cast<size_t>(index);
 }
 
-const Text& paletteEntry(int32_t a, int32_t b) {
-  return ConnectorPalette[paletteIndex(a, b)];
-}
-
-// The palette as UTF-8, encoded once per document rather than once per
-// connector.
-using PaletteBytes = std::array<std::string, 8>;
 
 // Finds the parent an id names: the first item in slot order with that
 // itemid. The (itemid, slot) pairs are sorted once per document, so each of
@@ -59,7 +50,7 @@ class ParentFinder {
 // A cubic curve from the bottom centre of the parent's box to the top centre
 // of the child's box.
 void writeConnector(const FlowItem& parent, const FlowItem& child,
-                    const PaletteBytes& palette, SvgLine& line) {
+                    SvgLine& line) {
   const int32_t x1 = parent.x + parent.width / 2;
   const int32_t y1 = parent.y + parent.height;
   const int32_t x2 = child.x + child.width / 2;
@@ -71,9 +62,8 @@ void writeConnector(const FlowItem& parent, const FlowItem& child,
        << x2 << " " << c2 << "," << x2 << " " << y2 << "\" ";
   line.end();
   line << "        stroke=\""
-       << std::string_view(
-              palette[paletteIndex(parent.column + child.column,
-                                   parent.sectionno + child.sectionno)])
+       << connectorColour(parent.column + child.column,
+                          parent.sectionno + child.sectionno)
        << "\" stroke-width=\"2\" ";
   line.end();
   line.write("        fill=\"none\" marker-end=\"url(#arrowhead)\" />");
@@ -81,20 +71,14 @@ void writeConnector(const FlowItem& parent, const FlowItem& child,
 
 }  // namespace
 
-void initPalette() {
-  ConnectorPalette = {u"#3b82f6", u"#06b6d4", u"#8b5cf6", u"#ec4899",
-                      u"#f59e0b", u"#10b981", u"#ef4444", u"#6366f1"};
+
+std::string_view connectorColour(int32_t a, int32_t b) {
+  return ConnectorPalette[paletteIndex(a, b)];
 }
 
-Text connectorColour(int32_t a, int32_t b) { return paletteEntry(a, b); }
-
-void writeConnectors(const Flowchart& chart, FileHandle file) {
-  SvgLine line(file);
+void writeConnectors(const Flowchart& chart, LineBuffer& out) {
+  SvgLine line(out);
   const ParentFinder parents(chart);
-  PaletteBytes palette;
-  for (size_t k = 0; k < palette.size(); ++k) {
-    palette[k] = encodeUtf8(ConnectorPalette[k]);
-  }
   line.comment(wording::ConnectorsCommentText);
   for (int32_t c = 0; c < chart.itemcount; ++c) {
     const FlowItem& child = chart.items[c];
@@ -103,16 +87,16 @@ void writeConnectors(const Flowchart& chart, FileHandle file) {
       if (id <= 0) continue;
       const int32_t p = parents.find(id);
       if (p < 0) continue;
-      writeConnector(chart.items[p], child, palette, line);
+      writeConnector(chart.items[p], child, line);
     }
   }
   line.write("");
 }
 
 void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
-                       FileHandle file) {
+                       LineBuffer& out) {
   const int32_t top = canvas.yend + 15;
-  SvgLine line(file);
+  SvgLine line(out);
   line.comment(wording::SummaryCommentText);
   line.write("<g>");
   line << "  <rect x=\"40\" y=\"" << top << "\" ";
@@ -133,7 +117,7 @@ void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
     Text shown = lines[k];
     if (shown.empty()) continue;
     if (textLength(shown) > LongestSummaryLine) {
-      shown = leftPart(shown, LongestSummaryLine - 3) + u"...";
+      shown = Text(leftPartWhole(shown, LongestSummaryLine - 3)) + u"...";
     }
     line << "  <text x=\"55\" y=\"" << lineY << "\" ";
     line.end();

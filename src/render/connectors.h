@@ -4,26 +4,28 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "model/flowchart.h"
 #include "render/layout.h"
-#include "text/text_file.h"
+#include "base/line_buffer.h"
 
-// The eight connector colours, filled once at start-up by initPalette.
-extern std::array<Text, 8> ConnectorPalette;
-void initPalette();
+// The eight connector colours.
+inline constexpr std::array<std::string_view, 8> ConnectorPalette = {
+    "#3b82f6", "#06b6d4", "#8b5cf6", "#ec4899",
+    "#f59e0b", "#10b981", "#ef4444", "#6366f1"};
 
 // ConnectorPalette entry (3 x a + 5 x b) mod 8; a and b are sums of columns
 // and section numbers, never negative.
-Text connectorColour(int32_t a, int32_t b);
+std::string_view connectorColour(int32_t a, int32_t b);
 
 // Writes the connectors comment, one path per parent reference of every
 // item (placed or not) and an empty line.
-void writeConnectors(const Flowchart& chart, FileHandle file);
+void writeConnectors(const Flowchart& chart, LineBuffer& out);
 
 // Writes the summary panel below the last band, with up to six lines of the
 // summary split at "|" and "\n".
 void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
-                       FileHandle file);
+                       LineBuffer& out);
 
 #endif  // FLOWSVG_RENDER_CONNECTORS_H_

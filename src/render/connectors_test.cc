@@ -14,11 +14,10 @@ using Lines = std::vector<std::string>;
 
 class ConnectorsTest : public testing::Test {
  protected:
-  void SetUp() override { initPalette(); }
 };
 
 Lines connectorLines(const Flowchart& chart) {
-  return captureLines([&](FileHandle file) { writeConnectors(chart, file); });
+  return captureLines([&](LineBuffer& file) { writeConnectors(chart, file); });
 }
 
 // The path data and stroke colour of every connector, in writing order.
@@ -39,7 +38,7 @@ TEST_F(ConnectorsTest, PaletteHoldsEightColoursInOrder) {
   const Lines expected = {"#3b82f6", "#06b6d4", "#8b5cf6", "#ec4899",
                           "#f59e0b", "#10b981", "#ef4444", "#6366f1"};
   Lines actual;
-  for (const Text& colour : ConnectorPalette) actual.push_back(utf8(colour));
+  for (std::string_view colour : ConnectorPalette) actual.emplace_back(colour);
   EXPECT_EQ(actual, expected);
 }
 
@@ -53,7 +52,7 @@ TEST_F(ConnectorsTest, ColourIsPickedByColumnsAndBands) {
       {1, 1, "#3b82f6"}, {7, 0, "#10b981"}, {200, 40, "#3b82f6"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(utf8(connectorColour(c.a, c.b)), c.colour) << c.a << ", " << c.b;
+    EXPECT_EQ(connectorColour(c.a, c.b), c.colour) << c.a << ", " << c.b;
   }
 }
 
@@ -136,7 +135,7 @@ Shown summaryLines(const std::string& summary) {
   CanvasSize canvas = layoutFlowchart(*chart);
   int top = canvas.yend + 15;
   Lines lines = captureLines(
-      [&](FileHandle file) { writeSummaryPanel(*chart, canvas, file); });
+      [&](LineBuffer& file) { writeSummaryPanel(*chart, canvas, file); });
   Shown shown;
   for (size_t i = 7; i + 1 < lines.size(); i += 2) {
     const std::string& t1 = lines[i];
@@ -168,6 +167,11 @@ TEST_F(ConnectorsTest, SummaryIsSplitIntoAtMostSixLines) {
        {{48, "1"}, {66, "2"}, {84, "3"}, {102, "4"}, {120, "5"}, {138, "6"}}},
       {"||||||seven", {}},
       {hundred, {{48, std::string(87, 'h') + "..."}}},
+      // A character above U+FFFF counts as two units and is never halved.
+      {std::string(86, 'h') + "\xF0\x9F\x98\x80" + ninety,
+       {{48, std::string(86, 'h') + "..."}}},
+      {std::string(85, 'h') + "\xF0\x9F\x98\x80" + ninety,
+       {{48, std::string(85, 'h') + "\xF0\x9F\x98\x80..."}}},
       {ninety, {{48, ninety}}},
       {"  spaced  |x & y", {{48, "spaced"}, {66, "x &amp; y"}}},
       {"back\\slash\\ n", {{48, "back\\slash\\ n"}}},
@@ -195,7 +199,7 @@ TEST_F(ConnectorsTest, SummaryPanelSpansTheCanvasBelowTheLastBand) {
       "</g>",
       "",
   };
-  EXPECT_EQ(captureLines([&](FileHandle file) {
+  EXPECT_EQ(captureLines([&](LineBuffer& file) {
               writeSummaryPanel(*chart, canvas, file);
             }),
             expected);

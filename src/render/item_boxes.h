@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "model/flowchart.h"
-#include "text/text_file.h"
+#include "base/line_buffer.h"
 
 // Writes the box of the item in slot item (which the layout placed).
-void writeItemBox(const Flowchart& chart, int32_t item, FileHandle file);
+void writeItemBox(const Flowchart& chart, int32_t item, LineBuffer& out);
 
 #endif  // FLOWSVG_RENDER_ITEM_BOXES_H_

@@ -17,7 +17,7 @@ Lines boxLines(const std::string& description) {
   auto chart = newChart();
   readChart(*chart, description);
   layoutFlowchart(*chart);
-  return captureLines([&](FileHandle file) { writeItemBox(*chart, 0, file); });
+  return captureLines([&](LineBuffer& file) { writeItemBox(*chart, 0, file); });
 }
 
 // The shown key and value of every content line of the box.
@@ -101,7 +101,7 @@ TEST(ItemBoxTest, ContentLinesStandSixteenApart) {
   readChart(*chart, "[A.a]\nitemid = 1\nitemid = -5\nR&D = a<b\n=\n");
   layoutFlowchart(*chart);
   EXPECT_EQ(
-      captureLines([&](FileHandle file) { writeItemBox(*chart, 1, file); }),
+      captureLines([&](LineBuffer& file) { writeItemBox(*chart, 1, file); }),
       expected);
 }
 
@@ -146,12 +146,31 @@ TEST(ItemBoxTest, LongContentValuesAreCut) {
   }
 }
 
-TEST(ItemBoxTest, CutThroughASurrogatePairLeavesAReplacementCharacter) {
-  // 24 letters, then a character outside the BMP: the cut after 25 code
-  // units keeps only its first half, which the file gets as U+FFFD.
-  Lines texts = contentTexts(boxLines(
-      "[A.a]\nitemid = 1\nk = abcdefghijklmnopqrstuvwx\xF0\x9F\x98\x80yz\n"));
-  EXPECT_EQ(texts, (Lines{"k:", "abcdefghijklmnopqrstuvwx\xEF\xBF\xBD..."}));
+TEST(ItemBoxTest, CutNeverSplitsACharacterAboveUFFFF) {
+  // A character outside the BMP counts as two code units: where the cut
+  // after 25 would keep only its first half, it keeps one unit less.
+  const struct {
+    const char* value;
+    const char* shown;
+  } cases[] = {
+      {"abcdefghijklmnopqrstuvwx\xF0\x9F\x98\x80yz",
+       "abcdefghijklmnopqrstuvwx..."},
+      {"abcdefghijklmnopqrstuvw\xF0\x9F\x98\x80yz",
+       "abcdefghijklmnopqrstuvw\xF0\x9F\x98\x80..."},
+      {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80x",
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80..."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    Lines texts = contentTexts(
+        boxLines(std::string("[A.a]\nitemid = 1\nk = ") + c.value + "\n"));
+    EXPECT_EQ(texts, (Lines{"k:", c.shown}));
+  }
 }
 
 TEST(ItemBoxTest, TitleIsWrittenWhole) {
@@ -169,7 +188,7 @@ TEST(ItemBoxTest, NoContentLineIsWrittenBelowAHandMadeBox) {
   addContentPair(*chart, 0, u"a", u"1");
   addContentPair(*chart, 0, u"b", u"2");
   Lines box =
-      captureLines([&](FileHandle file) { writeItemBox(*chart, 0, file); });
+      captureLines([&](LineBuffer& file) { writeItemBox(*chart, 0, file); });
   EXPECT_EQ(contentTexts(box), (Lines{"a:", "1"}));
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -11,7 +13,7 @@
 #include "render/item_boxes.h"
 #include "render/layout.h"
 #include "render/svg_line.h"
-#include "text/wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -132,11 +134,11 @@ void writeBand(const Section& section, SvgLine& line) {
   line.write("");
 }
 
-void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
+void writeDocument(Flowchart& chart, const CanvasSize& canvas, LineBuffer& out,
                    Timestamp generated) {
   // The boxes, connectors and summary panel write lines of their own: the
   // lines built here go to the file before each of them.
-  SvgLine line(file);
+  SvgLine line(out);
   writeProlog(canvas, line, generated);
   writeHeader(chart, canvas, line);
   line.comment(wording::SectionsCommentText);
@@ -144,34 +146,19 @@ void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
     writeBand(chart.sections[b], line);
     line.release();
     for (int32_t i = 0; i < chart.itemcount; ++i) {
-      if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, file);
+      if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, out);
     }
   }
   line.release();
-  writeConnectors(chart, file);
-  writeSummaryPanel(chart, canvas, file);
+  writeConnectors(chart, out);
+  writeSummaryPanel(chart, canvas, out);
   line.write("</svg>");
 }
 
 }  // namespace
 
-int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
-  CanvasSize canvas = layoutFlowchart(chart);
-  Text reason;
-  FileHandle file = createReplacement(path, &reason);
-  int32_t written = 0;
-  if (file != nullptr) {
-    writeDocument(chart, canvas, file, currentTime());
-    written = finishWriting(file, &reason);
-  }
-  if (written == 0) {
-    reporter.reportError(wording::CreateFailureCaption, path, reason);
-  }
-  return written;
-}
-
-void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated) {
-  writeDocument(chart, layoutFlowchart(chart), file, generated);
+void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated) {
+  writeDocument(chart, layoutFlowchart(chart), out, generated);
 }
 
 namespace {

@@ -8,21 +8,13 @@
 #include <cstdint>
 
 #include "model/flowchart.h"
-#include "text/clock.h"
-#include "text/reporter.h"
-#include "text/text_file.h"
+#include "base/clock.h"
+#include "base/line_buffer.h"
 
-// Lays the chart out and writes it to path, stamped with the present local
-// time. The document is written by createReplacement (text_file.h), so an
-// earlier file at path keeps its content until the new one is complete.
-// Returns 1 on success; 0 when the file cannot be created, written or
-// closed, after reporting CreateFailureCaption, path and the reason through
-// reporter; an earlier file at path is then left as it was.
-int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
-
-// Lays the chart out and writes the whole document to an open file, with
-// the given generation time in its timestamp comment. Does not close it.
-void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
+// Lays the chart out and writes the whole document into out, with the
+// given generation time in its timestamp comment. Running out of memory
+// throws std::bad_alloc; what out holds is then to be thrown away.
+void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated);
 
 // Replaces "&", "<", ">", '"' and "'" by their entities ("&" first, so
 // nothing is escaped twice), then every character XML 1.0 forbids (U+0001 to

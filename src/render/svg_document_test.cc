@@ -12,9 +12,10 @@
 #include <vector>
 
 #include "render/connectors.h"
+#include "files/description_files.h"
 #include "render/render_test_support.h"
-#include "text/paths.h"
-#include "text/utf8.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -24,13 +25,12 @@ const Timestamp kFixedTime = timestampFromFields(2025, 1, 2, 3, 4, 5);
 
 class SvgDocumentTest : public testing::Test {
  protected:
-  void SetUp() override { initPalette(); }
 
   Lines documentLines(const std::string& description) {
     auto chart = newChart();
     readChart(*chart, description);
     return captureLines(
-        [&](FileHandle file) { writeSvg(*chart, file, kFixedTime); });
+        [&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime); });
   }
 };
 
@@ -120,7 +120,7 @@ TEST_F(SvgDocumentTest, EmptyDescriptionGivesTheWholeFrame) {
   };
   auto chart = newChart();
   std::string bytes =
-      capture([&](FileHandle file) { writeSvg(*chart, file, kFixedTime); });
+      capture([&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime); });
   EXPECT_EQ(crlfLines(bytes), expected);
 #ifndef _WIN32  // xmllint runs on Linux; flowsvg_test.sh checks .exe drawings
   EXPECT_TRUE(wellFormedXml(bytes));
@@ -131,7 +131,7 @@ TEST_F(SvgDocumentTest, DocumentIsUtf8WithoutMarkAndEndsWithCrLf) {
   auto chart = newChart();
   readChart(*chart, "[Header]\nsubtitle = Caf\xC3\xA9\n");
   std::string bytes =
-      capture([&](FileHandle file) { writeSvg(*chart, file, kFixedTime); });
+      capture([&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime); });
   EXPECT_EQ(bytes.rfind("<?xml", 0), 0u);
   ASSERT_GE(bytes.size(), 8u);
   EXPECT_EQ(bytes.substr(bytes.size() - 8), "</svg>\r\n");
@@ -277,7 +277,7 @@ TEST_F(GenerateSvgTest, WritesTheDocumentWithTheCurrentTime) {
 #endif
   Lines written = crlfLines(readBytes(path));
   Lines expected =
-      captureLines([&](FileHandle file) { writeSvg(*chart_, file, 0); });
+      captureLines([&](LineBuffer& file) { writeSvg(*chart_, file, 0); });
   ASSERT_EQ(written.size(), expected.size());
   EXPECT_TRUE(std::regex_match(
       written[6], std::regex("<!-- Generated: \\d{4}-\\d\\d-\\d\\d "

@@ -1,5 +1,5 @@
-// Builds the lines of an SVG document as UTF-8 straight in the file's
-// write buffer (text_file.h: lineRoom), so writing a large drawing
+// Builds the lines of an SVG document as UTF-8 straight in the drawing's
+// buffer (line_buffer.h: lineRoom), so writing a large drawing
 // allocates next to nothing and copies each byte once.
 //
 //   SvgLine line(file);
@@ -23,9 +23,9 @@
 #include <string_view>
 
 #include "render/svg_document.h"
-#include "text/strings.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
+#include "base/line_buffer.h"
+#include "base/strings.h"
+#include "base/utf8.h"
 
 // Description text to be written escaped.
 struct Escaped {
@@ -34,7 +34,7 @@ struct Escaped {
 
 class SvgLine {
  public:
-  explicit SvgLine(FileHandle file) : file_(file) { begin(); }
+  explicit SvgLine(LineBuffer& out) : out_(out) { begin(); }
 
   // An ASCII literal; its length is known when the program is built, so the
   // copy is a few moves.
@@ -110,7 +110,7 @@ class SvgLine {
   // lives; its destructor does it too. Nothing may be built after the last
   // end().
   void release() {
-    if (ended_ > 0) endLineInPlace(file_, ended_ - 2);
+    if (ended_ > 0) out_.endLineInPlace(ended_ - 2);
     begin();
   }
   ~SvgLine() { release(); }
@@ -157,20 +157,20 @@ class SvgLine {
   char* room(size_t extra) {
     if (size_ - used_ < extra) [[unlikely]] {
       if (ended_ > 0) {
-        endLineInPlace(file_, ended_ - 2, used_ - ended_);
+        out_.endLineInPlace(ended_ - 2, used_ - ended_);
         start_ += ended_;
         size_ -= ended_;
         used_ -= ended_;
         ended_ = 0;
       }
-      const LineRoom room = lineRoom(file_, used_, extra);
+      const LineRoom room = out_.lineRoom(used_, extra);
       start_ = room.start;
       size_ = room.size;
     }
     return start_ + used_;
   }
 
-  FileHandle file_;
+  LineBuffer& out_;
   // Ended lines (each with its CR LF) and the line being built, in the
   // file's write buffer (or beside it, for a line longer than the buffer).
   char* start_ = nullptr;  // the first byte

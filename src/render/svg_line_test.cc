@@ -14,7 +14,7 @@ namespace {
 // while it is being built, and lines of another SvgLine after a release.
 TEST(SvgLineTest, LinesOfEveryLengthComeOutWhole) {
   const std::string longPart(70000, 'a');  // more than the write buffer
-  const std::string bytes = capture([&](FileHandle file) {
+  const std::string bytes = capture([&](LineBuffer& file) {
     SvgLine line(file);
     line << "first " << 12 << " " << -345;
     line.end();
@@ -61,7 +61,7 @@ TEST(SvgLineTest, NumbersOfEveryWidth) {
       {-1, "-1"},         {-2147483647 - 1, "-2147483648"},
   };
   for (const auto& c : cases) {
-    const std::string bytes = capture([&](FileHandle file) {
+    const std::string bytes = capture([&](LineBuffer& file) {
       SvgLine line(file);
       line << c.number;
       line.end();

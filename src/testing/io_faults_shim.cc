@@ -7,8 +7,14 @@
 //                                 waits N ms (a slow disk)
 //   IO_FAULTS_READ_EIO_AFTER=N    reads from descriptors above 2 fail with
 //                                 EIO once N bytes have been read from them
+//   IO_FAULTS_CREATE_DELAY_MS=N   an open that creates a file exclusively
+//                                 (O_CREAT | O_EXCL) waits N ms once it has
+//                                 (a slow file system between a new name
+//                                 and whatever the program does next)
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
@@ -59,4 +65,48 @@ extern "C" ssize_t read(int fd, void* data, size_t size) {
     return got;
   }
   return real(fd, data, size);
+}
+
+namespace {
+
+void pauseAfterCreating(int fd, int flags) {
+  static const long delay = setting("IO_FAULTS_CREATE_DELAY_MS");
+  if (delay <= 0 || fd < 0 ||
+      (flags & (O_CREAT | O_EXCL)) != (O_CREAT | O_EXCL))
+    return;
+  const int saved = errno;
+  struct timespec pause = {delay / 1000, (delay % 1000) * 1000000};
+  while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+  errno = saved;
+}
+
+}  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+  static const auto real = next<int (*)(const char*, int, ...)>("open");
+  mode_t mode = 0;
+  if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list args;
+    va_start(args, flags);
+    mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+  }
+  const int fd = real(path, flags, mode);
+  pauseAfterCreating(fd, flags);
+  return fd;
+}
+
+extern "C" int open64(const char* path, int flags, ...) {
+  static const auto real = next<int (*)(const char*, int, ...)>("open64");
+  mode_t mode = 0;
+  if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list args;
+    va_start(args, flags);
+    mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+  }
+  const int fd = real(path, flags, mode);
+  pauseAfterCreating(fd, flags);
+  return fd;
 }

@@ -131,7 +131,7 @@ file_uri() {
 # Starts a drag source (drag_source.py beside the window tests) that offers
 # the URIs given, one per drag, and sets source_window to its window.
 start_drag() {
-  /usr/bin/python3 "$src/src/desktop/drag_source.py" "$work/drag-ready" "$@" \
+  /usr/bin/python3 "$src/src/testing/drag_source.py" "$work/drag-ready" "$@" \
     </dev/null >"$work/drag.log" 2>&1 &
   pids+=("$!")
   poll test -s "$work/drag-ready" || fail "the drag source did not start"

@@ -1,0 +1,38 @@
+# Bash completion for flowsvg: its options after "-", a folder after
+# --out-dir, nothing after -j (a number), and file names everywhere else
+# (descriptions, an OUTPUT, the PATH of --sample; after "--" only files).
+# Installed as share/bash-completion/completions/flowsvg.
+
+_flowsvg() {
+  local cur prev words cword
+  _init_completion || return
+
+  local i
+  for ((i = 1; i < cword; i++)); do
+    if [[ ${words[i]} == -- ]]; then
+      _filedir
+      return
+    fi
+  done
+
+  case $prev in
+    --out-dir)
+      _filedir -d
+      return
+      ;;
+    -j | --jobs)
+      return
+      ;;
+  esac
+
+  if [[ $cur == -* ]]; then
+    local options="-q --quiet -O --out-dir -j --jobs --check --watch
+      --sample --help --version"
+    mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+    return
+  fi
+  _filedir
+} &&
+  complete -F _flowsvg flowsvg
+
+# ex: filetype=sh
