@@ -33,8 +33,11 @@ FLOWSVG_EXPORT Result* flowsvg_convert(const char* description, size_t size,
   try {
     flowsvg::Options options;
     options.timestamp.assign(timestamp, timestampSize);
-    return new Result(
+    auto result = std::make_unique<Result>(
         flowsvg::convert(std::string_view(description, size), options));
+    // The page checks the timestamp first: what is left is memory.
+    if (!result->error.empty()) return nullptr;
+    return result.release();
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -50,6 +53,9 @@ FLOWSVG_EXPORT int flowsvg_result_sections(const Result* result) {
 }
 FLOWSVG_EXPORT int flowsvg_result_items(const Result* result) {
   return result->items;
+}
+FLOWSVG_EXPORT int flowsvg_result_more_warnings(const Result* result) {
+  return result->moreWarnings;
 }
 FLOWSVG_EXPORT int flowsvg_result_warning_count(const Result* result) {
   return static_cast<int>(result->warnings.size());

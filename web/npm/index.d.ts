@@ -8,8 +8,11 @@ export interface Warning {
 export interface Result {
   /** the whole SVG document (CR LF line ends) */
   svg: string;
-  /** the warnings about the description, in line order */
+  /** the warnings about the description, in line order: the first 1,000 the
+   *  converter gives, as `flowsvg --check` lists them */
   warnings: Warning[];
+  /** how many more warnings there were, not listed */
+  moreWarnings: number;
   /** band sections read */
   sections: number;
   /** boxes read */
@@ -17,7 +20,7 @@ export interface Result {
 }
 
 export interface Options {
-  /** the drawing's time line, "YYYY-MM-DD HH:MM:SS"; empty or left out: the current local time */
+  /** the drawing's time line, "YYYY-MM-DD HH:MM:SS" (1970 to 9999); empty or left out: the current local time */
   timestamp?: string;
 }
 

@@ -2,7 +2,7 @@
 // WebAssembly, as an ES module for Node and browsers. The module starts the
 // converter when it is imported (top-level await), so both functions are
 // synchronous:
-//   convert(description, { timestamp }) -> { svg, warnings, sections, items }
+//   convert(description, { timestamp }) -> { svg, warnings, moreWarnings, sections, items }
 //   sampleDescription() -> the sample description
 // (See README.md beside this file.)
 import createModule from 'flowsvg-core-module';
@@ -15,8 +15,8 @@ const core = await startCore(createModule, wasmBytes);
 // options.timestamp: the drawing's time line, "YYYY-MM-DD HH:MM:SS"; left
 // out or empty, the current local time.
 export function convert(description, options = {}) {
-  const { svg, warnings, sections, items } = core.convert(description, options);
-  return { svg, warnings, sections, items };
+  const { svg, warnings, moreWarnings, sections, items } = core.convert(description, options);
+  return { svg, warnings, moreWarnings, sections, items };
 }
 
 export function sampleDescription() {

@@ -2,7 +2,7 @@
 //
 // startCore(createModule, wasmBytes) instantiates the module from bytes it
 // is handed (never a fetch) and resolves to an object with:
-//   convert(description, { timestamp }) -> { svg, svgBytes, warnings, sections, items }
+//   convert(description, { timestamp }) -> { svg, svgBytes, warnings, moreWarnings, sections, items }
 //   sampleDescription() -> the bytes `flowsvg --sample` writes, as a string
 // A description is a string (encoded as UTF-8, as a text editor saves it) or
 // a Uint8Array holding a file's bytes as they are. The timestamp is the
@@ -11,12 +11,13 @@
 
 const TIMESTAMP = /^(\d{4})-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})$/;
 
-// The drawing's calendar: years 1601 to 9999, as the converter writes them.
+// The drawing's calendar: 1970-01-01 00:00:00 to 9999-12-31 23:59:59, the
+// times SOURCE_DATE_EPOCH gives the command line.
 export function isValidTimestamp(text) {
   const m = TIMESTAMP.exec(text);
   if (!m) return false;
   const [year, month, day, hour, minute, second] = m.slice(1).map(Number);
-  if (year < 1601 || month < 1 || month > 12 || day < 1) return false;
+  if (year < 1970 || month < 1 || month > 12 || day < 1) return false;
   if (hour > 23 || minute > 59 || second > 59) return false;
   const daysInMonth = new Date(Date.UTC(2000, month, 0)).getUTCDate();
   const leap = (year % 4 === 0 && year % 100 !== 0) || year % 400 === 0;
@@ -56,7 +57,7 @@ export async function startCore(createModule, wasmBytes) {
     if (typeof timestamp !== 'string' ||
         (timestamp !== '' && !isValidTimestamp(timestamp))) {
       throw new RangeError(
-        `timestamp must be "YYYY-MM-DD HH:MM:SS" (a date from 1601 to 9999), not ${JSON.stringify(timestamp)}`);
+        `timestamp must be "YYYY-MM-DD HH:MM:SS" (a date from 1970 to 9999), not ${JSON.stringify(timestamp)}`);
     }
     let bytes;
     if (typeof description === 'string') {
@@ -92,6 +93,7 @@ export async function startCore(createModule, wasmBytes) {
         svg: decoder.decode(svgBytes),
         svgBytes,
         warnings,
+        moreWarnings: m._flowsvg_result_more_warnings(result),
         sections: m._flowsvg_result_sections(result),
         items: m._flowsvg_result_items(result),
       };

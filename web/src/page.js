@@ -133,7 +133,7 @@ export class Page {
       this.result = result;
       this.editor.showWarnings(result.warnings);
       const underlined = performance.now();
-      this.showWarnings(result.warnings);
+      this.showWarnings(result.warnings, result.moreWarnings);
       $('summary').textContent = fill(words.summary, result);
       const listed = performance.now();
       const { title, subtitle } = drawingTitle(result.svg);
@@ -159,8 +159,10 @@ export class Page {
     });
   }
 
-  showWarnings(warnings) {
-    const key = JSON.stringify(warnings.slice(0, MOST_WARNINGS_SHOWN)) + warnings.length;
+  // warnings: the first ones the converter lists (as the command line
+  // does); more: how many it did not list.
+  showWarnings(warnings, more) {
+    const key = JSON.stringify(warnings.slice(0, MOST_WARNINGS_SHOWN)) + (warnings.length + more);
     if (key === this.warningsShown) return;
     this.warningsShown = key;
     const list = $('warnings-list');
@@ -174,11 +176,12 @@ export class Page {
       item.append(button);
       items.push(item);
     }
-    if (warnings.length > MOST_WARNINGS_SHOWN) {
-      const more = document.createElement('li');
-      more.className = 'more';
-      more.textContent = fill(words.moreWarnings, { n: warnings.length - MOST_WARNINGS_SHOWN });
-      items.push(more);
+    const hidden = more + Math.max(0, warnings.length - MOST_WARNINGS_SHOWN);
+    if (hidden > 0) {
+      const item = document.createElement('li');
+      item.className = 'more';
+      item.textContent = fill(words.moreWarnings, { n: hidden });
+      items.push(item);
     }
     if (warnings.length === 0) {
       const none = document.createElement('li');
@@ -188,7 +191,7 @@ export class Page {
     }
     list.replaceChildren(...items);
     $('warnings-heading').textContent = warnings.length
-      ? fill(words.warningsCount, { count: warnings.length }) : words.warningsHeading;
+      ? fill(words.warningsCount, { count: warnings.length + more }) : words.warningsHeading;
   }
 
   // One printed page the drawing's size, so Save as PDF gives one page.

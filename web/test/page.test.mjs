@@ -212,7 +212,7 @@ describe('the page', () => {
       'blue band label column:120,480:210-225,225-240,245-255',
       'pale background:40,600:244-252,246-254,248-255',
     ];
-    const result = spawnSync('python3', [path.join(root, 'src/cli/png_pixels.py'), file, '2490', '940', ...probes]);
+    const result = spawnSync('python3', [path.join(root, 'src/testing/png_pixels.py'), file, '2490', '940', ...probes]);
     assert.equal(result.status, 0, result.stdout.toString() + result.stderr.toString());
   });
 
