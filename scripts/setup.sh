@@ -5,8 +5,8 @@
 # source, tesseract to read the window back, xdg-user-dirs to compare the
 # documents folder with, xmllint and libxml2, Chromium for the render check,
 # what the Windows build needs, Liberation Sans and fontTools for the table
-# of text widths, perf, and Boost's headers, curl and ss for the preview
-# server.
+# of text widths, and perf; emscripten, Node.js and npm for the browser
+# page (scripts/web.sh); Boost's headers, curl and ss for the preview server.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -37,6 +37,16 @@ packages+=(libboost-dev curl iproute2)
 # buttons' accessible names through.
 packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps
   bash-completion xdg-utils dbus at-spi2-core gir1.2-atspi-2.0)
+
+# The browser page (scripts/web.sh): emscripten compiles the converter to
+# WebAssembly; Node.js and npm fetch the page's pinned packages (web/
+# package-lock.json), bundle it and run its tests (Chromium, above, is the
+# browser they drive). A Node.js that is already there (as from another
+# source than Debian, with its own npm) is used as it is.
+packages+=(emscripten)
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
