@@ -15,9 +15,9 @@
 #include "model/parser.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
-#include "text/clock.h"
-#include "text/paths.h"
-#include "text/text_file.h"
+#include "base/calendar.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "descriptions.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
-#include "text/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

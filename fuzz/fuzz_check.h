@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 // A text written with its code units in hex where they are not printable
 // ASCII, for failure messages.

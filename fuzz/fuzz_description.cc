@@ -27,9 +27,9 @@
 #include "render/connectors.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
-#include "text/clock.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
+#include "base/calendar.h"
+#include "platform/text_file.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
+#include "platform/text_file.h"
+#include "base/utf8.h"
 
 namespace {
 

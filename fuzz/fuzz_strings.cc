@@ -12,8 +12,8 @@
 
 #include "fuzz_check.h"
 #include "reference_strings.h"
-#include "text/strings.h"
-#include "text/utf8.h"
+#include "base/strings.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 namespace reference {
 

@@ -1,9 +1,9 @@
 #include "cli/cli_options.h"
 
-#include "cli/watch.h"
-#include "text/paths.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "platform/watch.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
+#include "platform/wording.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/wildcards.h"
-#include "text/clock.h"
-#include "text/strings.h"
+#include "platform/wildcards.h"
+#include "base/calendar.h"
+#include "base/strings.h"
 
 enum class CliAction {
   Convert,      // one description to one SVG

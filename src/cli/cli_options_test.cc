@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/watch.h"
-#include "text/utf8.h"
+#include "platform/watch.h"
+#include "base/utf8.h"
 
 namespace {
 

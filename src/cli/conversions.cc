@@ -17,12 +17,12 @@
 #include "model/flowchart.h"
 #include "model/parser.h"
 #include "render/svg_document.h"
-#include "text/paths.h"
-#include "text/reporter.h"
-#include "text/system_error.h"
-#include "text/temporary_files.h"
-#include "text/text_file.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/reporter.h"
+#include "platform/system_error.h"
+#include "platform/temporary_files.h"
+#include "platform/text_file.h"
+#include "platform/wording.h"
 
 namespace {
 

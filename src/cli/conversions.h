@@ -20,9 +20,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/console.h"
-#include "text/clock.h"
-#include "text/strings.h"
+#include "platform/console.h"
+#include "base/calendar.h"
+#include "base/strings.h"
 
 inline constexpr int ExitWritten = 0;
 inline constexpr int ExitInputUnreadable = 1;

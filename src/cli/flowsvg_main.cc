@@ -7,18 +7,18 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "text/console.h"
+#include "platform/console.h"
 #include "cli/conversions.h"
-#include "cli/watch.h"
-#include "cli/wildcards.h"
+#include "platform/watch.h"
+#include "platform/wildcards.h"
 #include "model/sample_file.h"
 #include "render/connectors.h"
-#include "text/paths.h"
-#include "text/reporter.h"
-#include "text/temporary_files.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/reporter.h"
+#include "platform/temporary_files.h"
+#include "platform/text_file.h"
+#include "base/utf8.h"
+#include "platform/wording.h"
 
 namespace {
 

@@ -27,7 +27,7 @@ check_pixels() {  # RENDERER PNG
     fail "$1 made no picture"
     return
   fi
-  python3 "$here/png_pixels.py" "$2" "$width" "$height" \
+  python3 "$here/../testing/png_pixels.py" "$2" "$width" "$height" \
     "white box interior:1120,230:250-255,250-255,250-255" \
     "green title bar, left end:195,140:0-60,160-200,110-150" \
     "green title bar, right end:395,140:0-60,150-200,140-190" \

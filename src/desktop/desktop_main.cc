@@ -12,12 +12,12 @@
 #include "desktop/desktop_options.h"
 #include "desktop/shell.h"
 #include "desktop/toolkit.h"
-#include "desktop/user_folders.h"
+#include "platform/user_folders.h"
 #include "model/flowchart.h"
-#include "text/console.h"
-#include "text/paths.h"
-#include "text/temporary_files.h"
-#include "text/wording.h"
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "platform/temporary_files.h"
+#include "platform/wording.h"
 
 #if !defined(_WIN32) && !defined(FLOWSVG_INSTALL_BINDIR)
 #error "FLOWSVG_INSTALL_BINDIR names the bin folder the program installs to"

@@ -1,7 +1,7 @@
 #include "desktop/desktop_options.h"
 
-#include "text/paths.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/wording.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 enum class DesktopAction { OpenWindow, ShowHelp, ShowVersion, Misuse };
 

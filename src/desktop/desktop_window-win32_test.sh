@@ -55,7 +55,7 @@ fail() {
   if [ -n "${DISPLAY:-}" ]; then
     local root
     root=$(xwininfo -root 2>/dev/null | awk '/Window id/ {print $4; exit}')
-    /usr/bin/python3 "$here/window_capture.py" "$root" \
+    /usr/bin/python3 "$here/../testing/window_capture.py" "$root" \
       "$artifacts/failed-screen.png" 2>/dev/null || true
   fi
   local log
@@ -72,7 +72,7 @@ win() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 screenshot() {
   local window=$1 out=$2
   shift 2
-  /usr/bin/python3 "$here/window_capture.py" "$window" "$out" "$@"
+  /usr/bin/python3 "$here/../testing/window_capture.py" "$window" "$out" "$@"
 }
 # The text window $1 shows, read from a picture three times its size.
 read_window() {

@@ -49,7 +49,7 @@ fail() {
     local root
     root=$(xwininfo -root 2>/dev/null | awk '/Window id/ {print $4; exit}')
     "$helper" capture "$root" "$work/screen.ppm" 2>/dev/null &&
-      python3 "$here/ppm_to_png.py" "$work/screen.ppm" "$artifacts/failed-screen.png"
+      python3 "$here/../testing/ppm_to_png.py" "$work/screen.ppm" "$artifacts/failed-screen.png"
   fi
   local log
   for log in "$work"/*.log; do
@@ -70,7 +70,7 @@ screenshot() {
     sleep 0.1
     "$helper" capture "$window" "$work/next.ppm" || return 1
     if cmp -s "$work/shot.ppm" "$work/next.ppm"; then
-      python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$out" "$@"
+      python3 "$here/../testing/ppm_to_png.py" "$work/shot.ppm" "$out" "$@"
       return
     fi
     mv "$work/next.ppm" "$work/shot.ppm"
@@ -81,7 +81,7 @@ screenshot() {
 # The text of the last screenshot, read from a copy twice the size (small
 # text reads better so).
 read_shot() {
-  python3 "$here/ppm_to_png.py" "$work/shot.ppm" "$work/zoomed.png" \
+  python3 "$here/../testing/ppm_to_png.py" "$work/shot.ppm" "$work/zoomed.png" \
     0 0 100000 100000 2 && read_text "$work/zoomed.png"
 }
 
@@ -214,7 +214,7 @@ pass "usage error with nowhere to print: error box, exit status 64"
 # --- The icon: the installed one by its name in the icon theme, else the
 # one built into the program. A theme folder of the test holds an icon of
 # one colour by the program's name; without it no theme has the icon.
-window_icon() { /usr/bin/python3 "$here/window_icon.py" "$@"; }
+window_icon() { /usr/bin/python3 "$here/../testing/window_icon.py" "$@"; }
 mkdir -p "$work/theme/icons/hicolor/48x48/apps" "$work/no-theme"
 window_icon solid "$work/theme/icons/hicolor/48x48/apps/io.github.flowsvg.FlowsvgDesktop.png" \
   48 c81e3c
@@ -247,7 +247,7 @@ dbus-run-session -- env -u NO_AT_BRIDGE bash -c '
   /usr/bin/python3 "$2" io.github.flowsvg.FlowsvgDesktop >"$3"
   status=$?
   kill "$app"
-  exit "$status"' _ "$desktop" "$here/accessible_names.py" \
+  exit "$status"' _ "$desktop" "$here/../testing/accessible_names.py" \
   "$work/names.txt" >"$work/atspi.log" 2>&1 || fail "no accessible names read"
 expected=$(printf '%s\n' "Browse for the description file" \
   "Browse for the SVG file" "Generate SVG" "Write sample" "Open folder")

@@ -9,9 +9,9 @@
 #include "model/sample_file.h"
 #include "render/connectors.h"
 #include "render/svg_document.h"
-#include "text/paths.h"
-#include "text/text_file.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "platform/wording.h"
 
 namespace {
 

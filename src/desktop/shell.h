@@ -28,8 +28,8 @@
 
 #include "desktop/toolkit.h"
 #include "model/flowchart.h"
-#include "text/reporter.h"
-#include "text/strings.h"
+#include "platform/reporter.h"
+#include "base/strings.h"
 
 // The window's client size and its thirteen controls, by id in creation
 // order.

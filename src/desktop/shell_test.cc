@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "desktop/fake_toolkit.h"
+#include "testing/fake_toolkit.h"
 #include "model/flowchart.h"
 #include "render/connectors.h"
 #include "testing/test_support.h"
-#include "text/paths.h"
-#include "text/utf8.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -32,12 +32,12 @@
 #include <string>
 #include <vector>
 
-#include "desktop/launch.h"
+#include "platform/launch.h"
 #include "desktop/toolkit.h"
-#include "text/console.h"
-#include "text/paths.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "platform/console.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
+#include "platform/wording.h"
 
 // Makes the built-in icon's resources (glib-compile-resources) known.
 void flowsvg_icon_register_resource(void);

@@ -41,9 +41,9 @@
 #include <vector>
 
 #include "desktop/toolkit.h"
-#include "text/paths.h"
-#include "text/system_error.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/system_error.h"
+#include "platform/wording.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 // The desktop's name for the program: the application id, and on X11 the
 // window's WM_CLASS, which a desktop entry's StartupWMClass names.

@@ -7,8 +7,8 @@
 
 #include "model/drawing_rules.h"
 #include "model/text_width.h"
-#include "text/paths.h"
-#include "text/wording.h"
+#include "platform/paths.h"
+#include "platform/wording.h"
 
 namespace {
 

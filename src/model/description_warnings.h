@@ -18,8 +18,8 @@
 
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
-#include "text/strings.h"
-#include "text/text_file.h"
+#include "base/strings.h"
+#include "platform/text_file.h"
 
 class DescriptionWarnings {
  public:

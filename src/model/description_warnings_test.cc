@@ -9,7 +9,7 @@
 
 #include "model/parser.h"
 #include "testing/test_support.h"
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 class DiagnosticsSink {
  public:

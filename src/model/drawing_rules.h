@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 // The first units code units of text, one fewer where the cut would fall
 // between the two units of a character above U+FFFF, so that no cut text

@@ -18,7 +18,7 @@
 #include <array>
 #include <cstdint>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 inline constexpr int32_t MaxItems = 100;
 inline constexpr int32_t MaxSections = 20;

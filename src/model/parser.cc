@@ -4,8 +4,8 @@
 #include <new>
 
 #include "model/description_warnings.h"
-#include "text/system_error.h"
-#include "text/wording.h"
+#include "platform/system_error.h"
+#include "platform/wording.h"
 
 namespace {
 

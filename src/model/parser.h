@@ -15,8 +15,8 @@
 
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
-#include "text/reporter.h"
-#include "text/text_file.h"
+#include "platform/reporter.h"
+#include "platform/text_file.h"
 
 // A description may begin with a byte-order mark: a UTF-8 one is skipped,
 // and a UTF-16 one makes the file read as the same text in UTF-8 would

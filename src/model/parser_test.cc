@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "testing/test_support.h"
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "base/utf8.h"
+#include "platform/wording.h"
 
 void writeSampleLines(FileHandle file) {
   for (TextView line : wording::SampleLines) writeLine(file, line);

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "text/reporter.h"
-#include "text/strings.h"
-#include "text/text_file.h"
+#include "platform/reporter.h"
+#include "base/strings.h"
+#include "platform/text_file.h"
 
 // Writes the 40 lines of the sample description (wording::SampleLines, each
 // ended by CR LF) to path through the same replace-when-complete writer as

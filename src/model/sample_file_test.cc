@@ -11,7 +11,7 @@
 #include "model/flowchart.h"
 #include "model/parser.h"
 #include "testing/test_support.h"
-#include "text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

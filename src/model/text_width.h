@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "text/strings.h"
+#include "base/strings.h"
 
 enum class FontWeight { Regular, Bold };
 

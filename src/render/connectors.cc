@@ -7,8 +7,8 @@
 #include "model/drawing_rules.h"
 #include "render/svg_document.h"
 #include "render/svg_line.h"
-#include "text/utf8.h"
-#include "text/wording.h"
+#include "base/utf8.h"
+#include "platform/wording.h"
 
 std::array<Text, 8> ConnectorPalette;
 

@@ -7,7 +7,7 @@
 
 #include "model/flowchart.h"
 #include "render/layout.h"
-#include "text/text_file.h"
+#include "platform/text_file.h"
 
 // The eight connector colours, filled once at start-up by initPalette.
 extern std::array<Text, 8> ConnectorPalette;

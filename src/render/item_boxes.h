@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "model/flowchart.h"
-#include "text/text_file.h"
+#include "platform/text_file.h"
 
 // Writes the box of the item in slot item (which the layout placed).
 void writeItemBox(const Flowchart& chart, int32_t item, FileHandle file);

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "model/parser.h"
-#include "text/paths.h"
-#include "text/utf8.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
 
 std::unique_ptr<Flowchart> newChart() { return std::make_unique<Flowchart>(); }
 

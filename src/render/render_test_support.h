@@ -11,8 +11,8 @@
 
 #include "model/flowchart.h"
 #include "testing/test_support.h"
-#include "text/reporter.h"
-#include "text/text_file.h"
+#include "platform/reporter.h"
+#include "platform/text_file.h"
 
 // A fresh, empty chart on the heap (a Flowchart is large).
 std::unique_ptr<Flowchart> newChart();

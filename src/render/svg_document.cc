@@ -13,8 +13,8 @@
 #include "render/item_boxes.h"
 #include "render/layout.h"
 #include "render/svg_line.h"
-#include "text/system_error.h"
-#include "text/wording.h"
+#include "platform/system_error.h"
+#include "platform/wording.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "model/flowchart.h"
-#include "text/clock.h"
-#include "text/reporter.h"
-#include "text/text_file.h"
+#include "base/calendar.h"
+#include "platform/reporter.h"
+#include "platform/text_file.h"
 
 // Lays the chart out and writes it to path, stamped with the present local
 // time. The document is written by createReplacement (text_file.h), so an

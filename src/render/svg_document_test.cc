@@ -13,8 +13,8 @@
 
 #include "render/connectors.h"
 #include "render/render_test_support.h"
-#include "text/paths.h"
-#include "text/utf8.h"
+#include "platform/paths.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -23,9 +23,9 @@
 #include <string_view>
 
 #include "render/svg_document.h"
-#include "text/strings.h"
-#include "text/text_file.h"
-#include "text/utf8.h"
+#include "base/strings.h"
+#include "platform/text_file.h"
+#include "base/utf8.h"
 
 // Description text to be written escaped.
 struct Escaped {

@@ -12,9 +12,9 @@
 #include <windows.h>
 #endif
 
-#include "text/paths.h"
-#include "text/system_error.h"
-#include "text/utf8.h"
+#include "platform/paths.h"
+#include "platform/system_error.h"
+#include "base/utf8.h"
 
 namespace fs = std::filesystem;
 

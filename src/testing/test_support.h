@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "text/reporter.h"
-#include "text/strings.h"
+#include "platform/reporter.h"
+#include "base/strings.h"
 
 // A new empty folder under the system's temporary folder; its path uses "/"
 // on every platform.

@@ -128,10 +128,10 @@ file_uri() {
   /usr/bin/python3 -c 'import sys, urllib.parse; print("file://" + urllib.parse.quote(sys.argv[1]))' "$1"
 }
 
-# Starts a drag source (drag_source.py beside the window tests) that offers
+# Starts a drag source (src/testing/drag_source.py) that offers
 # the URIs given, one per drag, and sets source_window to its window.
 start_drag() {
-  /usr/bin/python3 "$src/src/desktop/drag_source.py" "$work/drag-ready" "$@" \
+  /usr/bin/python3 "$src/src/testing/drag_source.py" "$work/drag-ready" "$@" \
     </dev/null >"$work/drag.log" 2>&1 &
   pids+=("$!")
   poll test -s "$work/drag-ready" || fail "the drag source did not start"

@@ -1,5 +1,0 @@
-// POSIX shells expand wildcards before a program starts: a "*" or "?" that
-// reaches flowsvg is part of a file's name.
-#include "cli/wildcards.h"
-
-const FileLister* platformWildcardLister() { return nullptr; }

@@ -1,0 +1,101 @@
+// Paths and file information. Both "/" and "\" count as separators in the
+// path texts the shell works with.
+//
+// Names are the system's: on POSIX a file name is bytes, not necessarily
+// UTF-8. A Text holds each byte that is not part of valid UTF-8 as a lone
+// surrogate U+DC80 to U+DCFF ("surrogateescape"), and nativePath turns it
+// back into that byte, so every name reaches the system calls byte for byte.
+// Shown to a person, such a byte is U+FFFD (shownPath).
+#ifndef FLOWSVG_PLATFORM_PATHS_H_
+#define FLOWSVG_PLATFORM_PATHS_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/strings.h"
+
+// Whether c separates the names in a path: "/", and "\\" as on Windows.
+inline bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
+
+// Flag in fileAttributesOf's result that marks a folder.
+inline constexpr int32_t FolderAttribute = 16;
+
+// Size in bytes of the file at path; -2 for a folder; -1 when nothing is
+// there or the path is empty after removing its trailing separators.
+int64_t fileSizeOf(TextView path);
+
+// -1 for the empty path or where nothing exists; otherwise attribute flags,
+// 0 or more, with FolderAttribute set exactly for a folder.
+int32_t fileAttributesOf(TextView path);
+
+// The path up to and including its last separator; empty when it has none.
+Text folderPart(TextView path);
+
+// The extension without its dot: what follows the last dot, unless a
+// separator or a space comes after that dot, or the dot starts the path or
+// directly follows a separator; otherwise the empty text.
+Text extensionPart(TextView path);
+
+// Full path of the running program's file, never shortened. Empty if the
+// platform cannot tell.
+Text programPath();
+
+// A path, or any other text that did not come from the program itself (an
+// argument, a text of a description), as a person is shown it in a printed
+// line, a message box or a label: each C0 control character (U+0000 to
+// U+001F) and DEL (U+007F) as "\x" and two lower-case hex digits, so that a
+// message stays one line; each character a terminal or a text view would act
+// on rather than show as "\u" and four upper-case hex digits: the C1
+// controls (U+0080 to U+009F), the bidirectional formatting characters
+// (U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069) and the line
+// and paragraph separators (U+2028, U+2029); and each byte that is not
+// UTF-8 as U+FFFD. Every text the programs print or show from such a source
+// goes through here.
+Text shownPath(TextView path);
+// The same, appended to out (which takes no new memory while it has room).
+void appendShownPath(Text& out, TextView path);
+
+// Which file a path names, links followed. Two paths name the same file
+// exactly when both identities are known and equal. Only an existing
+// regular file has a known identity: a terminal or pipe shared by standard
+// input and output is no conflict.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t file = 0;
+  bool known = false;
+};
+FileIdentity identityOf(TextView path);
+FileIdentity identityOfStandardInput();
+FileIdentity identityOfStandardOutput();
+inline bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.device == b.device && a.file == b.file;
+}
+
+// Where a file written at path would be made: the existing folder it would
+// be in and its name there. The folder is known by its identity (device
+// and inode, or volume and file index), so that every spelling of one
+// target ("a.svg", "./a.svg", "x/../a.svg", "d/a.svg" with d a link to ".")
+// gives the same place. On POSIX a link at path that leads nowhere yet is
+// followed to where it would make the file; on Windows the name is in lower
+// case, since Windows compares names without regard to case. folder.known
+// is false when the folder does not exist or path ends in a separator.
+struct OutputPlace {
+  FileIdentity folder;
+  Text name;
+};
+OutputPlace placeOf(TextView path);
+
+#ifdef _WIN32
+// The wide-character path the Win32 API takes: the text as it is, made
+// absolute and given the \\?\ prefix where it would not fit MAX_PATH.
+std::wstring nativePath(TextView path);
+Text textFromNativePath(std::wstring_view path);
+#else
+// The bytes the operating system takes (UTF-8, escaped bytes restored), and
+// back.
+std::string nativePath(TextView path);
+Text textFromNativePath(std::string_view path);
+#endif
+
+#endif  // FLOWSVG_PLATFORM_PATHS_H_

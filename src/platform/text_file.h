@@ -1,0 +1,212 @@
+// Text files: reading description lines and writing CR LF lines, UTF-8
+// without a byte-order mark.
+//
+// A FileHandle names one open file and is used in one direction only. It is
+// 0 only as the result of a failed open; it is valid until closeFile (or
+// finishWriting), which releases everything it owns. A handle is used by one
+// thread at a time; different handles may be used on different threads.
+//
+// Failures carry their reason: the operations that can fail fill an optional
+// reason text with the system's words for the error (the C library's English
+// text on POSIX, FormatMessageW's on Windows) or with one of ours from the
+// wording file ("it is the input file", "locked by another program").
+//
+// Reading takes no lock: a replacement swaps a complete new file in, so a
+// reader sees the old or the new content, never a mix. Writing a file in
+// place (the fallback below) locks it exclusively for the write.
+#ifndef FLOWSVG_PLATFORM_TEXT_FILE_H_
+#define FLOWSVG_PLATFORM_TEXT_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/strings.h"
+
+struct TextFile;
+using FileHandle = TextFile*;
+
+// How many bytes one read from a file brings at the most. A description of
+// the largest size the format allows is read in two system calls.
+inline constexpr size_t ReadChunkSize = 64 * 1024;
+
+// Opens an existing file for reading from its first byte. 0 when the file is
+// missing, is a folder or cannot be read, with the reason in *reason.
+FileHandle openForReading(TextView path, Text* reason = nullptr);
+
+// Reads standard input as a description file (for "-" on the command line).
+// 0 when standard input is closed or is a folder, with the reason.
+FileHandle openStandardInput(Text* reason = nullptr);
+
+// Reads the given bytes as if they were a file's content (tests, fuzzing).
+FileHandle openBytes(std::string bytes);
+
+// Creates the file, or cuts an existing one to length 0, for writing, in
+// place. 0 when that fails; then nothing stays open. Nothing is written at
+// creation. The programs write through createReplacement instead.
+FileHandle createForWriting(TextView path);
+
+// Starts writing a file that takes path's place only when it is complete,
+// so that an earlier file at path keeps its content until then and after
+// any failure, a crash of the machine included. 0 when writing cannot start,
+// with the reason; then nothing is left behind.
+//
+// - An existing file is replaced through a new temporary file in its folder,
+//   flushed to the disk before it is renamed over the file and the folder
+//   flushed after; the new file keeps the old one's owner, group, mode
+//   (setuid, setgid and sticky bits included), ACL and extended attributes.
+//   A new file is written the same way without the flushes: after a crash
+//   it may be empty, but nothing that existed is lost.
+// - Where a temporary file cannot keep all that (a file with several hard
+//   links, an owner that cannot be restored, an ACL or attribute that cannot
+//   be copied, a folder that is not writable), the file is written in place
+//   as "> path" would: the whole content is collected in memory and written
+//   at finishWriting in one go, under an exclusive lock waited for up to
+//   5 seconds (then the reason is LockedReason).
+// - A symbolic link is followed where the kernel's fs.protected_symlinks=1
+//   rule lets "> path" follow it: in a sticky world-writable folder only a
+//   link owned by the user or by the folder's owner; otherwise 0 with
+//   LinkRefusedReason. A dangling link makes the file it points to.
+// - A path naming one of this process's open descriptors (/dev/stdout,
+//   /dev/stderr, /dev/fd/N, /proc/self/fd/N, or a link to one) writes to
+//   that descriptor as it is: never opened anew, cut, renamed or closed.
+// - A device or pipe (/dev/null, a FIFO) is written in place.
+// - A folder is refused.
+FileHandle createReplacement(TextView path, Text* reason = nullptr);
+
+// Writes to standard output (for "-" on the command line).
+FileHandle attachStandardOutput();
+
+// The next line: bytes up to LF, CR LF, a lone CR or a 0x00 byte, decoded
+// from UTF-8. Lead bytes C0..F7 take their 1..3 following bytes, but never a
+// LF, CR or 0x00: the unit stops before such a byte (its incomplete
+// sequence decodes as U+FFFD) and the byte ends the line. Bytes 80..BF and
+// F8..FF read as "?". A line of any length comes back whole; running out of
+// memory ends the reading with readFailure set. At the end of the file, or
+// after a failure: the empty text.
+Text readLine(FileHandle file);
+
+// The same, into line (reusing its storage), for readers of many lines.
+void readLineInto(FileHandle file, Text& line);
+
+// Whether the line last read ended at a 0x00 byte rather than at a line
+// break (LF, CR LF, a lone CR) or the end of the file. Such a byte ends the
+// line's text, but an editor shows what follows it on the same line.
+bool lastLineEndedAtNul(FileHandle file);
+
+// Reads a byte-order mark at the start of a file that is to be read as a
+// description; called before anything else is read from it. A UTF-8 mark
+// (EF BB BF) is skipped. A UTF-16 mark (FF FE little-endian, FE FF
+// big-endian) is skipped and the rest of the file is decoded from UTF-16
+// into UTF-8 as it is read, so that its lines read exactly as the same text
+// saved as UTF-8 would (a unit without its pair, or a last odd byte, reads
+// as bytes that are not UTF-8). Any other start is left as it is.
+void takeByteOrderMark(FileHandle file);
+
+// Whether the bytes of the line last read were UTF-8 as they stood in the
+// file: false when a byte of it was read as "?" or U+FFFD, or left out at
+// the end of the file, because it was not (the parser's warnings tell the
+// user so).
+bool lastLineWasUtf8(FileHandle file);
+
+// Appends the next bytes of the file, as they are, to out: up to most bytes,
+// fewer at the end of the file or after a read failure (readFailure tells).
+// Returns how many were appended. Not to be mixed with readLine on one file.
+size_t readBytes(FileHandle file, std::string& out, size_t most);
+
+// 1 when no further byte can be read, otherwise 0. When a read would block
+// (a non-blocking pipe or terminal) it waits for data; a read error ends the
+// reading like the end of the file, and readFailure then tells it apart.
+int atEnd(FileHandle file);
+
+// Why reading stopped before the end of the file: empty while every read
+// succeeded, else the reason (an I/O error, a folder, out of memory).
+TextView readFailure(FileHandle file);
+
+// Appends the UTF-8 encoding of text followed by CR LF. A failed write is
+// remembered by the handle (see finishWriting); closeFile ignores it.
+void writeLine(FileHandle file, TextView text);
+
+// Appends bytes that are already UTF-8 (the caller encoded them as writeLine
+// would) followed by CR LF. Lets a writer of many lines skip the UTF-16 step.
+void writeEncodedLine(FileHandle file, std::string_view utf8);
+
+// For a writer that builds each line straight in the file's write buffer
+// (the SVG writer), saving a copy per line:
+//
+//   LineRoom room = lineRoom(file, 0, 0);   // where the line starts
+//   ... put bytes at room.start, asking lineRoom(file, used, more) again
+//   ... (with the bytes used so far) whenever more may not fit in room.size
+//   endLineInPlace(file, used);             // the line and CR LF go out
+//
+// A call may hand waiting bytes on and move the line built so far; the
+// bytes at the new start are the same. A line of any length fits (a long
+// one is built beside the buffer). No other write to the file may come
+// between the first call and endLineInPlace.
+//
+// The "line" may be several, each but the last already ended with CR LF;
+// and with keep, the keep bytes that follow the line's CR LF are the start
+// of the next line, which stays where the next lineRoom call puts it.
+struct LineRoom {
+  char* start;  // the line's first byte
+  size_t size;  // bytes that fit from start, CR LF not counted
+};
+LineRoom lineRoom(FileHandle file, size_t used, size_t more);
+void endLineInPlace(FileHandle file, size_t used, size_t keep = 0);
+
+// Writes what is still buffered and closes the file. Reports nothing. For a
+// handle from createReplacement it behaves as finishWriting.
+void closeFile(FileHandle file);
+
+// Writes what is still buffered, closes the file and tells whether every
+// byte reached it: 1 when every write, flush and close succeeded (and, for a
+// replacement, the file took path's place), otherwise 0 with the reason of
+// the first failure. On 0 a replacement's temporary file is removed and an
+// earlier file at path is left as it was.
+int finishWriting(FileHandle file, Text* reason = nullptr);
+
+// Gives up a file being written (when drawing it could not go on, memory
+// having run out, say): closes it and removes what was written of it, a
+// replacement's temporary or unnamed file; an earlier file at the path stays
+// as it was. Of a file written as it went (standard output, a device, a
+// descriptor) only the handle goes. Never fails; the handle is then invalid.
+void abandonWriting(FileHandle file);
+
+// --- Replacements flushed together ------------------------------------------
+//
+// A program that writes many files in one run (flowsvg -O) flushes the disk
+// once for all the files it replaces, instead of once per file, and only
+// then renames them into place. Each platform's file code provides these
+// two; a platform that cannot flush many files at once may finish each file
+// at once, exactly as finishWriting does, and hand back no pending file.
+
+// A complete temporary file that waits for commitReplacements to take its
+// target's place. It stays remembered as a temporary file (temporary_files.h)
+// until then, so an interruption removes it.
+struct PendingReplacement;
+
+// As finishWriting, except for a file that replaces an existing one through
+// a temporary file: that one is written out and closed without its flush,
+// *pending receives it and the caller must hand it to commitReplacements,
+// which alone renames it over its target. For every other file (a new file,
+// a file written in place, a device, a descriptor, a temporary file that
+// could not be remembered) it does exactly what finishWriting does and sets
+// *pending to 0. Returns 1, or 0 with the reason (then *pending is 0 and
+// nothing is left behind).
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason = nullptr);
+
+// Puts the pending files in place: flushes each file system that holds them
+// once (syncfs), then renames each over its target, then flushes each of
+// their folders once. Returns one result per pending file, in order: 1 when
+// the file took its target's place durably; 0 with the reason in
+// (*reasons)[k] otherwise, the target then left as it was unless the
+// failure came after the rename (a folder that could not be flushed). Frees
+// every pending file; nothing is left behind.
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons);
+
+#endif  // FLOWSVG_PLATFORM_TEXT_FILE_H_
