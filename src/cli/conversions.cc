@@ -79,30 +79,35 @@ class OutcomeSink : public DiagnosticsSink {
   bool keep_;
 };
 
-// Reads the description; false (after reporting) when it cannot be opened
-// or read. With waiting (a watch), an input that is not there is reported
-// once as awaited, and *waiting tells whether it has been.
+// Reads the description into memory in one go and parses it; false (after
+// reporting) when it cannot be opened or read. With waiting (a watch), an
+// input that is not there is reported once as awaited, and *waiting tells
+// whether it has been. Memory running out throws std::bad_alloc.
 bool readInput(Flowchart& chart, const Text& input, Outcome& outcome,
                Reporter& reporter, DiagnosticsSink* sink, char* waiting) {
-  Text reason;
-  FileHandle file = input == u"-" ? openStandardInput(&reason)
-                                  : openForReading(input, &reason);
-  if (file == nullptr) {
+  std::string bytes;
+  const Status read = input == u"-" ? readStandardInputBytes(bytes)
+                                    : readWholeFile(input, bytes);
+  if (read.memoryRanOut()) throw std::bad_alloc();
+  if (!read.ok()) {
     clearFlowchart(chart);
     if (waiting != nullptr && fileAttributesOf(input) == -1) {
       if (*waiting == 0) {
         outcome.errors.push_back(
-            errorLine(wording::OpenFailureCaption, input, reason) +
+            errorLine(wording::OpenFailureCaption, input, read.reason()) +
             Text(wording::WaitingForItAfter));
       }
       *waiting = 1;
       return false;
     }
-    reporter.reportError(wording::OpenFailureCaption, input, reason);
+    reporter.reportError(wording::OpenFailureCaption, input, read.reason());
     return false;
   }
   if (waiting != nullptr) *waiting = 0;
-  return readDescription(chart, file, input, reporter, sink) == 1;
+  if (parseDescription(chart, bytes, sink).memoryRanOut()) {
+    throw std::bad_alloc();
+  }
+  return true;
 }
 
 // Whether writing output would overwrite the description it was drawn from
@@ -116,16 +121,20 @@ bool outputIsInput(const Text& input, const Text& output) {
 }
 
 // Writes the drawing of chart to output; false (after reporting) when it
-// cannot be written. With later, a file that replaces an existing one is
-// left in outcome.pending for the batch's flush.
+// cannot be written. The document is made in memory first and written out
+// in few system calls. With later, a file that replaces an existing one is
+// left in outcome.pending for the batch's flush. Memory running out throws
+// std::bad_alloc, with nothing left of the file.
 bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
                  bool later, Outcome& outcome, Reporter& reporter) {
+  std::string svg;
+  writeSvg(chart, svg, generated);
   Text reason;
   FileHandle file = output == u"-" ? attachStandardOutput()
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
     try {
-      writeSvg(chart, file, generated);
+      writeBytesOut(file, svg);
     } catch (const std::bad_alloc&) {
       abandonWriting(file);  // the earlier file stays as it was
       throw;

@@ -11,8 +11,7 @@
 #include "cli/conversions.h"
 #include "platform/watch.h"
 #include "platform/wildcards.h"
-#include "model/sample_file.h"
-#include "render/connectors.h"
+#include "platform/sample_file.h"
 #include "platform/paths.h"
 #include "platform/reporter.h"
 #include "platform/temporary_files.h"
@@ -128,7 +127,6 @@ int run(const std::vector<Text>& args) {
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }
-      initPalette();
       return runConversions(options.inputs, options.outputs, settings);
     case CliAction::Watch:
       if (!watchAvailable()) {
@@ -138,7 +136,6 @@ int run(const std::vector<Text>& args) {
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }
-      initPalette();
       settings.watchTimes = true;
       return watch(options, settings);
     case CliAction::NoMatch:

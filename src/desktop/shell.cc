@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "model/diagnostics.h"
-#include "model/parser.h"
-#include "model/sample_file.h"
-#include "render/connectors.h"
-#include "render/svg_document.h"
+#include "platform/sample_file.h"
+#include "platform/description_files.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/wording.h"
@@ -182,7 +180,6 @@ Shell::Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place)
 
 int32_t Shell::run(const FileChoice& startFile) {
   clearFlowchart(chart_);
-  initPalette();
   const int32_t opened =
       toolkit_.openWindow(WindowWidth, WindowHeight, wording::WindowTitle);
   // The toolkit told why when it gives -1.
@@ -364,7 +361,7 @@ void Shell::generate() {
   }
   setStatus(wording::ParsingStatus);
   WindowWarnings warnings;
-  if (parseDescription(chart_, inputPath_, reporter_, &warnings) == 0) {
+  if (!readDescriptionFile(chart_, inputPath_, reporter_, &warnings).ok()) {
     setStatus(wording::LoadFailedStatus);
     return;
   }
@@ -382,7 +379,7 @@ void Shell::generate() {
     reporter_.reportError(wording::CreateFailureCaption, outputPath_,
                           wording::ItIsTheInputReason);
   }
-  if (ontoInput || generateSvg(chart_, outputPath_, reporter_) == 0) {
+  if (ontoInput || !writeSvgFile(chart_, outputPath_, reporter_).ok()) {
     setStatus(Text(wording::WriteFailedStatus) + warningsLine);
     toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
                         MessageIcon::Error);

@@ -12,7 +12,6 @@
 
 #include "testing/fake_toolkit.h"
 #include "model/flowchart.h"
-#include "render/connectors.h"
 #include "testing/test_support.h"
 #include "platform/paths.h"
 #include "base/utf8.h"
@@ -187,12 +186,11 @@ TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
 }
 
 TEST_F(ShellTest,
-       AWindowThatCannotOpenEndsTheRunAfterPreparingModelAndPalette) {
+       AWindowThatCannotOpenEndsTheRunAfterPreparingTheModel) {
   FakeToolkit fake;
   fake.windowOpens = 0;
   fake.click(GenerateButton);
   chart_->itemcount = 3;
-  ConnectorPalette.fill(Text());
   Shell shell(fake, *chart_, place());
   EXPECT_EQ(shell.run(), 0);
   EXPECT_TRUE(fake.created.empty());
@@ -200,8 +198,6 @@ TEST_F(ShellTest,
   EXPECT_EQ(fake.closed, 0);
   EXPECT_EQ(fake.steps.size(), 1u);  // no event was taken
   EXPECT_EQ(chart_->itemcount, 0);
-  EXPECT_EQ(ConnectorPalette[0], u"#3b82f6");
-  EXPECT_EQ(ConnectorPalette[7], u"#6366f1");
 }
 
 TEST_F(ShellTest, EventsOfNoCommandAreIgnored) {

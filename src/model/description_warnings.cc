@@ -7,8 +7,9 @@
 
 #include "model/drawing_rules.h"
 #include "model/text_width.h"
-#include "platform/paths.h"
-#include "platform/wording.h"
+#include "base/shown_text.h"
+#include "model/converter_wording.h"
+#include "model/keywords.h"
 
 namespace {
 
@@ -473,13 +474,13 @@ void DescriptionWarnings::contentLine(const Flowchart& chart, int32_t slot,
   }
 }
 
-void DescriptionWarnings::finish(const Flowchart& chart, FileHandle file) {
+void DescriptionWarnings::finish(const Flowchart& chart, LineReader& file) {
   if (lastItemLine_ > 0) {
     int64_t unread = 0;
     try {
       Text raw;
-      while (!atEnd(file)) {
-        readLineInto(file, raw);
+      while (!file.atEnd()) {
+        file.readLineInto(raw);
         const TextView line = trimSpacesView(raw);
         if (!line.empty() && line[0] != u'#' && line[0] != u';') ++unread;
       }

@@ -19,7 +19,7 @@
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "base/strings.h"
-#include "platform/text_file.h"
+#include "base/line_reader.h"
 
 class DescriptionWarnings {
  public:
@@ -69,7 +69,7 @@ class DescriptionWarnings {
   // stopped at the 100th item, reads on through file only to count the
   // lines left unread (the chart is not touched, and a read failure or a
   // lack of memory there only ends the count).
-  void finish(const Flowchart& chart, FileHandle file);
+  void finish(const Flowchart& chart, LineReader& file);
 
  private:
   // Sends the warning about the current line.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/parser.h"
+#include "model/sample.h"
 #include "testing/test_support.h"
 #include "base/utf8.h"
 
@@ -26,8 +27,7 @@ class RecordingSink : public DiagnosticsSink {
 // Parses a description given as bytes into chart, with a sink when one is
 // given.
 void parse(const std::string& bytes, Flowchart& chart, DiagnosticsSink* sink) {
-  RecordingReporter reporter;
-  ASSERT_EQ(readDescription(chart, openBytes(bytes), u"-", reporter, sink), 1);
+  ASSERT_TRUE(parseDescription(chart, bytes, sink).ok());
 }
 
 Warnings warningsOf(const std::string& bytes) {
@@ -358,13 +358,8 @@ TEST(DescriptionWarningsTest, EachMistakeGivesItsLine) {
 // as line 41, a line with no "=".
 TEST(DescriptionWarningsTest, TheBundledExample) {
   auto chart = std::make_unique<Flowchart>();
-  RecordingReporter reporter;
   RecordingSink sink;
-  ASSERT_EQ(parseDescription(
-                *chart,
-                decodeUtf8(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt"),
-                reporter, &sink),
-            1);
+  ASSERT_TRUE(parseDescription(*chart, sampleDescriptionBytes(), &sink).ok());
   const Warnings expected = {
       {13,
        "the value of \"Note\" is shown cut short as \"Confirm the order with "

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "model/description_warnings.h"
-#include "platform/system_error.h"
-#include "platform/wording.h"
+#include "base/line_reader.h"
+#include "model/keywords.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ void setParents(FlowItem& item, TextView value) {
 
 // The reading loop of readDescription; may run out of memory. warn, when
 // given, hears of every decision; it never changes what is read.
-void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
+void readLines(Flowchart& chart, LineReader& file, DescriptionWarnings* warn) {
   Text section;
   // The index of the current section in the chart's list, -1 when it is
   // not listed (the header, the summary, a name the full list did not
@@ -60,10 +60,10 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
   int32_t current = -1;   // slot of the current item, -1 before the first
   Text raw;               // one line as read; the views below point into it
   bool afterNul = false;  // the line before ended at a 0x00 byte
-  while (!atEnd(file) && chart.itemcount < MaxItems) {
-    readLineInto(file, raw);
-    if (warn) warn->startLine(lastLineWasUtf8(file), afterNul);
-    afterNul = lastLineEndedAtNul(file);
+  while (!file.atEnd() && chart.itemcount < MaxItems) {
+    file.readLineInto(raw);
+    if (warn) warn->startLine(file.lastLineWasUtf8(), afterNul);
+    afterNul = file.lastLineEndedAtNul();
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
@@ -139,38 +139,20 @@ void readLines(Flowchart& chart, FileHandle file, DescriptionWarnings* warn) {
 
 }  // namespace
 
-int32_t readDescription(Flowchart& chart, FileHandle file, TextView name,
-                        Reporter& reporter, DiagnosticsSink* sink) {
+Status parseDescription(Flowchart& chart, std::string_view bytes,
+                        DiagnosticsSink* sink) {
   clearFlowchart(chart);
-  Text failure;
-  bool outOfMemory = false;
   try {
     std::unique_ptr<DescriptionWarnings> warnings;
     if (sink != nullptr)
       warnings = std::make_unique<DescriptionWarnings>(*sink);
-    takeByteOrderMark(file);
-    readLines(chart, file, warnings.get());
-    failure = Text(readFailure(file));
-    if (warnings && failure.empty()) warnings->finish(chart, file);
+    LineReader lines(bytes);
+    lines.takeByteOrderMark();
+    readLines(chart, lines, warnings.get());
+    if (warnings) warnings->finish(chart, lines);
   } catch (const std::bad_alloc&) {
-    outOfMemory = true;  // its reason made once the file is closed
+    clearFlowchart(chart);
+    return Status::outOfMemory();
   }
-  closeFile(file);
-  if (!outOfMemory && failure.empty()) return 1;
-  clearFlowchart(chart);
-  if (outOfMemory) failure = outOfMemoryReason();
-  reporter.reportError(wording::OpenFailureCaption, name, failure);
-  return 0;
-}
-
-int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
-                         DiagnosticsSink* sink) {
-  clearFlowchart(chart);
-  Text reason;
-  FileHandle file = openForReading(path, &reason);
-  if (file == nullptr) {
-    reporter.reportError(wording::OpenFailureCaption, path, reason);
-    return 0;
-  }
-  return readDescription(chart, file, path, reporter, sink);
+  return Status();
 }

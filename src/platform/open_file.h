@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/line_reader.h"
 #include "base/strings.h"
 
 // What the platform's file code keeps for a file that replaces another when
@@ -34,17 +35,12 @@ struct TextFile {
   // Reading.
   std::string buffer;       // bytes of the last refill
   size_t next = 0;          // first unread byte in buffer
-  std::string lineBytes;    // the current line's bytes, reused
   bool exhausted = false;   // end of file (or a read failure) met
   bool inMemory = false;    // buffer is the whole content
-  bool linePlain = true;    // the last line was plain ASCII (fast path)
-  bool lineReplaced = false;  // ... or had bytes 80..BF, F8..FF put as "?"
-  bool lineEndedAtNul = false;  // the last line ended at a 0x00 byte
-  // A file that began with a UTF-16 byte-order mark: 'L' little-endian,
-  // 'B' big-endian, 0 for none. Its bytes are decoded into UTF-8 as they
-  // are read; `carry` keeps those of a unit or pair that a read cut.
-  char utf16 = 0;
-  std::string carry;
+  // Lines: the rest of the file, read in one go at the first line asked
+  // for, and the reader cutting it into lines.
+  std::string content;
+  std::unique_ptr<LineReader> lines;
 
   // Writing.
   std::unique_ptr<char[]> output;  // bytes not yet handed on

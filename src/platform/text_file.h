@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
 #include "base/strings.h"
 
 struct TextFile;
@@ -79,11 +80,16 @@ FileHandle createReplacement(TextView path, Text* reason = nullptr);
 // Writes to standard output (for "-" on the command line).
 FileHandle attachStandardOutput();
 
-// The next line: bytes up to LF, CR LF, a lone CR or a 0x00 byte, decoded
-// from UTF-8. Lead bytes C0..F7 take their 1..3 following bytes, but never a
-// LF, CR or 0x00: the unit stops before such a byte (its incomplete
-// sequence decodes as U+FFFD) and the byte ends the line. Bytes 80..BF and
-// F8..FF read as "?". A line of any length comes back whole; running out of
+// The whole content of the file at path (a description, read in one go),
+// or of standard input for readStandardInputBytes, into bytes. Fails when
+// the file is missing, is a folder or cannot be read, with the system's
+// reason, or when memory runs out.
+Status readWholeFile(TextView path, std::string& bytes);
+Status readStandardInputBytes(std::string& bytes);
+
+// Reading a file line by line: the rest of the file is read into memory at
+// the first line asked for and cut into lines as base/line_reader.h says.
+// The next line; a line of any length comes back whole; running out of
 // memory ends the reading with readFailure set. At the end of the file, or
 // after a failure: the empty text.
 Text readLine(FileHandle file);
@@ -97,12 +103,8 @@ void readLineInto(FileHandle file, Text& line);
 bool lastLineEndedAtNul(FileHandle file);
 
 // Reads a byte-order mark at the start of a file that is to be read as a
-// description; called before anything else is read from it. A UTF-8 mark
-// (EF BB BF) is skipped. A UTF-16 mark (FF FE little-endian, FE FF
-// big-endian) is skipped and the rest of the file is decoded from UTF-16
-// into UTF-8 as it is read, so that its lines read exactly as the same text
-// saved as UTF-8 would (a unit without its pair, or a last odd byte, reads
-// as bytes that are not UTF-8). Any other start is left as it is.
+// description (LineReader::takeByteOrderMark); called before anything else
+// is read from it.
 void takeByteOrderMark(FileHandle file);
 
 // Whether the bytes of the line last read were UTF-8 as they stood in the
@@ -132,6 +134,10 @@ void writeLine(FileHandle file, TextView text);
 // Appends bytes that are already UTF-8 (the caller encoded them as writeLine
 // would) followed by CR LF. Lets a writer of many lines skip the UTF-16 step.
 void writeEncodedLine(FileHandle file, std::string_view utf8);
+
+// Appends bytes as they are (a whole SVG document, say): what waits in the
+// buffer goes first, then the bytes in one go.
+void writeBytesOut(FileHandle file, std::string_view bytes);
 
 // For a writer that builds each line straight in the file's write buffer
 // (the SVG writer), saving a copy per line:

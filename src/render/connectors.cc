@@ -8,9 +8,7 @@
 #include "render/svg_document.h"
 #include "render/svg_line.h"
 #include "base/utf8.h"
-#include "platform/wording.h"
-
-std::array<Text, 8> ConnectorPalette;
+#include "model/converter_wording.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ size_t paletteIndex(int32_t a, int32_t b) {
   return static_cast<size_t>(index);
 }
 
-const Text& paletteEntry(int32_t a, int32_t b) {
+TextView paletteEntry(int32_t a, int32_t b) {
   return ConnectorPalette[paletteIndex(a, b)];
 }
 
@@ -81,15 +79,10 @@ void writeConnector(const FlowItem& parent, const FlowItem& child,
 
 }  // namespace
 
-void initPalette() {
-  ConnectorPalette = {u"#3b82f6", u"#06b6d4", u"#8b5cf6", u"#ec4899",
-                      u"#f59e0b", u"#10b981", u"#ef4444", u"#6366f1"};
-}
+Text connectorColour(int32_t a, int32_t b) { return Text(paletteEntry(a, b)); }
 
-Text connectorColour(int32_t a, int32_t b) { return paletteEntry(a, b); }
-
-void writeConnectors(const Flowchart& chart, FileHandle file) {
-  SvgLine line(file);
+void writeConnectors(const Flowchart& chart, SvgOutput& out) {
+  SvgLine line(out);
   const ParentFinder parents(chart);
   PaletteBytes palette;
   for (size_t k = 0; k < palette.size(); ++k) {
@@ -110,9 +103,9 @@ void writeConnectors(const Flowchart& chart, FileHandle file) {
 }
 
 void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
-                       FileHandle file) {
+                       SvgOutput& out) {
   const int32_t top = canvas.yend + 15;
-  SvgLine line(file);
+  SvgLine line(out);
   line.comment(wording::SummaryCommentText);
   line.write("<g>");
   line << "  <rect x=\"40\" y=\"" << top << "\" ";

@@ -14,11 +14,10 @@ using Lines = std::vector<std::string>;
 
 class ConnectorsTest : public testing::Test {
  protected:
-  void SetUp() override { initPalette(); }
 };
 
 Lines connectorLines(const Flowchart& chart) {
-  return captureLines([&](FileHandle file) { writeConnectors(chart, file); });
+  return captureLines([&](SvgOutput& out) { writeConnectors(chart, out); });
 }
 
 // The path data and stroke colour of every connector, in writing order.
@@ -39,7 +38,9 @@ TEST_F(ConnectorsTest, PaletteHoldsEightColoursInOrder) {
   const Lines expected = {"#3b82f6", "#06b6d4", "#8b5cf6", "#ec4899",
                           "#f59e0b", "#10b981", "#ef4444", "#6366f1"};
   Lines actual;
-  for (const Text& colour : ConnectorPalette) actual.push_back(utf8(colour));
+  for (const TextView colour : ConnectorPalette) {
+    actual.push_back(utf8(Text(colour)));
+  }
   EXPECT_EQ(actual, expected);
 }
 
@@ -136,7 +137,7 @@ Shown summaryLines(const std::string& summary) {
   CanvasSize canvas = layoutFlowchart(*chart);
   int top = canvas.yend + 15;
   Lines lines = captureLines(
-      [&](FileHandle file) { writeSummaryPanel(*chart, canvas, file); });
+      [&](SvgOutput& out) { writeSummaryPanel(*chart, canvas, out); });
   Shown shown;
   for (size_t i = 7; i + 1 < lines.size(); i += 2) {
     const std::string& t1 = lines[i];
@@ -200,8 +201,8 @@ TEST_F(ConnectorsTest, SummaryPanelSpansTheCanvasBelowTheLastBand) {
       "</g>",
       "",
   };
-  EXPECT_EQ(captureLines([&](FileHandle file) {
-              writeSummaryPanel(*chart, canvas, file);
+  EXPECT_EQ(captureLines([&](SvgOutput& out) {
+              writeSummaryPanel(*chart, canvas, out);
             }),
             expected);
 }

@@ -32,9 +32,9 @@ void writeContentLines(const FlowItem& item, SvgLine& line) {
 
 }  // namespace
 
-void writeItemBox(const Flowchart& chart, int32_t item, FileHandle file) {
+void writeItemBox(const Flowchart& chart, int32_t item, SvgOutput& out) {
   const FlowItem& it = chart.items[item];
-  SvgLine line(file);
+  SvgLine line(out);
   line << "<g id=\"node-" << it.itemid << "\" filter=\"url(#shadow)\">";
   line.end();
   line << "  <rect x=\"" << it.x << "\" y=\"" << it.y << "\" ";

@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "model/flowchart.h"
-#include "platform/text_file.h"
+#include "render/svg_line.h"
 
 // Writes the box of the item in slot item (which the layout placed).
-void writeItemBox(const Flowchart& chart, int32_t item, FileHandle file);
+void writeItemBox(const Flowchart& chart, int32_t item, SvgOutput& out);
 
 #endif  // FLOWSVG_RENDER_ITEM_BOXES_H_

@@ -17,7 +17,7 @@ Lines boxLines(const std::string& description) {
   auto chart = newChart();
   readChart(*chart, description);
   layoutFlowchart(*chart);
-  return captureLines([&](FileHandle file) { writeItemBox(*chart, 0, file); });
+  return captureLines([&](SvgOutput& out) { writeItemBox(*chart, 0, out); });
 }
 
 // The shown key and value of every content line of the box.
@@ -101,7 +101,7 @@ TEST(ItemBoxTest, ContentLinesStandSixteenApart) {
   readChart(*chart, "[A.a]\nitemid = 1\nitemid = -5\nR&D = a<b\n=\n");
   layoutFlowchart(*chart);
   EXPECT_EQ(
-      captureLines([&](FileHandle file) { writeItemBox(*chart, 1, file); }),
+      captureLines([&](SvgOutput& out) { writeItemBox(*chart, 1, out); }),
       expected);
 }
 
@@ -188,7 +188,7 @@ TEST(ItemBoxTest, NoContentLineIsWrittenBelowAHandMadeBox) {
   addContentPair(*chart, 0, u"a", u"1");
   addContentPair(*chart, 0, u"b", u"2");
   Lines box =
-      captureLines([&](FileHandle file) { writeItemBox(*chart, 0, file); });
+      captureLines([&](SvgOutput& out) { writeItemBox(*chart, 0, out); });
   EXPECT_EQ(contentTexts(box), (Lines{"a:", "1"}));
 }
 

@@ -9,8 +9,7 @@
 std::unique_ptr<Flowchart> newChart() { return std::make_unique<Flowchart>(); }
 
 void readChart(Flowchart& chart, const std::string& description) {
-  RecordingReporter reporter;
-  readDescription(chart, openBytes(description), u"-", reporter);
+  (void)parseDescription(chart, description);
 }
 
 int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
@@ -27,15 +26,10 @@ int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
   return slot;
 }
 
-std::string capture(const std::function<void(FileHandle)>& write) {
-  std::string folder = makeTempFolder();
-  std::string path = folder + "/out.svg";
-  FileHandle file = createForWriting(textOfPath(path));
-  if (file == nullptr) return std::string();
-  write(file);
-  closeFile(file);
-  std::string bytes = readBytes(path);
-  removeTree(folder);
+std::string capture(const std::function<void(SvgOutput&)>& write) {
+  std::string bytes;
+  SvgOutput out(bytes);
+  write(out);
   return bytes;
 }
 
@@ -56,7 +50,7 @@ std::vector<std::string> crlfLines(const std::string& bytes) {
 }
 
 std::vector<std::string> captureLines(
-    const std::function<void(FileHandle)>& write) {
+    const std::function<void(SvgOutput&)>& write) {
   return crlfLines(capture(write));
 }
 

@@ -11,8 +11,7 @@
 
 #include "model/flowchart.h"
 #include "testing/test_support.h"
-#include "platform/reporter.h"
-#include "platform/text_file.h"
+#include "render/svg_line.h"
 
 // A fresh, empty chart on the heap (a Flowchart is large).
 std::unique_ptr<Flowchart> newChart();
@@ -25,8 +24,8 @@ void readChart(Flowchart& chart, const std::string& description);
 int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
                   int32_t height, int32_t column, int32_t sectionno);
 
-// Runs write on a new file and returns the bytes it wrote.
-std::string capture(const std::function<void(FileHandle)>& write);
+// Runs write on a new output and returns the bytes it wrote.
+std::string capture(const std::function<void(SvgOutput&)>& write);
 
 // The CR LF terminated lines of bytes (UTF-8, without their CR LF). A last
 // line without its CR LF, or any lone CR or LF, adds the marker line
@@ -35,7 +34,7 @@ std::vector<std::string> crlfLines(const std::string& bytes);
 
 // The lines write produces, as crlfLines gives them.
 std::vector<std::string> captureLines(
-    const std::function<void(FileHandle)>& write);
+    const std::function<void(SvgOutput&)>& write);
 
 // 1 when xmllint parses bytes as a well-formed XML document; its complaints
 // go to standard error.

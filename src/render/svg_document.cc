@@ -13,8 +13,7 @@
 #include "render/item_boxes.h"
 #include "render/layout.h"
 #include "render/svg_line.h"
-#include "platform/system_error.h"
-#include "platform/wording.h"
+#include "model/converter_wording.h"
 
 namespace {
 
@@ -135,11 +134,11 @@ void writeBand(const Section& section, SvgLine& line) {
   line.write("");
 }
 
-void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
+void writeDocument(Flowchart& chart, const CanvasSize& canvas, SvgOutput& out,
                    Timestamp generated) {
   // The boxes, connectors and summary panel write lines of their own: the
-  // lines built here go to the file before each of them.
-  SvgLine line(file);
+  // lines built here go to the output before each of them.
+  SvgLine line(out);
   writeProlog(canvas, line, generated);
   writeHeader(chart, canvas, line);
   line.comment(wording::SectionsCommentText);
@@ -147,42 +146,24 @@ void writeDocument(Flowchart& chart, const CanvasSize& canvas, FileHandle file,
     writeBand(chart.sections[b], line);
     line.release();
     for (int32_t i = 0; i < chart.itemcount; ++i) {
-      if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, file);
+      if (chart.items[i].sectionno == b + 1) writeItemBox(chart, i, out);
     }
   }
   line.release();
-  writeConnectors(chart, file);
-  writeSummaryPanel(chart, canvas, file);
+  writeConnectors(chart, out);
+  writeSummaryPanel(chart, canvas, out);
   line.write("</svg>");
 }
 
 }  // namespace
 
-int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
-  Text reason;
-  int32_t written = 0;
-  FileHandle file = nullptr;
-  try {
-    const CanvasSize canvas = layoutFlowchart(chart);
-    file = createReplacement(path, &reason);
-    if (file != nullptr) {
-      writeDocument(chart, canvas, file, currentTime());
-      written = finishWriting(std::exchange(file, nullptr), &reason);
-    }
-  } catch (const std::bad_alloc&) {
-    // Memory ran out while drawing: what was written goes, the earlier file
-    // stays.
-    if (file != nullptr) abandonWriting(file);
-    reason = outOfMemoryReason();
-  }
-  if (written == 0) {
-    reporter.reportError(wording::CreateFailureCaption, path, reason);
-  }
-  return written;
+void writeSvg(Flowchart& chart, SvgOutput& out, Timestamp generated) {
+  writeDocument(chart, layoutFlowchart(chart), out, generated);
 }
 
-void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated) {
-  writeDocument(chart, layoutFlowchart(chart), file, generated);
+void writeSvg(Flowchart& chart, std::string& out, Timestamp generated) {
+  SvgOutput output(out);
+  writeSvg(chart, output, generated);
 }
 
 namespace {

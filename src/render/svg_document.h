@@ -6,31 +6,26 @@
 #define FLOWSVG_RENDER_SVG_DOCUMENT_H_
 
 #include <cstdint>
+#include <string>
 
 #include "model/flowchart.h"
 #include "base/calendar.h"
-#include "platform/reporter.h"
-#include "platform/text_file.h"
 
-// Lays the chart out and writes it to path, stamped with the present local
-// time. The document is written by createReplacement (text_file.h), so an
-// earlier file at path keeps its content until the new one is complete.
-// Returns 1 on success; 0 when the file cannot be created, written or
-// closed (memory running out included), after reporting CreateFailureCaption,
-// path and the reason through reporter; an earlier file at path is then
-// left as it was.
-int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
+// Lays the chart out and appends the whole document to out, with the given
+// generation time in its timestamp comment. Memory running out throws
+// std::bad_alloc (out then holds part of the document).
+void writeSvg(Flowchart& chart, std::string& out, Timestamp generated);
 
-// Lays the chart out and writes the whole document to an open file, with
-// the given generation time in its timestamp comment. Does not close it.
-void writeSvg(Flowchart& chart, FileHandle file, Timestamp generated);
+// The same, onto an output that more lines may follow (svg_line.h).
+class SvgOutput;
+void writeSvg(Flowchart& chart, SvgOutput& out, Timestamp generated);
 
 // Replaces "&", "<", ">", '"' and "'" by their entities ("&" first, so
 // nothing is escaped twice), then every character XML 1.0 forbids (U+0001 to
 // U+0008, U+000B, U+000C, U+000E to U+001F, U+FFFE, U+FFFF) by U+FFFD.
 Text escapeXml(TextView text);
 
-// Writes escapeXml(text) encoded as UTF-8, as writeLine would encode it, to
+// Writes escapeXml(text) encoded as UTF-8 to
 // dest, which must hold MaxEscapedBytesPerUnit x text.size() + 2 bytes
 // ("&quot;" takes six bytes for one unit; the two more let each character
 // be written with one 8-byte copy). Returns the number of bytes written.

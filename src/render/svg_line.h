@@ -1,22 +1,25 @@
-// Builds the lines of an SVG document as UTF-8 straight in the file's
-// write buffer (text_file.h: lineRoom), so writing a large drawing
-// allocates next to nothing and copies each byte once.
+// Builds the lines of an SVG document as UTF-8 straight at the end of the
+// document's bytes (SvgOutput), so writing a large drawing allocates next to
+// nothing but the document and copies each byte once.
 //
-//   SvgLine line(file);
+//   std::string svg;
+//   SvgOutput out(svg);
+//   SvgLine line(out);
 //   line << "<rect x=\"" << x << "\" />";
 //   line.end();      // ends the line with CR LF
-//   line.release();  // the lines go to the file (also on destruction)
+//   line.release();  // the lines join the document (also on destruction)
 //
 // Fixed markup goes in as ASCII literals, numbers in decimal, texts of the
 // program (captions, the timestamp) as UTF-16 texts, and text from the
 // description through Escaped, which applies the XML escaping on the way.
 // The bytes are those writeLine would write for the same text. Lines of
-// several SvgLines on one file may follow each other, but an SvgLine holds
-// its ended lines in the buffer until it releases them: one that lives
-// while another writer writes to the file must release() first.
+// several SvgLines on one output may follow each other, but an SvgLine
+// holds its ended lines until it releases them: one that lives while
+// another writer writes to the output must release() first.
 #ifndef FLOWSVG_RENDER_SVG_LINE_H_
 #define FLOWSVG_RENDER_SVG_LINE_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -24,8 +27,55 @@
 
 #include "render/svg_document.h"
 #include "base/strings.h"
-#include "platform/text_file.h"
 #include "base/utf8.h"
+
+// The bytes of a document being written: a string that grows at its end,
+// where the lines are built in place.
+//
+//   LineRoom room = out.room(0, 0);   // where the line starts
+//   ... put bytes at room.start, asking out.room(used, more) again
+//   ... (with the bytes used so far) whenever more may not fit in room.size
+//   out.endLine(used);                // the line and CR LF join the document
+//
+// A call may move the line built so far (the string grows); the bytes at
+// the new start are the same. The "line" may be several, each but the last
+// already ended with CR LF; and with keep, the keep bytes that follow the
+// line's CR LF are the start of the next line, which stays where it is. On
+// destruction the string is cut to the lines ended; growing may throw
+// std::bad_alloc.
+struct LineRoom {
+  char* start;  // the line's first byte
+  size_t size;  // bytes that fit from start, CR LF not counted
+};
+
+class SvgOutput {
+ public:
+  explicit SvgOutput(std::string& bytes) : bytes_(bytes), done_(bytes.size()) {}
+  ~SvgOutput() { bytes_.resize(done_); }
+  SvgOutput(const SvgOutput&) = delete;
+  SvgOutput& operator=(const SvgOutput&) = delete;
+
+  LineRoom room(size_t used, size_t more) {
+    const size_t need = done_ + used + more + 2;  // CR LF always fit after
+    if (need > bytes_.size()) {
+      bytes_.resize(std::max({need, 2 * bytes_.size(), MinimumSize}));
+    }
+    return {bytes_.data() + done_, bytes_.size() - done_ - 2};
+  }
+  void endLine(size_t used, size_t keep = 0) {
+    (void)keep;  // the next line's start already follows in place
+    char* end = bytes_.data() + done_ + used;
+    end[0] = '\r';
+    end[1] = '\n';
+    done_ += used + 2;
+  }
+
+ private:
+  // The first growth: a small drawing's whole document.
+  static constexpr size_t MinimumSize = 64 * 1024;
+  std::string& bytes_;
+  size_t done_;  // bytes of the lines ended
+};
 
 // Description text to be written escaped.
 struct Escaped {
@@ -34,7 +84,7 @@ struct Escaped {
 
 class SvgLine {
  public:
-  explicit SvgLine(FileHandle file) : file_(file) { begin(); }
+  explicit SvgLine(SvgOutput& out) : out_(out) { begin(); }
 
   // An ASCII literal; its length is known when the program is built, so the
   // copy is a few moves.
@@ -105,12 +155,12 @@ class SvgLine {
     ended_ = used_;
   }
 
-  // Hands the lines ended so far to the file. Must come before anything
-  // else writes to the file (another SvgLine, writeLine) while this one
+  // Hands the lines ended so far to the output. Must come before anything
+  // else writes to the output (another SvgLine) while this one
   // lives; its destructor does it too. Nothing may be built after the last
   // end().
   void release() {
-    if (ended_ > 0) endLineInPlace(file_, ended_ - 2);
+    if (ended_ > 0) out_.endLine(ended_ - 2);
     begin();
   }
   ~SvgLine() { release(); }
@@ -151,28 +201,28 @@ class SvgLine {
   }
 
   // Where the next bytes go, with room for at least extra of them; extra is
-  // never 0. When the room runs out, the lines ended so far go to the file
-  // first; the line being built then starts where the file's next bytes go,
+  // never 0. When the room runs out, the lines ended so far go to the output
+  // first; the line being built then starts where the output's next bytes go,
   // which is where it already stands.
   char* room(size_t extra) {
     if (size_ - used_ < extra) [[unlikely]] {
       if (ended_ > 0) {
-        endLineInPlace(file_, ended_ - 2, used_ - ended_);
+        out_.endLine(ended_ - 2, used_ - ended_);
         start_ += ended_;
         size_ -= ended_;
         used_ -= ended_;
         ended_ = 0;
       }
-      const LineRoom room = lineRoom(file_, used_, extra);
+      const LineRoom room = out_.room(used_, extra);
       start_ = room.start;
       size_ = room.size;
     }
     return start_ + used_;
   }
 
-  FileHandle file_;
+  SvgOutput& out_;
   // Ended lines (each with its CR LF) and the line being built, in the
-  // file's write buffer (or beside it, for a line longer than the buffer).
+  // output.
   char* start_ = nullptr;  // the first byte
   size_t size_ = 0;        // bytes that fit from start_
   size_t used_ = 0;        // bytes so far

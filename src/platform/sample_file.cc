@@ -1,12 +1,12 @@
-#include "model/sample_file.h"
+#include "platform/sample_file.h"
 
 #include <string>
 
-#include "base/utf8.h"
+#include "model/sample.h"
 #include "platform/wording.h"
 
 void writeSampleLines(FileHandle file) {
-  for (TextView line : wording::SampleLines) writeLine(file, line);
+  writeBytesOut(file, sampleDescriptionBytes());
 }
 
 int32_t writeSampleFile(TextView path, Reporter& reporter) {
@@ -24,11 +24,7 @@ int32_t writeSampleFile(TextView path, Reporter& reporter) {
 }
 
 int32_t holdsTheSample(TextView path) {
-  std::string sample;
-  for (TextView line : wording::SampleLines) {
-    sample += encodeUtf8(line);
-    sample += "\r\n";
-  }
+  const std::string sample = sampleDescriptionBytes();
   FileHandle file = openForReading(path);
   if (file == nullptr) return 0;
   // One byte more than the sample, to see a longer file as different.

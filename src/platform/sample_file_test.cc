@@ -1,4 +1,4 @@
-#include "model/sample_file.h"
+#include "platform/sample_file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "model/flowchart.h"
-#include "model/parser.h"
+#include "platform/description_files.h"
 #include "testing/test_support.h"
 #include "base/utf8.h"
 
@@ -38,7 +38,7 @@ TEST_F(SampleFileTest, ReadsBackAsOneBandOfFourItems) {
   std::string path = folder_.file("sample.txt");
   ASSERT_EQ(writeSampleFile(decodeUtf8(path), reporter_), 1);
   auto chart = std::make_unique<Flowchart>();
-  ASSERT_EQ(parseDescription(*chart, decodeUtf8(path), reporter_), 1);
+  ASSERT_TRUE(readDescriptionFile(*chart, decodeUtf8(path), reporter_).ok());
   EXPECT_EQ(chart->sectioncount, 1);
   EXPECT_EQ(encodeUtf8(chart->sections[0].name), "Production.Steps");
   EXPECT_EQ(chart->sections[0].itemcount, 4);
