@@ -13,7 +13,6 @@
 #include <string>
 
 #include "descriptions.h"
-#include "render/connectors.h"
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--write-largest") == 0) {
@@ -31,7 +30,6 @@ int main(int argc, char** argv) {
                           static_cast<size_t>(std::atoll(argv[3])) << 20);
     return 0;
   }
-  initPalette();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -1,7 +1,8 @@
 // Benchmarks of one conversion, for the bundled example and for the largest
 // description: parsing the file, the layout, writing the SVG, and the three
-// together as the flowsvg command runs them (parseDescription, then
-// generateSvg replacing the output file).
+// together as the flowsvg command runs them (the file read in one go and
+// parsed, then the SVG made in memory and replacing the output file), and
+// the library's flowsvg::convert from bytes in memory to bytes in memory.
 //
 // writeSvg lays the chart out before it writes, so "Write" includes one
 // layout pass; "Layout" shows what that pass costs on its own.
@@ -12,7 +13,8 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
-#include "model/parser.h"
+#include "flowsvg/flowsvg.h"
+#include "platform/description_files.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
 #include "base/calendar.h"
@@ -46,7 +48,7 @@ Text outputPath() {
 std::unique_ptr<Flowchart> parsedChart(Input input, benchmark::State& state) {
   auto chart = std::make_unique<Flowchart>();
   SilentReporter reporter;
-  if (parseDescription(*chart, descriptionPath(input), reporter) != 1 ||
+  if (!readDescriptionFile(*chart, descriptionPath(input), reporter).ok() ||
       chart->itemcount == 0) {
     state.SkipWithError("the description could not be read");
   }
@@ -58,7 +60,7 @@ void BM_Parse(benchmark::State& state, Input input) {
   Text path = descriptionPath(input);
   SilentReporter reporter;
   for (auto _ : state) {
-    parseDescription(*chart, path, reporter);
+    (void)readDescriptionFile(*chart, path, reporter);
     benchmark::DoNotOptimize(chart->itemcount);
   }
   state.counters["items"] = chart->itemcount;
@@ -78,7 +80,7 @@ void BM_Write(benchmark::State& state, Input input) {
   Timestamp generated = timestampFromFields(2025, 1, 2, 3, 4, 5);
   for (auto _ : state) {
     FileHandle file = createForWriting(path);
-    writeSvg(*chart, file, generated);
+    writeSvgToFile(*chart, file, generated);
     closeFile(file);
   }
 }
@@ -89,10 +91,24 @@ void BM_Convert(benchmark::State& state, Input input) {
   Text out = outputPath();
   SilentReporter reporter;
   for (auto _ : state) {
-    parseDescription(*chart, in, reporter);
-    generateSvg(*chart, out, reporter);
+    (void)readDescriptionFile(*chart, in, reporter);
+    (void)writeSvgFile(*chart, out, reporter);
   }
   state.counters["svg_bytes"] = static_cast<double>(fileSizeOf(out));
+}
+
+// The library's conversion of the description's bytes, in memory.
+void BM_Api(benchmark::State& state, Input input) {
+  const std::string bytes = input == Input::Example ? exampleDescription()
+                                                    : largestDescription();
+  const flowsvg::Options options{"2025-01-02 03:04:05"};
+  size_t svgBytes = 0;
+  for (auto _ : state) {
+    const flowsvg::Result result = flowsvg::convert(bytes, options);
+    svgBytes = result.svg.size();
+    benchmark::DoNotOptimize(result.svg.data());
+  }
+  state.counters["svg_bytes"] = static_cast<double>(svgBytes);
 }
 
 }  // namespace
@@ -112,4 +128,8 @@ BENCHMARK_CAPTURE(BM_Write, largest, Input::Largest)
 BENCHMARK_CAPTURE(BM_Convert, example, Input::Example)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Convert, largest, Input::Largest)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Api, example, Input::Example)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Api, largest, Input::Largest)
     ->Unit(benchmark::kMicrosecond);

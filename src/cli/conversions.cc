@@ -16,7 +16,7 @@
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
-#include "render/svg_document.h"
+#include "platform/description_files.h"
 #include "platform/paths.h"
 #include "platform/reporter.h"
 #include "platform/system_error.h"
@@ -121,20 +121,16 @@ bool outputIsInput(const Text& input, const Text& output) {
 }
 
 // Writes the drawing of chart to output; false (after reporting) when it
-// cannot be written. The document is made in memory first and written out
-// in few system calls. With later, a file that replaces an existing one is
-// left in outcome.pending for the batch's flush. Memory running out throws
-// std::bad_alloc, with nothing left of the file.
+// cannot be written. With later, a file that replaces an existing one is
+// left in outcome.pending for the batch's flush.
 bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
                  bool later, Outcome& outcome, Reporter& reporter) {
-  std::string svg;
-  writeSvg(chart, svg, generated);
   Text reason;
   FileHandle file = output == u"-" ? attachStandardOutput()
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
     try {
-      writeBytesOut(file, svg);
+      writeSvgToFile(chart, file, generated);
     } catch (const std::bad_alloc&) {
       abandonWriting(file);  // the earlier file stays as it was
       throw;

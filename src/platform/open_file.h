@@ -45,8 +45,6 @@ struct TextFile {
   // Writing.
   std::unique_ptr<char[]> output;  // bytes not yet handed on
   size_t waiting = 0;              // how many bytes wait in output
-  std::string longLine;            // a line built in place too long for output
-  bool buildingLong = false;       // ... and being built there now
   bool collecting = false;         // written in place: keep everything
   std::string collected;           // ... here, until finishWriting
   std::unique_ptr<Replacement> replacement;

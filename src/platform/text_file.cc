@@ -12,6 +12,7 @@
 
 #include "base/line_reader.h"
 #include "platform/open_file.h"
+#include "platform/paths.h"
 #include "platform/system_error.h"
 #include "base/utf8.h"
 
@@ -199,6 +200,17 @@ Status readWholeFile(TextView path, std::string& bytes) {
   Text reason;
   FileHandle file = openForReading(path, &reason);
   if (file == nullptr) return Status::failure(std::move(reason));
+  // Room for the whole file at once, so that the bytes are not moved as
+  // they come (the size is a hint: the file may change meanwhile).
+  const int64_t size = fileSizeOf(path);
+  if (size > 0 && size < (int64_t{1} << 40)) {
+    try {
+      bytes.reserve(static_cast<size_t>(size) + 1);
+    } catch (const std::bad_alloc&) {
+      closeFile(file);
+      return Status::outOfMemory();
+    }
+  }
   return readRest(file, bytes);
 }
 
@@ -228,52 +240,6 @@ void writeEncodedLine(FileHandle file, std::string_view utf8) {
   end[utf8.size()] = '\r';
   end[utf8.size() + 1] = '\n';
   file->waiting += size;
-}
-
-LineRoom lineRoom(FileHandle file, size_t used, size_t more) {
-  TextFile& f = *file;
-  const size_t need = used + more;
-  if (f.buildingLong) {
-    if (f.longLine.size() < need) f.longLine.resize(2 * need);
-    return {f.longLine.data(), f.longLine.size()};
-  }
-  constexpr size_t kRoom = WriteBufferSize - 2;  // CR LF always fit after
-  if (need <= kRoom - f.waiting) {
-    return {f.output.get() + f.waiting, kRoom - f.waiting};
-  }
-  char* const built = f.output.get() + f.waiting;
-  if (need > kRoom) {
-    // Longer than the whole buffer: built beside it from here on.
-    f.longLine.assign(built, used);
-    f.longLine.resize(2 * need);
-    f.buildingLong = true;
-    return {f.longLine.data(), f.longLine.size()};
-  }
-  // Hand the waiting bytes on, then move the line to the buffer's start.
-  const size_t before = f.waiting;
-  flushOutput(f);
-  std::memmove(f.output.get(), f.output.get() + before, used);
-  return {f.output.get(), kRoom};
-}
-
-void endLineInPlace(FileHandle file, size_t used, size_t keep) {
-  TextFile& f = *file;
-  if (f.buildingLong) {
-    f.buildingLong = false;
-    writeEncodedLine(file, std::string_view(f.longLine.data(), used));
-    if (keep == 0) {
-      std::string().swap(f.longLine);
-      return;
-    }
-    // The start of the next line stays beside the buffer.
-    f.longLine.erase(0, used + 2);
-    f.buildingLong = true;
-    return;
-  }
-  char* end = f.output.get() + f.waiting + used;
-  end[0] = '\r';
-  end[1] = '\n';
-  f.waiting += used + 2;
 }
 
 void closeFile(FileHandle file) { finishWriting(file); }

@@ -139,29 +139,6 @@ void writeEncodedLine(FileHandle file, std::string_view utf8);
 // buffer goes first, then the bytes in one go.
 void writeBytesOut(FileHandle file, std::string_view bytes);
 
-// For a writer that builds each line straight in the file's write buffer
-// (the SVG writer), saving a copy per line:
-//
-//   LineRoom room = lineRoom(file, 0, 0);   // where the line starts
-//   ... put bytes at room.start, asking lineRoom(file, used, more) again
-//   ... (with the bytes used so far) whenever more may not fit in room.size
-//   endLineInPlace(file, used);             // the line and CR LF go out
-//
-// A call may hand waiting bytes on and move the line built so far; the
-// bytes at the new start are the same. A line of any length fits (a long
-// one is built beside the buffer). No other write to the file may come
-// between the first call and endLineInPlace.
-//
-// The "line" may be several, each but the last already ended with CR LF;
-// and with keep, the keep bytes that follow the line's CR LF are the start
-// of the next line, which stays where the next lineRoom call puts it.
-struct LineRoom {
-  char* start;  // the line's first byte
-  size_t size;  // bytes that fit from start, CR LF not counted
-};
-LineRoom lineRoom(FileHandle file, size_t used, size_t more);
-void endLineInPlace(FileHandle file, size_t used, size_t keep = 0);
-
 // Writes what is still buffered and closes the file. Reports nothing. For a
 // handle from createReplacement it behaves as finishWriting.
 void closeFile(FileHandle file);

@@ -28,8 +28,10 @@ int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
 
 std::string capture(const std::function<void(SvgOutput&)>& write) {
   std::string bytes;
-  SvgOutput out(bytes);
+  StringSink sink(bytes);
+  SvgOutput out(sink);
   write(out);
+  out.finish();
   return bytes;
 }
 

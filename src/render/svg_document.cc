@@ -162,8 +162,10 @@ void writeSvg(Flowchart& chart, SvgOutput& out, Timestamp generated) {
 }
 
 void writeSvg(Flowchart& chart, std::string& out, Timestamp generated) {
-  SvgOutput output(out);
+  StringSink sink(out);
+  SvgOutput output(sink);
   writeSvg(chart, output, generated);
+  output.finish();
 }
 
 namespace {

@@ -16,7 +16,7 @@
 // std::bad_alloc (out then holds part of the document).
 void writeSvg(Flowchart& chart, std::string& out, Timestamp generated);
 
-// The same, onto an output that more lines may follow (svg_line.h).
+// The same, onto an output (svg_line.h), which the caller finishes.
 class SvgOutput;
 void writeSvg(Flowchart& chart, SvgOutput& out, Timestamp generated);
 

@@ -1,13 +1,14 @@
-// Builds the lines of an SVG document as UTF-8 straight at the end of the
-// document's bytes (SvgOutput), so writing a large drawing allocates next to
-// nothing but the document and copies each byte once.
+// Builds the lines of an SVG document as UTF-8 straight in the output's
+// buffer (SvgOutput), so writing a large drawing allocates next to nothing
+// and copies each byte once on its way to the sink.
 //
-//   std::string svg;
-//   SvgOutput out(svg);
+//   StringSink sink(svg);
+//   SvgOutput out(sink);
 //   SvgLine line(out);
 //   line << "<rect x=\"" << x << "\" />";
 //   line.end();      // ends the line with CR LF
-//   line.release();  // the lines join the document (also on destruction)
+//   line.release();  // the lines join the output (also on destruction)
+//   out.finish();    // the output hands the last bytes to the sink
 //
 // Fixed markup goes in as ASCII literals, numbers in decimal, texts of the
 // program (captions, the timestamp) as UTF-16 texts, and text from the
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,20 +31,43 @@
 #include "base/strings.h"
 #include "base/utf8.h"
 
-// The bytes of a document being written: a string that grows at its end,
-// where the lines are built in place.
+// Where the bytes of a document go, in pieces of up to SvgOutput's buffer
+// size (a line longer than that in one piece): a string (StringSink), or a
+// file (the programs' platform layer).
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void write(std::string_view bytes) = 0;
+};
+
+// Appends the document to a string.
+class StringSink : public ByteSink {
+ public:
+  explicit StringSink(std::string& bytes) : bytes_(bytes) {}
+  void write(std::string_view bytes) override { bytes_.append(bytes); }
+
+ private:
+  std::string& bytes_;
+};
+
+// The bytes of a document being written: lines are built in place in a
+// buffer of BufferSize bytes, which goes to the sink whenever it is full,
+// so a large drawing is written with one small buffer, each byte copied
+// once on its way.
 //
 //   LineRoom room = out.room(0, 0);   // where the line starts
 //   ... put bytes at room.start, asking out.room(used, more) again
 //   ... (with the bytes used so far) whenever more may not fit in room.size
-//   out.endLine(used);                // the line and CR LF join the document
+//   out.endLine(used);                // the line and CR LF are done
+//   out.finish();                     // the last bytes go to the sink
 //
-// A call may move the line built so far (the string grows); the bytes at
-// the new start are the same. The "line" may be several, each but the last
-// already ended with CR LF; and with keep, the keep bytes that follow the
-// line's CR LF are the start of the next line, which stays where it is. On
-// destruction the string is cut to the lines ended; growing may throw
-// std::bad_alloc.
+// A call may hand waiting bytes on and move the line built so far; the
+// bytes at the new start are the same. A line of any length fits (a long
+// one is built beside the buffer). The "line" may be several, each but the
+// last already ended with CR LF; and with keep, the keep bytes that follow
+// the line's CR LF are the start of the next line, which stays where the
+// next room call puts it. Memory running out throws std::bad_alloc; so may
+// the sink.
 struct LineRoom {
   char* start;  // the line's first byte
   size_t size;  // bytes that fit from start, CR LF not counted
@@ -50,31 +75,74 @@ struct LineRoom {
 
 class SvgOutput {
  public:
-  explicit SvgOutput(std::string& bytes) : bytes_(bytes), done_(bytes.size()) {}
-  ~SvgOutput() { bytes_.resize(done_); }
+  static constexpr size_t BufferSize = 64 * 1024;
+
+  explicit SvgOutput(ByteSink& sink)
+      : sink_(sink), buffer_(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
   SvgOutput(const SvgOutput&) = delete;
   SvgOutput& operator=(const SvgOutput&) = delete;
 
   LineRoom room(size_t used, size_t more) {
-    const size_t need = done_ + used + more + 2;  // CR LF always fit after
-    if (need > bytes_.size()) {
-      bytes_.resize(std::max({need, 2 * bytes_.size(), MinimumSize}));
+    const size_t need = used + more;
+    if (buildingLong_) {
+      if (longLine_.size() < need) longLine_.resize(2 * need);
+      return {longLine_.data(), longLine_.size()};
     }
-    return {bytes_.data() + done_, bytes_.size() - done_ - 2};
-  }
-  void endLine(size_t used, size_t keep = 0) {
-    (void)keep;  // the next line's start already follows in place
-    char* end = bytes_.data() + done_ + used;
-    end[0] = '\r';
-    end[1] = '\n';
-    done_ += used + 2;
+    constexpr size_t kRoom = BufferSize - 2;  // CR LF always fit after
+    if (need <= kRoom - waiting_) {
+      return {buffer_.get() + waiting_, kRoom - waiting_};
+    }
+    char* const built = buffer_.get() + waiting_;
+    if (need > kRoom) {
+      // Longer than the whole buffer: built beside it from here on.
+      longLine_.assign(built, used);
+      longLine_.resize(2 * need);
+      buildingLong_ = true;
+      return {longLine_.data(), longLine_.size()};
+    }
+    // Hand the waiting bytes on, then move the line to the buffer's start.
+    const size_t before = waiting_;
+    flush();
+    std::memmove(buffer_.get(), buffer_.get() + before, used);
+    return {buffer_.get(), kRoom};
   }
 
+  void endLine(size_t used, size_t keep = 0) {
+    if (buildingLong_) {
+      buildingLong_ = false;
+      longLine_[used] = '\r';
+      longLine_[used + 1] = '\n';
+      flush();
+      sink_.write(std::string_view(longLine_.data(), used + 2));
+      if (keep == 0) {
+        std::string().swap(longLine_);
+        return;
+      }
+      // The start of the next line stays beside the buffer.
+      longLine_.erase(0, used + 2);
+      buildingLong_ = true;
+      return;
+    }
+    char* end = buffer_.get() + waiting_ + used;
+    end[0] = '\r';
+    end[1] = '\n';
+    waiting_ += used + 2;
+  }
+
+  // Hands every line ended so far to the sink.
+  void finish() { flush(); }
+
  private:
-  // The first growth: a small drawing's whole document.
-  static constexpr size_t MinimumSize = 64 * 1024;
-  std::string& bytes_;
-  size_t done_;  // bytes of the lines ended
+  void flush() {
+    if (waiting_ > 0) sink_.write(std::string_view(buffer_.get(), waiting_));
+    waiting_ = 0;
+  }
+
+  ByteSink& sink_;
+  std::unique_ptr<char[]> buffer_;
+  size_t waiting_ = 0;      // bytes of ended lines in buffer_
+  std::string longLine_;    // a line too long for the buffer, built here
+  bool buildingLong_ = false;
 };
 
 // Description text to be written escaped.
