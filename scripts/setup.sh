@@ -33,6 +33,9 @@ packages+=(fonts-liberation2 python3-fonttools linux-perf)
 # buttons' accessible names through.
 packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps
   bash-completion xdg-utils dbus at-spi2-core gir1.2-atspi-2.0)
+# pkg-config: the build finds GTK with it, and the library's consumer test
+# builds the README's example with it (flowsvg.pc).
+packages+=(pkg-config)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -20,22 +20,18 @@ run_tests() {
 
 bash scripts/setup.sh
 
-# Every option a run depends on is given, so that a build folder configured
-# otherwise before (tests off, say) never runs stale or missing tests.
-pinned=(-G Ninja -DCMAKE_CXX_COMPILER=g++ -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON
-  -DFLOWSVG_FUZZ=OFF -DFLOWSVG_BENCH=OFF -DFLOWSVG_STATIC_CLI=ON)
+# The three builds are the presets of CMakePresets.json, which give every
+# option a run depends on, so that a build folder configured otherwise
+# before (tests off, say) never runs stale or missing tests.
 
 echo "== normal build and tests"
-cmake -S . -B build "${pinned[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON \
-  -DFLOWSVG_PACKAGE_TEST=ON >/dev/null
+# The Debian package's test on top: it installs the package system-wide.
+cmake --preset normal -DFLOWSVG_PACKAGE_TEST=ON >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
 
 echo "== sanitizer build and tests (ASan + UBSan)"
-cmake -S . -B build-asan "${pinned[@]}" -DCMAKE_BUILD_TYPE=Debug \
-  -DFLOWSVG_SANITIZE=ON -DFLOWSVG_DESKTOP=OFF \
-  -DFLOWSVG_PACKAGE_TEST=OFF >/dev/null
+cmake --preset sanitizer >/dev/null
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -49,11 +45,7 @@ if [ -d build-win64/wineprefix ]; then
   WINEPREFIX=$PWD/build-win64/wineprefix wineserver -k 2>/dev/null || true
   rm -rf build-win64/wineprefix
 fi
-cmake -S . -B build-win64 -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DFLOWSVG_WERROR=ON -DFLOWSVG_TESTS=ON \
-  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_DESKTOP=ON -DFLOWSVG_FUZZ=OFF \
-  -DFLOWSVG_BENCH=OFF >/dev/null
+cmake --preset windows >/dev/null
 cmake --build build-win64 -j "$jobs"
 run_tests build-win64
 
