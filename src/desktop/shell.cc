@@ -396,7 +396,7 @@ void Shell::writeSample() {
   const Text path = filesFolder_ + Text(wording::SampleFileName);
   // A sample the user has edited since is not replaced without asking.
   if (pathKind(path) == PathKind::File &&
-      holdsTheSample(path) == 0 &&
+      !holdsTheSample(path) &&
       toolkit_.questionBox(
           wording::MessageBoxTitle,
           shownPath(path) + Text(wording::EditedSampleQuestionAfter),
@@ -404,7 +404,7 @@ void Shell::writeSample() {
     return;
   }
   // The writer has shown its own error box when it returns 0.
-  if (writeSampleFile(path, reporter_) == 0) return;
+  if (!writeSampleFile(path, reporter_).ok()) return;
   inputPath_ = path;
   toolkit_.setControlText(InputPathText, shownPath(inputPath_));
   setStatus(Text(wording::SampleWrittenBefore) + shownPath(path) +

@@ -51,7 +51,7 @@ void writeSvgToFile(Flowchart& chart, FileHandle file, Timestamp generated) {
 
 Status writeSvgFile(Flowchart& chart, TextView path, Reporter& reporter) {
   Text reason;
-  int written = 0;
+  bool written = false;
   FileHandle file = nullptr;
   try {
     const Timestamp now = currentTime();
@@ -61,7 +61,9 @@ Status writeSvgFile(Flowchart& chart, TextView path, Reporter& reporter) {
     file = createReplacement(path, &reason);
     if (file != nullptr) {
       writeSvgToFile(chart, file, now);
-      written = finishWriting(std::exchange(file, nullptr), &reason);
+      const Status finished = finishWriting(std::exchange(file, nullptr));
+      written = finished.ok();
+      reason = finished.reason();
     }
   } catch (const std::bad_alloc&) {
     // Memory ran out while drawing: what was written goes, the earlier file
@@ -69,7 +71,7 @@ Status writeSvgFile(Flowchart& chart, TextView path, Reporter& reporter) {
     if (file != nullptr) abandonWriting(file);
     reason = outOfMemoryReason();
   }
-  if (written == 1) return Status();
+  if (written) return Status();
   reporter.reportError(wording::CreateFailureCaption, path, reason);
   return Status::failure(reason);
 }

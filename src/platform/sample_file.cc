@@ -9,28 +9,29 @@ void writeSampleLines(FileHandle file) {
   writeBytesOut(file, sampleDescriptionBytes());
 }
 
-int32_t writeSampleFile(TextView path, Reporter& reporter) {
+Status writeSampleFile(TextView path, Reporter& reporter) {
   Text reason;
   FileHandle file = createReplacement(path, &reason);
-  int32_t written = 0;
+  Status written = Status::failure(reason);
   if (file != nullptr) {
     writeSampleLines(file);
-    written = finishWriting(file, &reason);
+    written = finishWriting(file);
   }
-  if (written == 0) {
-    reporter.reportError(wording::SampleFailureCaption, path, reason);
+  if (!written.ok()) {
+    reporter.reportError(wording::SampleFailureCaption, path,
+                         written.reason());
   }
   return written;
 }
 
-int32_t holdsTheSample(TextView path) {
+bool holdsTheSample(TextView path) {
   const std::string sample = sampleDescriptionBytes();
   FileHandle file = openForReading(path);
-  if (file == nullptr) return 0;
+  if (file == nullptr) return false;
   // One byte more than the sample, to see a longer file as different.
   std::string bytes;
   readBytes(file, bytes, sample.size() + 1);
   const bool whole = readFailure(file).empty();
   closeFile(file);
-  return whole && bytes == sample ? 1 : 0;
+  return whole && bytes == sample;
 }

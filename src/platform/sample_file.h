@@ -10,14 +10,14 @@
 #include "platform/text_file.h"
 
 // Writes the sample description to path through the same replace-when-complete writer as
-// the SVG. Returns 1 when the file was written completely; otherwise 0 after
+// the SVG. Ok when the file was written completely; otherwise failed after
 // reporting SampleFailureCaption, path and the reason through reporter, with
 // an earlier file at path left as it was.
-int32_t writeSampleFile(TextView path, Reporter& reporter);
+Status writeSampleFile(TextView path, Reporter& reporter);
 
-// 1 when the file at path holds exactly the bytes writeSampleFile writes,
-// else 0 (also when it is missing or cannot be read).
-int32_t holdsTheSample(TextView path);
+// Whether the file at path holds exactly the bytes writeSampleFile writes
+// (false also when it is missing or cannot be read).
+bool holdsTheSample(TextView path);
 
 // Writes the sample description to an open file (for `flowsvg --sample -`).
 // Does not close it.
