@@ -1,8 +1,7 @@
 // Benchmarks of one conversion, for the bundled example and for the largest
 // description: parsing the file, the layout, writing the SVG, and the three
-// together as the flowsvg command runs them (the file read in one go and
-// parsed, then the SVG made in memory and replacing the output file), and
-// the library's flowsvg::convert from bytes in memory to bytes in memory.
+// together as the flowsvg command runs them (parseDescription, then
+// generateSvg replacing the output file).
 //
 // writeSvg lays the chart out before it writes, so "Write" includes one
 // layout pass; "Layout" shows what that pass costs on its own.
@@ -13,11 +12,11 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
-#include "flowsvg/flowsvg.h"
-#include "platform/description_files.h"
+#include "files/description_files.h"
+#include "model/parser.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
-#include "base/calendar.h"
+#include "base/clock.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 
@@ -48,7 +47,7 @@ Text outputPath() {
 std::unique_ptr<Flowchart> parsedChart(Input input, benchmark::State& state) {
   auto chart = std::make_unique<Flowchart>();
   SilentReporter reporter;
-  if (!readDescriptionFile(*chart, descriptionPath(input), reporter).ok() ||
+  if (parseDescription(*chart, descriptionPath(input), reporter) != 1 ||
       chart->itemcount == 0) {
     state.SkipWithError("the description could not be read");
   }
@@ -60,7 +59,7 @@ void BM_Parse(benchmark::State& state, Input input) {
   Text path = descriptionPath(input);
   SilentReporter reporter;
   for (auto _ : state) {
-    (void)readDescriptionFile(*chart, path, reporter);
+    parseDescription(*chart, path, reporter);
     benchmark::DoNotOptimize(chart->itemcount);
   }
   state.counters["items"] = chart->itemcount;
@@ -80,7 +79,7 @@ void BM_Write(benchmark::State& state, Input input) {
   Timestamp generated = timestampFromFields(2025, 1, 2, 3, 4, 5);
   for (auto _ : state) {
     FileHandle file = createForWriting(path);
-    writeSvgToFile(*chart, file, generated);
+    writeDrawing(*chart, file, generated);
     closeFile(file);
   }
 }
@@ -91,24 +90,10 @@ void BM_Convert(benchmark::State& state, Input input) {
   Text out = outputPath();
   SilentReporter reporter;
   for (auto _ : state) {
-    (void)readDescriptionFile(*chart, in, reporter);
-    (void)writeSvgFile(*chart, out, reporter);
+    parseDescription(*chart, in, reporter);
+    generateSvg(*chart, out, reporter);
   }
   state.counters["svg_bytes"] = static_cast<double>(fileSizeOf(out));
-}
-
-// The library's conversion of the description's bytes, in memory.
-void BM_Api(benchmark::State& state, Input input) {
-  const std::string bytes = input == Input::Example ? exampleDescription()
-                                                    : largestDescription();
-  const flowsvg::Options options{"2025-01-02 03:04:05"};
-  size_t svgBytes = 0;
-  for (auto _ : state) {
-    const flowsvg::Result result = flowsvg::convert(bytes, options);
-    svgBytes = result.svg.size();
-    benchmark::DoNotOptimize(result.svg.data());
-  }
-  state.counters["svg_bytes"] = static_cast<double>(svgBytes);
 }
 
 }  // namespace
@@ -128,8 +113,4 @@ BENCHMARK_CAPTURE(BM_Write, largest, Input::Largest)
 BENCHMARK_CAPTURE(BM_Convert, example, Input::Example)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Convert, largest, Input::Largest)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Api, example, Input::Example)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Api, largest, Input::Largest)
     ->Unit(benchmark::kMicrosecond);

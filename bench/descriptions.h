@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/reporter.h"
+#include "base/reporter.h"
 
 // The bytes of examples/sample_flowchart.txt; empty when it cannot be read.
 std::string exampleDescription();

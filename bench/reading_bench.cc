@@ -1,6 +1,6 @@
 // Reading large description files: 1, 10 and 100 MB in three shapes (one
 // ASCII line, one line of two-byte UTF-8 characters, 80-byte comment lines),
-// each read and parsed whole by readDescriptionFile. The time per byte stays the same
+// each parsed whole by parseDescription. The time per byte stays the same
 // from 1 to 100 MB when reading is linear in the size of the file; the
 // benchmark library fits the times to O(N) and reports how well they fit.
 #include <benchmark/benchmark.h>
@@ -10,7 +10,8 @@
 
 #include "descriptions.h"
 #include "model/flowchart.h"
-#include "platform/description_files.h"
+#include "files/description_files.h"
+#include "model/parser.h"
 #include "platform/paths.h"
 
 namespace {
@@ -30,7 +31,7 @@ void BM_ReadLarge(benchmark::State& state, LargeShape shape, const char* name) {
   auto chart = std::make_unique<Flowchart>();
   SilentReporter reporter;
   for (auto _ : state) {
-    if (!readDescriptionFile(*chart, textPath, reporter).ok()) {
+    if (parseDescription(*chart, textPath, reporter) != 1) {
       state.SkipWithError("the file could not be read");
       break;
     }

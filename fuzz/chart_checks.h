@@ -10,7 +10,7 @@
 #include "fuzz_check.h"
 #include "model/flowchart.h"
 #include "render/layout.h"
-#include "model/keywords.h"
+#include "base/wording.h"
 
 // What the parser leaves: counts within the tables' capacities, section
 // names listed once and never the header or summary section name, and no

@@ -400,7 +400,7 @@ command=("${command[@]/#%f/$plan}")
 start_window setpriv --reuid="$user" --regid="$user" --init-groups -- \
   $(session "$user" "$home") "${command[@]}"
 # The installed icon, found by its name in the icon theme.
-sizes=$(/usr/bin/python3 "$src/src/testing/window_icon.py" sizes "$window")
+sizes=$(/usr/bin/python3 "$src/src/desktop/window_icon.py" sizes "$window")
 [ -n "$sizes" ] || stop "the installed window has no icon"
 pass "the user's window '$title', class $app_id, icon at $sizes"
 

@@ -5,7 +5,8 @@
 # source, tesseract to read the window back, xdg-user-dirs to compare the
 # documents folder with, xmllint and libxml2, Chromium for the render check,
 # what the Windows build needs, Liberation Sans and fontTools for the table
-# of text widths, and perf.
+# of text widths, and perf; emscripten, Node.js and npm for the browser
+# page (scripts/web.sh).
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -33,9 +34,16 @@ packages+=(fonts-liberation2 python3-fonttools linux-perf)
 # buttons' accessible names through.
 packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps
   bash-completion xdg-utils dbus at-spi2-core gir1.2-atspi-2.0)
-# pkg-config: the build finds GTK with it, and the library's consumer test
-# builds the README's example with it (flowsvg.pc).
-packages+=(pkg-config)
+
+# The browser page (scripts/web.sh): emscripten compiles the converter to
+# WebAssembly; Node.js and npm fetch the page's pinned packages (web/
+# package-lock.json), bundle it and run its tests (Chromium, above, is the
+# browser they drive). A Node.js that is already there (as from another
+# source than Debian, with its own npm) is used as it is.
+packages+=(emscripten)
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

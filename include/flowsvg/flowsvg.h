@@ -1,21 +1,20 @@
-// Flowchart SVG Generator as a library: a flowchart description (the bytes
-// of a description file) in, one SVG drawing out, with the warnings about
-// the description, exactly as the flowsvg command line draws and prints
-// them.
+// Flowchart SVG Generator as a library: a flowchart description in, its SVG
+// drawing and the warnings about its lines out, all in memory.
 //
-//   #include <flowsvg/flowsvg.h>
+//   flowsvg::Result r = flowsvg::convert(bytes, {.timestamp = "2026-12-10 09:30:00"});
+//   if (r.error.empty()) use(r.svg);  // the bytes `flowsvg` writes for that
+//                                     // description at that time
+//   for (const flowsvg::Warning& w : r.warnings) ...  // what `flowsvg --check`
+//                                                     // prints, line by line
 //
-//   flowsvg::Result result = flowsvg::convert(bytes, {"2026-12-10 09:30:00"});
-//   if (!result.error.empty()) ...;           // a malformed timestamp, say
-//   for (const flowsvg::Warning& w : result.warnings) ...;  // w.line, w.message
-//   ... write result.svg ...
+// convert never touches a file and keeps nothing between calls: it is safe
+// to call from many threads at once. The only thing it reads from outside
+// memory is the current local time (through the C library), and only when
+// options.timestamp is empty. It throws nothing and never aborts: memory
+// running out is told in Result::error.
 //
-// convert never throws and never ends the program; it touches no file,
-// keeps nothing between calls and may be called from many threads at once.
-// The only thing it reads from outside memory is the current local time,
-// through the C library (localtime_r, localtime_s on Windows), and only when
-// Options::timestamp is empty. Link flowsvg::core (CMake:
-// find_package(flowsvg CONFIG)) or `pkg-config --libs flowsvg`.
+// Link the static library flowsvg::core (CMake: find_package(flowsvg
+// CONFIG), or pkg-config flowsvg); C++20.
 #ifndef FLOWSVG_FLOWSVG_H_
 #define FLOWSVG_FLOWSVG_H_
 
@@ -25,45 +24,40 @@
 
 namespace flowsvg {
 
-// How to convert. A plain struct: later versions add fields with defaults
-// that keep today's drawing.
 struct Options {
-  // The drawing's time line, "YYYY-MM-DD HH:MM:SS" (19 characters, a date
-  // of the years 1601 to 9999); empty: the current local time.
+  // The 19 characters of the drawing's time line, "YYYY-MM-DD HH:MM:SS", a
+  // real date and time from 1970-01-01 00:00:00 on; empty: the current
+  // local time.
   std::string timestamp;
 };
 
-// A warning about a line of the description.
 struct Warning {
-  int line;  // 1-based, as an editor counts lines
-  // Exactly as the command line prints it after "FILE:LINE: warning: "
-  // (UTF-8; texts of the description escaped as there).
-  std::string message;
+  int line;             // 1-based; LF, CR LF and a lone CR each end a line
+  std::string message;  // UTF-8, exactly as the command line prints it after
+                        // "FILE:LINE: warning: " (escapes included)
 };
 
 struct Result {
-  std::string svg;                // the whole SVG document, UTF-8, CR LF lines
-  std::vector<Warning> warnings;  // in the order the command line prints them
-  int sections = 0;               // section bands drawn
-  int items = 0;                  // items read
-  // Warnings beyond the first MostWarnings, counted but not kept (the
-  // command line prints "N more warnings are not shown" for them).
+  std::string svg;  // the whole SVG document, UTF-8, CR LF line ends
+  // In line order: the first MostWarningsListed the reader gave, as the
+  // command line lists them; moreWarnings counts the rest.
+  std::vector<Warning> warnings;
   int moreWarnings = 0;
-  // Empty on success. Otherwise why there is no drawing (svg and warnings
-  // are then empty): a malformed timestamp, or memory running out (then
-  // outOfMemory is true as well).
+  int sections = 0;  // band sections read
+  int items = 0;     // boxes read
+  // Empty when the drawing was made; otherwise why not (a malformed
+  // timestamp, memory running out), and svg is empty.
   std::string error;
-  bool outOfMemory = false;
 };
 
-// At most this many warnings are kept in Result::warnings.
-inline constexpr int MostWarnings = 1000;
+// How many warnings a Result lists at most, as the command line does.
+inline constexpr int MostWarningsListed = 1000;
 
-// Converts a description, given as the bytes of its file (UTF-8, or UTF-16
-// with its byte-order mark), into its drawing.
+// Draws the description, given as the bytes of a description file (UTF-8,
+// or UTF-16 with its byte-order mark, as the command line reads them).
 Result convert(std::string_view description, const Options& options = {});
 
-// The bytes that `flowsvg --sample` writes: a description to start from.
+// The bytes that `flowsvg --sample` writes.
 std::string sampleDescription();
 
 }  // namespace flowsvg

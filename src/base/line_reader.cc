@@ -1,8 +1,10 @@
+// Cutting a description's bytes into lines and decoding them.
 #include "base/line_reader.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -33,22 +35,23 @@ void appendCodePoint(char32_t cp, std::string& out) {
   }
 }
 
-// The UTF-8 form of UTF-16 bytes in the given byte order. A unit without
-// its pair is written as appendCodePoint writes a surrogate, and an odd last
-// byte as the byte FF, neither of them UTF-8.
-std::string utf8FromUtf16(std::string_view all, bool big) {
+bool endsLine(int byte) { return byte == '\n' || byte == '\r' || byte == 0; }
+
+}  // namespace
+
+std::string utf16ToUtf8(std::string_view bytes, bool big) {
   const auto unitAt = [&](size_t at) {
-    const auto first = static_cast<unsigned char>(all[at]);
-    const auto second = static_cast<unsigned char>(all[at + 1]);
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
     return static_cast<char32_t>(big ? (first << 8) | second
                                      : (second << 8) | first);
   };
   std::string out;
-  out.reserve(all.size() * 3 / 2 + 4);
+  out.reserve(bytes.size() * 3 / 2 + 4);
   size_t at = 0;
-  for (; at + 2 <= all.size(); at += 2) {
+  for (; at + 2 <= bytes.size(); at += 2) {
     const char32_t unit = unitAt(at);
-    if (unit >= 0xD800 && unit <= 0xDBFF && at + 4 <= all.size()) {
+    if (unit >= 0xD800 && unit <= 0xDBFF && at + 4 <= bytes.size()) {
       const char32_t low = unitAt(at + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         appendCodePoint(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00),
@@ -59,16 +62,15 @@ std::string utf8FromUtf16(std::string_view all, bool big) {
     }
     appendCodePoint(unit, out);
   }
-  if (at < all.size()) out.push_back('\xFF');
+  if (at < bytes.size()) out.push_back('\xFF');
   return out;
 }
 
-// Length of the run of bytes at the start of bytes that a line takes as
-// they are: 0x01 to 0x7F except LF and CR. With SSE2 (every x86-64
-// processor) sixteen bytes are tested at a time. Otherwise eight bytes at a
-// time are let through by one cheap test that flags every byte below 0x0E
-// or above 0x7F (and at times a byte after one of them); a flagged block is
-// looked at byte by byte, and the scan goes on in blocks after it.
+// With SSE2 (every x86-64 processor) sixteen bytes are tested at a time.
+// Otherwise eight bytes at a time are let through by one cheap test that
+// flags every byte below 0x0E or above 0x7F (and at times a byte after one
+// of them); a flagged block is looked at byte by byte, and the scan goes on
+// in blocks after it.
 size_t plainLineRun(std::string_view bytes) {
   const size_t n = bytes.size();
   size_t i = 0;
@@ -102,10 +104,6 @@ size_t plainLineRun(std::string_view bytes) {
   }
 }
 
-bool endsLine(int byte) { return byte == '\n' || byte == '\r' || byte == 0; }
-
-}  // namespace
-
 void LineReader::takeByteOrderMark() {
   const std::string_view start = bytes_.substr(next_);
   if (start.starts_with("\xEF\xBB\xBF")) {
@@ -114,35 +112,41 @@ void LineReader::takeByteOrderMark() {
   }
   const bool little = start.starts_with("\xFF\xFE");
   if (!little && !start.starts_with("\xFE\xFF")) return;
-  decoded_ = utf8FromUtf16(start.substr(2), !little);
+  decoded_ = utf16ToUtf8(start.substr(2), !little);
   bytes_ = decoded_;
   next_ = 0;
 }
 
+int LineReader::takeByte() {
+  if (next_ >= bytes_.size()) return -1;
+  return static_cast<unsigned char>(bytes_[next_++]);
+}
+
+int LineReader::peekByte() const {
+  if (next_ >= bytes_.size()) return -1;
+  return static_cast<unsigned char>(bytes_[next_]);
+}
+
+// Collects the bytes of the next line into lineBytes_, without its line
+// break, which is consumed.
 void LineReader::collectLine() {
   std::string& bytes = lineBytes_;
   bytes.clear();
   lineReplaced_ = false;
   lineEndedAtNul_ = false;
-  const auto peek = [this] {
-    return next_ < bytes_.size() ? static_cast<unsigned char>(bytes_[next_])
-                                 : -1;
-  };
   for (;;) {
     // Fast path: a run of plain ASCII bytes other than CR and LF.
-    const size_t run = plainLineRun(bytes_.substr(next_));
-    bytes.append(bytes_, next_, run);
+    const size_t run = plainLineRun(bytes_.substr(std::min(next_, bytes_.size())));
+    bytes.append(bytes_.substr(next_, run));
     next_ += run;
-    const int lead = peek();
-    if (lead < 0) break;
-    ++next_;
-    if (lead == '\n') break;
+    const int lead = takeByte();
+    if (lead < 0 || lead == '\n') break;
     if (lead == 0) {
       lineEndedAtNul_ = true;
       break;
     }
     if (lead == '\r') {
-      if (peek() == '\n') ++next_;
+      if (peekByte() == '\n') ++next_;
       break;
     }
     if (lead < 0x80) {
@@ -164,7 +168,7 @@ void LineReader::collectLine() {
     const size_t unitStart = bytes.size();
     bytes.push_back(static_cast<char>(lead));
     for (int k = 0; k < follow; ++k) {
-      const int byte = peek();
+      const int byte = peekByte();
       if (byte < 0) {
         bytes.resize(unitStart);
         lineReplaced_ = true;
@@ -178,25 +182,38 @@ void LineReader::collectLine() {
 }
 
 void LineReader::readLineInto(Text& line) {
+  line.clear();
+  if (atEnd()) return;
   // The common case: the whole line is plain ASCII with its line break
-  // (and, after a CR, the byte that may be its LF) in the bytes.
-  if (next_ < bytes_.size()) {
-    const size_t run = plainLineRun(bytes_.substr(next_));
-    const size_t brk = next_ + run;
-    if (brk < bytes_.size() &&
-        (bytes_[brk] == '\n' || bytes_[brk] == 0 ||
-         (bytes_[brk] == '\r' && brk + 1 < bytes_.size()))) {
-      widenAsciiInto(bytes_.substr(next_, run), line);
-      linePlain_ = true;
-      lineEndedAtNul_ = bytes_[brk] == 0;
-      next_ = brk + 1;
-      if (bytes_[brk] == '\r' && bytes_[next_] == '\n') ++next_;
-      return;
-    }
+  // (and, after a CR, the byte that may be its LF) before the end.
+  const size_t run = plainLineRun(bytes_.substr(next_));
+  const size_t brk = next_ + run;
+  if (brk < bytes_.size() &&
+      (bytes_[brk] == '\n' || bytes_[brk] == 0 ||
+       (bytes_[brk] == '\r' && brk + 1 < bytes_.size()))) {
+    widenAsciiInto(bytes_.substr(next_, run), line);
+    linePlain_ = true;
+    lineEndedAtNul_ = bytes_[brk] == 0;
+    next_ = brk + 1;
+    if (bytes_[brk] == '\r' && bytes_[next_] == '\n') ++next_;
+    return;
   }
   linePlain_ = false;
-  collectLine();
-  decodeUtf8Into(lineBytes_, line);
+  try {
+    collectLine();
+    decodeUtf8Into(lineBytes_, line);
+  } catch (const std::bad_alloc&) {
+    // A line too long for the memory there is: the reading ends here.
+    std::string().swap(lineBytes_);
+    Text().swap(line);
+    outOfMemory_ = true;
+  }
+}
+
+Text LineReader::readLine() {
+  Text line;
+  readLineInto(line);
+  return line;
 }
 
 bool LineReader::lastLineWasUtf8() const {

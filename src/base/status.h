@@ -1,10 +1,10 @@
-// The outcome of an operation that can fail: ok, or failed with a reason.
+// The outcome of an operation that can fail: ok, or the reason it failed,
+// as a text to show after the caption of the failure ("No such file or
+// directory", "it is the input file").
 //
-// The reason is a text shown to people after a caption and the name of what
-// failed: the system's words ("No such file or directory"), one of the
-// wording file's ("it is the input file"), or empty when nothing more is
-// known. Memory running out is a failure of its own kind, so that each layer
-// can word it as its platform does (platform/system_error.h).
+// Memory running out is a failure of its own kind, with no text: the code
+// that knows the system's words for it (platform/system_error.h) gives
+// them when the failure is shown, so the core needs no system call.
 #ifndef FLOWSVG_BASE_STATUS_H_
 #define FLOWSVG_BASE_STATUS_H_
 
@@ -16,26 +16,26 @@ class [[nodiscard]] Status {
  public:
   // Ok.
   Status() = default;
-
-  static Status failure(Text reason) {
+  static Status error(Text reason) {
     Status status;
-    status.ok_ = false;
+    status.failed_ = true;
     status.reason_ = std::move(reason);
     return status;
   }
   static Status outOfMemory() {
-    Status status = failure(Text());
+    Status status;
+    status.failed_ = true;
     status.outOfMemory_ = true;
     return status;
   }
 
-  bool ok() const { return ok_; }
-  // Whether the failure was memory running out (then reason() is empty).
-  bool memoryRanOut() const { return outOfMemory_; }
+  bool ok() const { return !failed_; }
+  bool isOutOfMemory() const { return outOfMemory_; }
+  // Empty when ok, and for memory running out.
   const Text& reason() const { return reason_; }
 
  private:
-  bool ok_ = true;
+  bool failed_ = false;
   bool outOfMemory_ = false;
   Text reason_;
 };

@@ -75,9 +75,7 @@ Text replaceAll(TextView text, TextView search, TextView replacement) {
   return result;
 }
 
-int64_t parseInteger(TextView text) { return parseInteger(text, nullptr); }
-
-int64_t parseInteger(TextView text, IntegerExtent* extent) {
+int64_t parseInteger(TextView text) {
   size_t pos = 0;
   while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t')) ++pos;
   bool negative = false;
@@ -94,7 +92,6 @@ int64_t parseInteger(TextView text, IntegerExtent* extent) {
     ++pos;
   }
   uint64_t value = 0;
-  const size_t firstDigit = pos;
   for (; pos < text.size(); ++pos) {
     char16_t c = text[pos];
     uint64_t digit;
@@ -109,10 +106,6 @@ int64_t parseInteger(TextView text, IntegerExtent* extent) {
     }
     if (digit >= base) break;
     value = value * base + digit;  // wraps modulo 2^64 by design
-  }
-  if (extent != nullptr) {
-    extent->digits = pos - firstDigit;
-    extent->end = pos;
   }
   if (negative) value = ~value + 1;
   return static_cast<int64_t>(value);

@@ -3,7 +3,7 @@
 #include "platform/watch.h"
 #include "platform/paths.h"
 #include "base/utf8.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/wildcards.h"
-#include "base/calendar.h"
+#include "base/clock.h"
 #include "base/strings.h"
 
 enum class CliAction {

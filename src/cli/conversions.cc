@@ -16,13 +16,16 @@
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "model/parser.h"
-#include "platform/description_files.h"
+#include "base/line_buffer.h"
+#include "files/description_files.h"
+#include "render/svg_document.h"
 #include "platform/paths.h"
-#include "platform/reporter.h"
+#include "base/reporter.h"
 #include "platform/system_error.h"
 #include "platform/temporary_files.h"
+#include "platform/clock.h"
 #include "platform/text_file.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -79,35 +82,30 @@ class OutcomeSink : public DiagnosticsSink {
   bool keep_;
 };
 
-// Reads the description into memory in one go and parses it; false (after
-// reporting) when it cannot be opened or read. With waiting (a watch), an
-// input that is not there is reported once as awaited, and *waiting tells
-// whether it has been. Memory running out throws std::bad_alloc.
+// Reads the description; false (after reporting) when it cannot be opened
+// or read. With waiting (a watch), an input that is not there is reported
+// once as awaited, and *waiting tells whether it has been.
 bool readInput(Flowchart& chart, const Text& input, Outcome& outcome,
                Reporter& reporter, DiagnosticsSink* sink, char* waiting) {
-  std::string bytes;
-  const Status read = input == u"-" ? readStandardInputBytes(bytes)
-                                    : readWholeFile(input, bytes);
-  if (read.memoryRanOut()) throw std::bad_alloc();
-  if (!read.ok()) {
+  Text reason;
+  FileHandle file = input == u"-" ? openStandardInput(&reason)
+                                  : openForReading(input, &reason);
+  if (file == nullptr) {
     clearFlowchart(chart);
     if (waiting != nullptr && fileAttributesOf(input) == -1) {
       if (*waiting == 0) {
         outcome.errors.push_back(
-            errorLine(wording::OpenFailureCaption, input, read.reason()) +
+            errorLine(wording::OpenFailureCaption, input, reason) +
             Text(wording::WaitingForItAfter));
       }
       *waiting = 1;
       return false;
     }
-    reporter.reportError(wording::OpenFailureCaption, input, read.reason());
+    reporter.reportError(wording::OpenFailureCaption, input, reason);
     return false;
   }
   if (waiting != nullptr) *waiting = 0;
-  if (parseDescription(chart, bytes, sink).memoryRanOut()) {
-    throw std::bad_alloc();
-  }
-  return true;
+  return readDescriptionFile(chart, file, input, reporter, sink) == 1;
 }
 
 // Whether writing output would overwrite the description it was drawn from
@@ -130,16 +128,16 @@ bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
     try {
-      writeSvgToFile(chart, file, generated);
+      writeDrawing(chart, file, generated);
     } catch (const std::bad_alloc&) {
       abandonWriting(file);  // the earlier file stays as it was
       throw;
     }
-    const Status written = later && output != u"-"
-                               ? finishWritingLater(file, &outcome.pending)
-                               : finishWriting(file);
-    if (written.ok()) return true;
-    reason = written.reason();
+    const int written =
+        later && output != u"-"
+            ? finishWritingLater(file, &outcome.pending, &reason)
+            : finishWriting(file, &reason);
+    if (written == 1) return true;
   }
   reporter.reportError(wording::CreateFailureCaption, output, reason);
   return false;
@@ -295,14 +293,14 @@ void commitPending(Run& run, const std::vector<size_t>& files) {
     std::vector<PendingReplacement*> pending;
     pending.reserve(files.size());
     for (size_t k : files) pending.push_back(run.outcomes[k].pending);
-    const std::vector<Status> done = commitReplacements(pending);
+    std::vector<Text> reasons;
+    const std::vector<int> done = commitReplacements(pending, &reasons);
     for (size_t p = 0; p < files.size(); ++p) {
       Outcome& outcome = run.outcomes[files[p]];
       outcome.pending = nullptr;
-      if (done[p].ok()) continue;
+      if (done[p] == 1) continue;
       outcome.errors.push_back(errorLine(wording::CreateFailureCaption,
-                                         run.outputs[files[p]],
-                                         done[p].reason()));
+                                         run.outputs[files[p]], reasons[p]));
       outcome.success.clear();
       outcome.status = ExitOutputUnwritable;
     }

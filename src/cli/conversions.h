@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "platform/console.h"
-#include "base/calendar.h"
+#include "base/clock.h"
 #include "base/strings.h"
 
 inline constexpr int ExitWritten = 0;

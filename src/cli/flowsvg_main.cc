@@ -11,13 +11,14 @@
 #include "cli/conversions.h"
 #include "platform/watch.h"
 #include "platform/wildcards.h"
-#include "platform/sample_file.h"
+#include "files/description_files.h"
+#include "model/sample_description.h"
 #include "platform/paths.h"
-#include "platform/reporter.h"
+#include "base/reporter.h"
 #include "platform/temporary_files.h"
 #include "platform/text_file.h"
 #include "base/utf8.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -32,25 +33,25 @@ class StandardErrorReporter : public Reporter {
 
 int writeSample(const Text& path, Reporter& reporter) {
   if (path != u"-") {
-    return writeSampleFile(path, reporter).ok() ? ExitWritten
+    return writeSampleFile(path, reporter) == 1 ? ExitWritten
                                                 : ExitOutputUnwritable;
   }
   FileHandle file = attachStandardOutput();
-  writeSampleLines(file);
-  const Status written = finishWriting(file);
-  if (written.ok()) return ExitWritten;
-  reporter.reportError(wording::SampleFailureCaption, path, written.reason());
+  writeContent(file, sampleDescription());
+  Text reason;
+  if (finishWriting(file, &reason) == 1) return ExitWritten;
+  reporter.reportError(wording::SampleFailureCaption, path, reason);
   return ExitOutputUnwritable;
 }
 
 // Whether the folder of --out-dir is there; false after saying why not.
 bool outputFolderExists(const Text& folder) {
-  const PathKind kind = pathKind(folder);
-  if (kind == PathKind::Folder) return true;
+  const int32_t attributes = fileAttributesOf(folder);
+  if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
   printLine(StandardStream::Error,
             errorLine(wording::OutputFolderFailureCaption, folder,
-                      kind == PathKind::Nothing ? wording::NoSuchFolderReason
-                                                : wording::NotAFolderReason));
+                              attributes == -1 ? wording::NoSuchFolderReason
+                                               : wording::NotAFolderReason));
   return false;
 }
 

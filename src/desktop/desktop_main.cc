@@ -17,7 +17,7 @@
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "platform/temporary_files.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 #if !defined(_WIN32) && !defined(FLOWSVG_INSTALL_BINDIR)
 #error "FLOWSVG_INSTALL_BINDIR names the bin folder the program installs to"

@@ -1,7 +1,7 @@
 #include "desktop/desktop_options.h"
 
 #include "platform/paths.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 namespace {
 

@@ -214,7 +214,7 @@ pass "usage error with nowhere to print: error box, exit status 64"
 # --- The icon: the installed one by its name in the icon theme, else the
 # one built into the program. A theme folder of the test holds an icon of
 # one colour by the program's name; without it no theme has the icon.
-window_icon() { /usr/bin/python3 "$here/../testing/window_icon.py" "$@"; }
+window_icon() { /usr/bin/python3 "$here/window_icon.py" "$@"; }
 mkdir -p "$work/theme/icons/hicolor/48x48/apps" "$work/no-theme"
 window_icon solid "$work/theme/icons/hicolor/48x48/apps/io.github.flowsvg.FlowsvgDesktop.png" \
   48 c81e3c

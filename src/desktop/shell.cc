@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "model/diagnostics.h"
-#include "platform/sample_file.h"
-#include "platform/description_files.h"
+#include "model/parser.h"
+#include "files/description_files.h"
+#include "render/svg_document.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -286,15 +287,11 @@ void Shell::selectInput(const Text& path) {
             Text(wording::SizeAfter));
 }
 
-bool Shell::notLocal(const FileChoice& choice, TextView caption) {
-  if (choice.outcome != FileChoice::Outcome::NotLocal) return false;
-  reporter_.reportError(caption, choice.path, wording::NotLocalReason);
-  return true;
-}
-
 void Shell::takeInputFile(const FileChoice& choice) {
-  if (choice.outcome == FileChoice::Outcome::Cancelled ||
-      notLocal(choice, wording::OpenFailureCaption)) {
+  if (choice.outcome == FileChoice::Outcome::Cancelled) return;
+  if (choice.outcome == FileChoice::Outcome::NotLocal) {
+    reporter_.reportError(wording::OpenFailureCaption, choice.path,
+                          wording::NotLocalReason);
     return;
   }
   // A file handed over from outside is taken only when it can be read, so
@@ -314,13 +311,19 @@ void Shell::chooseInput() {
   const FileChoice choice = toolkit_.openFileDialog(
       {Text(wording::OpenDialogTitle), folderPart(inputPath_),
        Text(wording::OpenDialogFilter), 0});
-  if (choice.outcome == FileChoice::Outcome::Cancelled ||
-      notLocal(choice, wording::OpenFailureCaption)) {
-    return;
+  switch (choice.outcome) {
+    case FileChoice::Outcome::Cancelled:
+      return;
+    case FileChoice::Outcome::NotLocal:
+      reporter_.reportError(wording::OpenFailureCaption, choice.path,
+                            wording::NotLocalReason);
+      return;
+    case FileChoice::Outcome::Chosen:
+      // A typed name need not exist yet: it shows 0 KB, and generate then
+      // reports it.
+      selectInput(choice.path);
+      return;
   }
-  // A typed name need not exist yet: it shows 0 KB, and generate then
-  // reports it.
-  selectInput(choice.path);
 }
 
 void Shell::chooseOutput() {
@@ -328,15 +331,18 @@ void Shell::chooseOutput() {
   const FileChoice choice =
       toolkit_.saveFileDialog({Text(wording::SaveDialogTitle), outputPath_,
                                Text(wording::SaveDialogFilter), 0});
-  if (choice.outcome == FileChoice::Outcome::Cancelled ||
-      notLocal(choice, wording::CreateFailureCaption)) {
+  if (choice.outcome == FileChoice::Outcome::Cancelled) return;
+  if (choice.outcome == FileChoice::Outcome::NotLocal) {
+    reporter_.reportError(wording::CreateFailureCaption, choice.path,
+                          wording::NotLocalReason);
     return;
   }
   Text chosen = choice.path;
   if (lowerCase(extensionPart(chosen)) != u"svg") {
     chosen += u".svg";
     // The dialog asked about the name it gave; this is the one written.
-    if (pathKind(chosen) == PathKind::File &&
+    const int32_t attributes = fileAttributesOf(chosen);
+    if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
         toolkit_.questionBox(
             wording::MessageBoxTitle,
             shownPath(chosen) + Text(wording::ReplaceOutputQuestionAfter),
@@ -356,7 +362,7 @@ void Shell::generate() {
   }
   setStatus(wording::ParsingStatus);
   WindowWarnings warnings;
-  if (!readDescriptionFile(chart_, inputPath_, reporter_, &warnings).ok()) {
+  if (parseDescription(chart_, inputPath_, reporter_, &warnings) == 0) {
     setStatus(wording::LoadFailedStatus);
     return;
   }
@@ -374,7 +380,7 @@ void Shell::generate() {
     reporter_.reportError(wording::CreateFailureCaption, outputPath_,
                           wording::ItIsTheInputReason);
   }
-  if (ontoInput || !writeSvgFile(chart_, outputPath_, reporter_).ok()) {
+  if (ontoInput || generateSvg(chart_, outputPath_, reporter_) == 0) {
     setStatus(Text(wording::WriteFailedStatus) + warningsLine);
     toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
                         MessageIcon::Error);
@@ -395,8 +401,9 @@ void Shell::generate() {
 void Shell::writeSample() {
   const Text path = filesFolder_ + Text(wording::SampleFileName);
   // A sample the user has edited since is not replaced without asking.
-  if (pathKind(path) == PathKind::File &&
-      !holdsTheSample(path) &&
+  const int32_t attributes = fileAttributesOf(path);
+  if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
+      holdsTheSample(path) == 0 &&
       toolkit_.questionBox(
           wording::MessageBoxTitle,
           shownPath(path) + Text(wording::EditedSampleQuestionAfter),
@@ -404,7 +411,7 @@ void Shell::writeSample() {
     return;
   }
   // The writer has shown its own error box when it returns 0.
-  if (!writeSampleFile(path, reporter_).ok()) return;
+  if (writeSampleFile(path, reporter_) == 0) return;
   inputPath_ = path;
   toolkit_.setControlText(InputPathText, shownPath(inputPath_));
   setStatus(Text(wording::SampleWrittenBefore) + shownPath(path) +
@@ -413,7 +420,8 @@ void Shell::writeSample() {
 
 void Shell::openFolder() {
   const Text folder = folderPart(outputPath_);
-  if (pathKind(folder) != PathKind::Folder) return;
+  const int32_t attributes = fileAttributesOf(folder);
+  if (attributes == -1 || (attributes & FolderAttribute) == 0) return;
   Text reason;
   if (toolkit_.openFolder(folder, &reason) == 0) {
     reporter_.reportError(wording::OpenFolderFailureCaption, folder, reason);

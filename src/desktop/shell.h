@@ -28,7 +28,7 @@
 
 #include "desktop/toolkit.h"
 #include "model/flowchart.h"
-#include "platform/reporter.h"
+#include "base/reporter.h"
 #include "base/strings.h"
 
 // The window's client size and its thirteen controls, by id in creation
@@ -96,8 +96,6 @@ class Shell {
   void createControls();
   void addShortcuts();
   void selectInput(const Text& path);
-  // Whether the choice names no local file; then reported with caption.
-  bool notLocal(const FileChoice& choice, TextView caption);
   void takeInputFile(const FileChoice& choice);
   void chooseInput();
   void chooseOutput();

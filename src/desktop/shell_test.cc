@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "testing/fake_toolkit.h"
+#include "desktop/fake_toolkit.h"
 #include "model/flowchart.h"
+#include "render/connectors.h"
 #include "testing/test_support.h"
 #include "platform/paths.h"
 #include "base/utf8.h"

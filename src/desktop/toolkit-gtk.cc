@@ -37,7 +37,7 @@
 #include "platform/console.h"
 #include "platform/paths.h"
 #include "base/utf8.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 // Makes the built-in icon's resources (glib-compile-resources) known.
 void flowsvg_icon_register_resource(void);

@@ -43,7 +43,7 @@
 #include "desktop/toolkit.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 namespace {
 

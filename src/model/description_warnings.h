@@ -69,7 +69,7 @@ class DescriptionWarnings {
   // stopped at the 100th item, reads on through file only to count the
   // lines left unread (the chart is not touched, and a read failure or a
   // lack of memory there only ends the count).
-  void finish(const Flowchart& chart, LineReader& file);
+  void finish(const Flowchart& chart, LineReader& reader);
 
  private:
   // Sends the warning about the current line.

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "files/description_files.h"
 #include "model/parser.h"
-#include "model/sample.h"
 #include "testing/test_support.h"
 #include "base/utf8.h"
 
@@ -27,7 +27,7 @@ class RecordingSink : public DiagnosticsSink {
 // Parses a description given as bytes into chart, with a sink when one is
 // given.
 void parse(const std::string& bytes, Flowchart& chart, DiagnosticsSink* sink) {
-  ASSERT_TRUE(parseDescription(chart, bytes, sink).ok());
+  ASSERT_TRUE(readDescription(chart, bytes, sink).ok());
 }
 
 Warnings warningsOf(const std::string& bytes) {
@@ -358,8 +358,13 @@ TEST(DescriptionWarningsTest, EachMistakeGivesItsLine) {
 // as line 41, a line with no "=".
 TEST(DescriptionWarningsTest, TheBundledExample) {
   auto chart = std::make_unique<Flowchart>();
+  RecordingReporter reporter;
   RecordingSink sink;
-  ASSERT_TRUE(parseDescription(*chart, sampleDescriptionBytes(), &sink).ok());
+  ASSERT_EQ(parseDescription(
+                *chart,
+                decodeUtf8(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt"),
+                reporter, &sink),
+            1);
   const Warnings expected = {
       {13,
        "the value of \"Note\" is shown cut short as \"Confirm the order with "

@@ -4,8 +4,7 @@
 #include <new>
 
 #include "model/description_warnings.h"
-#include "base/line_reader.h"
-#include "model/keywords.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -36,16 +35,22 @@ void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
 void setParents(FlowItem& item, TextView value) {
   item.fromid.assign(value);
   item.parentcount = 0;
-  forEachFromidField(value, [&](TextView field) {
+  size_t begin = 0;
+  while (item.parentcount < MaxParents) {
+    size_t comma = value.find(u',', begin);
+    TextView field = value.substr(
+        begin, comma == TextView::npos ? TextView::npos : comma - begin);
     item.parents[item.parentcount++] =
-        static_cast<int32_t>(parseInteger(field));
-    return item.parentcount < MaxParents;
-  });
+        static_cast<int32_t>(parseInteger(trimSpacesView(field)));
+    if (comma == TextView::npos) break;
+    begin = comma + 1;
+  }
 }
 
-// The reading loop of parseDescription; may run out of memory. warn, when
+// The reading loop of readDescription; may run out of memory. warn, when
 // given, hears of every decision; it never changes what is read.
-void readLines(Flowchart& chart, LineReader& file, DescriptionWarnings* warn) {
+void readLines(Flowchart& chart, LineReader& reader,
+               DescriptionWarnings* warn) {
   Text section;
   // The index of the current section in the chart's list, -1 when it is
   // not listed (the header, the summary, a name the full list did not
@@ -55,10 +60,10 @@ void readLines(Flowchart& chart, LineReader& file, DescriptionWarnings* warn) {
   int32_t current = -1;   // slot of the current item, -1 before the first
   Text raw;               // one line as read; the views below point into it
   bool afterNul = false;  // the line before ended at a 0x00 byte
-  while (!file.atEnd() && chart.itemcount < MaxItems) {
-    file.readLineInto(raw);
-    if (warn) warn->startLine(file.lastLineWasUtf8(), afterNul);
-    afterNul = file.lastLineEndedAtNul();
+  while (!reader.atEnd() && chart.itemcount < MaxItems) {
+    reader.readLineInto(raw);
+    if (warn) warn->startLine(reader.lastLineWasUtf8(), afterNul);
+    afterNul = reader.lastLineEndedAtNul();
     const TextView line = trimSpacesView(raw);
     if (line.empty() || line[0] == u'#' || line[0] == u';') continue;
     if (line.front() == u'[' && line.back() == u']') {
@@ -134,20 +139,22 @@ void readLines(Flowchart& chart, LineReader& file, DescriptionWarnings* warn) {
 
 }  // namespace
 
-Status parseDescription(Flowchart& chart, std::string_view bytes,
-                        DiagnosticsSink* sink) {
+Status readDescription(Flowchart& chart, std::string_view bytes,
+                       DiagnosticsSink* sink) {
   clearFlowchart(chart);
   try {
     std::unique_ptr<DescriptionWarnings> warnings;
     if (sink != nullptr)
       warnings = std::make_unique<DescriptionWarnings>(*sink);
-    LineReader lines(bytes);
-    lines.takeByteOrderMark();
-    readLines(chart, lines, warnings.get());
-    if (warnings) warnings->finish(chart, lines);
+    LineReader reader(bytes);
+    reader.takeByteOrderMark();
+    readLines(chart, reader, warnings.get());
+    if (!reader.outOfMemory()) {
+      if (warnings) warnings->finish(chart, reader);
+      return Status();
+    }
   } catch (const std::bad_alloc&) {
-    clearFlowchart(chart);
-    return Status::outOfMemory();
   }
-  return Status();
+  clearFlowchart(chart);
+  return Status::outOfMemory();
 }

@@ -1,4 +1,4 @@
-// Reads a flowchart description file into a Flowchart.
+// Reads a flowchart description into a Flowchart.
 //
 // The format, line by line after trimming spaces: blank lines and lines
 // starting with "#" or ";" are ignored; "[name]" makes name the current
@@ -17,16 +17,15 @@
 #include "model/flowchart.h"
 #include "base/status.h"
 
-// Empties the chart, then fills it from the bytes of a description file.
-// A description may begin with a byte-order mark: a UTF-8 one is skipped,
-// and a UTF-16 one makes the bytes read as the same text in UTF-8 would
-// (base/line_reader.h). Fails only when memory runs out; the chart is then
-// left empty.
+// Empties the chart, then fills it from the bytes of a description file
+// held in memory (line_reader.h: the lines and their byte-order mark).
+// Nothing in the content is an error: the result fails only when memory
+// runs out, and then the chart is left empty.
 //
 // With a sink, the parser also tells it about every line that has no effect
 // or only part of it (diagnostics.h); the chart comes out the same with or
 // without one.
-Status parseDescription(Flowchart& chart, std::string_view bytes,
-                        DiagnosticsSink* sink = nullptr);
+Status readDescription(Flowchart& chart, std::string_view bytes,
+                       DiagnosticsSink* sink = nullptr);
 
 #endif  // FLOWSVG_MODEL_PARSER_H_

@@ -1,3 +1,4 @@
+#include "files/description_files.h"
 #include "model/parser.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,8 @@ class ParserTest : public testing::Test {
  protected:
   // Parses a description given as UTF-8 text with "\n" line ends.
   Flowchart& parse(const std::string& description) {
-    EXPECT_TRUE(parseDescription(*chart_, description).ok());
+    RecordingReporter reporter;
+    EXPECT_TRUE(readDescription(*chart_, description).ok());
     return *chart_;
   }
   std::unique_ptr<Flowchart> chart_ = std::make_unique<Flowchart>();
@@ -258,6 +260,41 @@ TEST_F(ParserTest, SavedWithAByteOrderMarkReadsAsUtf8) {
     ASSERT_EQ(c.items[0].contentcount, 1);
     EXPECT_EQ(c.items[0].content[0].value, u"v");
   }
+}
+
+// A file that cannot be opened is reported with its reason, and the model
+// is left empty, whatever an earlier parse put there.
+TEST_F(ParserTest, ParseDescriptionReportsFilesItCannotOpen) {
+  TempFolder folder;
+  struct Case {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {folder.file("missing.txt"), missingFileReason()},
+      {folder.path(), folderReason()},
+  };
+  for (const Case& c : cases) {
+    parse("[Header]\nsubtitle = s\n[A.b]\nitemid = 1\n");
+    RecordingReporter reporter;
+    EXPECT_EQ(parseDescription(*chart_, decodeUtf8(c.path), reporter), 0);
+    EXPECT_EQ(reporter.messages,
+              std::vector<std::string>{"Cannot open the description file: " +
+                                       c.path});
+    EXPECT_EQ(reporter.reasons, std::vector<std::string>{c.reason});
+    EXPECT_EQ(chart_->itemcount, 0);
+    EXPECT_EQ(chart_->sectioncount, 0);
+    EXPECT_EQ(chart_->subtitle, u"");
+  }
+}
+
+TEST_F(ParserTest, ParseDescriptionReadsFile) {
+  TempFolder folder;
+  writeBytes(folder.file("in.txt"), "[A.b]\r\nitemid = 3\r\n");
+  RecordingReporter reporter;
+  EXPECT_EQ(parseDescription(*chart_, folder.text("in.txt"), reporter), 1);
+  EXPECT_TRUE(reporter.messages.empty());
+  EXPECT_EQ(chart_->itemcount, 1);
+  EXPECT_EQ(chart_->items[0].itemid, 3);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Writing everything to a Windows handle, shared by the file code
 // (text_file-win32.cc) and the programs' words (console-win32.cc). Nothing
-// outside src/text includes this header.
+// outside src/platform includes this header.
 #ifndef FLOWSVG_PLATFORM_HANDLE_WRITES_WIN32_H_
 #define FLOWSVG_PLATFORM_HANDLE_WRITES_WIN32_H_
 

@@ -1,6 +1,6 @@
 // The inside of a FileHandle, shared by the platform-independent line code
 // (text_file.cc) and the platform's file code (text_file-posix.cc,
-// text_file-win32.cc). Nothing outside src/text includes this header.
+// text_file-win32.cc). Nothing outside src/platform includes this header.
 #ifndef FLOWSVG_PLATFORM_OPEN_FILE_H_
 #define FLOWSVG_PLATFORM_OPEN_FILE_H_
 
@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "base/line_reader.h"
 #include "base/strings.h"
 
 // What the platform's file code keeps for a file that replaces another when
@@ -36,11 +35,6 @@ struct TextFile {
   std::string buffer;       // bytes of the last refill
   size_t next = 0;          // first unread byte in buffer
   bool exhausted = false;   // end of file (or a read failure) met
-  bool inMemory = false;    // buffer is the whole content
-  // Lines: the rest of the file, read in one go at the first line asked
-  // for, and the reader cutting it into lines.
-  std::string content;
-  std::unique_ptr<LineReader> lines;
 
   // Writing.
   std::unique_ptr<char[]> output;  // bytes not yet handed on

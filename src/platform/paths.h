@@ -1,5 +1,7 @@
-// Paths and file information. Both "/" and "\" count as separators in the
-// path texts the shell works with.
+// Paths and file information from the system: sizes, attributes, file
+// identities, the program's own path and the native form of names. The
+// pure path texts (separators, folder and extension parts, shown names) are
+// in base/path_text.h.
 //
 // Names are the system's: on POSIX a file name is bytes, not necessarily
 // UTF-8. A Text holds each byte that is not part of valid UTF-8 as a lone
@@ -13,11 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/shown_text.h"
+#include "base/path_text.h"
 #include "base/strings.h"
-
-// Whether c separates the names in a path: "/", and "\\" as on Windows.
-inline bool isSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
 
 // Flag in fileAttributesOf's result that marks a folder.
 inline constexpr int32_t FolderAttribute = 16;
@@ -30,30 +29,9 @@ int64_t fileSizeOf(TextView path);
 // 0 or more, with FolderAttribute set exactly for a folder.
 int32_t fileAttributesOf(TextView path);
 
-// What is at path, as fileAttributesOf tells it: nothing, a folder, or a
-// file (anything there that is no folder).
-enum class PathKind { Nothing, Folder, File };
-inline PathKind pathKind(TextView path) {
-  const int32_t attributes = fileAttributesOf(path);
-  if (attributes == -1) return PathKind::Nothing;
-  return (attributes & FolderAttribute) != 0 ? PathKind::Folder
-                                             : PathKind::File;
-}
-
-// The path up to and including its last separator; empty when it has none.
-Text folderPart(TextView path);
-
-// The extension without its dot: what follows the last dot, unless a
-// separator or a space comes after that dot, or the dot starts the path or
-// directly follows a separator; otherwise the empty text.
-Text extensionPart(TextView path);
-
 // Full path of the running program's file, never shortened. Empty if the
 // platform cannot tell.
 Text programPath();
-
-// How a path is shown to people: base/shown_text.h (shownPath).
-
 
 // Which file a path names, links followed. Two paths name the same file
 // exactly when both identities are known and equal. Only an existing

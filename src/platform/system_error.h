@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "base/status.h"
 #include "base/strings.h"
 
 // The text for an error code: an errno value on POSIX ("No such file or
@@ -16,11 +15,5 @@ Text systemErrorText(int64_t code);
 
 // The reason given when memory runs out.
 Text outOfMemoryReason();
-
-// The reason of a failed outcome as the programs show it: its own, or
-// outOfMemoryReason when memory ran out.
-inline Text reasonOf(const Status& status) {
-  return status.memoryRanOut() ? outOfMemoryReason() : status.reason();
-}
 
 #endif  // FLOWSVG_PLATFORM_SYSTEM_ERROR_H_

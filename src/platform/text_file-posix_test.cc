@@ -23,6 +23,8 @@
 #include "platform/temporary_files.h"
 #include "platform/text_file.h"
 
+#include "base/line_reader.h"
+
 namespace {
 
 // Replaces the file at path by the one line "new" and tells how it went.
@@ -30,9 +32,7 @@ int replace(const std::string& path, Text* reason = nullptr) {
   FileHandle file = createReplacement(textFromNativePath(path), reason);
   if (file == nullptr) return -1;
   writeLine(file, u"new");
-  const Status written = finishWriting(file);
-  if (!written.ok() && reason != nullptr) *reason = written.reason();
-  return written.ok() ? 1 : 0;
+  return finishWriting(file, reason);
 }
 
 struct stat statOf(const std::string& path) {
@@ -71,10 +71,13 @@ TEST(ByteOrderMarkTest, Utf16FromAPipeAByteAtATime) {
     const std::string path = "/dev/fd/" + std::to_string(ends[0]);
     FileHandle file = openForReading(textFromNativePath(path));
     ASSERT_NE(file, nullptr);
-    takeByteOrderMark(file);
-    std::vector<Text> lines;
-    while (!atEnd(file)) lines.push_back(readLine(file));
+    std::string bytes;
+    readBytes(file, bytes, SIZE_MAX);
     closeFile(file);
+    LineReader reader(bytes);
+    reader.takeByteOrderMark();
+    std::vector<Text> lines;
+    while (!reader.atEnd()) lines.push_back(reader.readLine());
     writer.join();
     close(ends[0]);
     EXPECT_EQ(lines, (std::vector<Text>{u"a", u"\U0001F600b", u"c"}));
@@ -302,10 +305,11 @@ TEST(ReplacementTest, InPlaceFailureLeavesTheOldContentWhole) {
   FileHandle file = createReplacement(textFromNativePath(path));
   ASSERT_NE(file, nullptr);
   for (int i = 0; i < 100; ++i) writeLine(file, Text(100, u'z'));
-  const Status result = finishWriting(file);
+  Text reason;
+  const int result = finishWriting(file, &reason);
   setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_FALSE(result.ok());
-  EXPECT_EQ(result.reason(), u"File too large");
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(reason, u"File too large");
   EXPECT_EQ(readBytes(path), old);
 }
 
@@ -323,7 +327,7 @@ TEST(ReplacementTest, ConcurrentWritersEachSucceedAndTheLastWins) {
       for (int line = 0; line < 2000; ++line) {
         writeLine(file, Text(60, static_cast<char16_t>(u'a' + k)));
       }
-      results[k] = finishWriting(file).ok() ? 1 : 0;
+      results[k] = finishWriting(file);
     });
   }
   for (std::thread& writer : writers) writer.join();
@@ -350,7 +354,7 @@ TEST(ReplacementTest, NewFileHasNoNameUntilComplete) {
   ASSERT_NE(file, nullptr);
   writeLine(file, u"new");
   EXPECT_TRUE(folderEntries(folder.path()).empty());
-  EXPECT_TRUE(finishWriting(file).ok());
+  EXPECT_EQ(finishWriting(file), 1);
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"new.svg"});
   EXPECT_EQ(readBytes(folder.file("new.svg")), "new\r\n");
 
@@ -382,7 +386,7 @@ TEST(BatchReplacementTest, BatchReplacementsTakeTheirPlaceAtTheCommit) {
     ASSERT_NE(file, nullptr);
     writeLine(file, Text(u"new ") + Text(1, char16_t(name[0])));
     PendingReplacement* waiting = nullptr;
-    ASSERT_TRUE(finishWritingLater(file, &waiting).ok());
+    ASSERT_EQ(finishWritingLater(file, &waiting), 1);
     if (waiting != nullptr) pending.push_back(waiting);
   }
   ASSERT_EQ(pending.size(), 2u);  // the new c.svg did not wait
@@ -390,10 +394,8 @@ TEST(BatchReplacementTest, BatchReplacementsTakeTheirPlaceAtTheCommit) {
   EXPECT_EQ(readBytes(folder.file("b.svg")), "old b");
   EXPECT_EQ(readBytes(folder.file("c.svg")), "new c\r\n");
   EXPECT_EQ(folderEntries(folder.path()).size(), 5u);  // two temporary files beside them
-  const std::vector<Status> done = commitReplacements(pending);
-  ASSERT_EQ(done.size(), 2u);
-  EXPECT_TRUE(done[0].ok());
-  EXPECT_TRUE(done[1].ok());
+  std::vector<Text> reasons;
+  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{1, 1}));
   EXPECT_EQ(readBytes(folder.file("a.svg")), "new a\r\n");
   EXPECT_EQ(readBytes(folder.file("b.svg")), "new b\r\n");
   struct stat info;
@@ -415,17 +417,16 @@ TEST(BatchReplacementTest, CommitReportsEachFailure) {
     FileHandle file = createReplacement(folder.text(k == 0 ? "a.svg" : "b.svg"));
     ASSERT_NE(file, nullptr);
     writeLine(file, u"new");
-    ASSERT_TRUE(finishWritingLater(file, &pending[k]).ok());
+    ASSERT_EQ(finishWritingLater(file, &pending[k]), 1);
     ASSERT_NE(pending[k], nullptr);
   }
   ASSERT_EQ(unlink(folder.file("a.svg").c_str()), 0);
   ASSERT_EQ(mkdir(folder.file("a.svg").c_str(), 0755), 0);
   ASSERT_EQ(mkdir(folder.file("a.svg/inside").c_str(), 0755), 0);
-  const std::vector<Status> done = commitReplacements(pending);
-  ASSERT_EQ(done.size(), 2u);
-  EXPECT_FALSE(done[0].ok());
-  EXPECT_TRUE(done[1].ok());
-  EXPECT_EQ(done[0].reason(), u"Is a directory");
+  std::vector<Text> reasons;
+  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{0, 1}));
+  ASSERT_EQ(reasons.size(), 2u);
+  EXPECT_EQ(reasons[0], u"Is a directory");
   EXPECT_EQ(readBytes(folder.file("b.svg")), "new\r\n");
   std::vector<std::string> names = folderEntries(folder.path());
   std::sort(names.begin(), names.end());
@@ -449,7 +450,7 @@ TEST(BatchReplacementTest, InterruptedBatchLeavesNoTemporaryFile) {
       if (file == nullptr) _exit(10);
       writeLine(file, u"new");
       PendingReplacement* waiting = nullptr;
-      if (!finishWritingLater(file, &waiting).ok() || waiting == nullptr) {
+      if (finishWritingLater(file, &waiting) != 1 || waiting == nullptr) {
         _exit(11);
       }
       pending.push_back(waiting);

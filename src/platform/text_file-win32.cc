@@ -32,7 +32,7 @@
 #include "platform/temporary_files.h"
 #include "platform/text_file.h"
 #include "base/utf8.h"
-#include "platform/wording.h"
+#include "base/wording.h"
 
 enum class Route { Standard, Device, NewFile, Replace, InPlace };
 
@@ -472,7 +472,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   return file;
 }
 
-Status finishWriting(FileHandle file) {
+int finishWriting(FileHandle file, Text* reason) {
   if (file->writing) flushOutput(*file);
   Replacement* replacement = file->replacement.get();
   const Route route =
@@ -490,10 +490,10 @@ Status finishWriting(FileHandle file) {
     if (file->failed) DeleteFileW(replacement->temporary.c_str());
     forgetTemporaryFile(replacement->slot);
   }
-  Status status;
-  if (file->failed) status = Status::failure(std::move(file->failure));
+  const int ok = file->failed ? 0 : 1;
+  if (!ok) setReason(reason, file->failure);
   delete file;
-  return status;
+  return ok;
 }
 
 void abandonWriting(FileHandle file) {
@@ -514,14 +514,17 @@ void abandonWriting(FileHandle file) {
 
 struct PendingReplacement {};
 
-Status finishWritingLater(FileHandle file, PendingReplacement** pending) {
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason) {
   *pending = nullptr;
-  return finishWriting(file);
+  return finishWriting(file, reason);
 }
 
-std::vector<Status> commitReplacements(
-    const std::vector<PendingReplacement*>& pending) {
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons) {
   // Never handed any: nothing to put in place.
   for (PendingReplacement* file : pending) delete file;
-  return std::vector<Status>(pending.size());
+  if (reasons != nullptr) reasons->assign(pending.size(), Text());
+  return std::vector<int>(pending.size(), 1);
 }

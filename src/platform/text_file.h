@@ -1,5 +1,5 @@
-// Text files: reading description lines and writing CR LF lines, UTF-8
-// without a byte-order mark.
+// Files: reading a description's bytes and writing CR LF lines, UTF-8
+// without a byte-order mark, safely (replaced only when complete).
 //
 // A FileHandle names one open file and is used in one direction only. It is
 // 0 only as the result of a failed open; it is valid until closeFile (or
@@ -23,7 +23,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/status.h"
 #include "base/strings.h"
 
 struct TextFile;
@@ -40,9 +39,6 @@ FileHandle openForReading(TextView path, Text* reason = nullptr);
 // Reads standard input as a description file (for "-" on the command line).
 // 0 when standard input is closed or is a folder, with the reason.
 FileHandle openStandardInput(Text* reason = nullptr);
-
-// Reads the given bytes as if they were a file's content (tests, fuzzing).
-FileHandle openBytes(std::string bytes);
 
 // Creates the file, or cuts an existing one to length 0, for writing, in
 // place. 0 when that fails; then nothing stays open. Nothing is written at
@@ -80,42 +76,10 @@ FileHandle createReplacement(TextView path, Text* reason = nullptr);
 // Writes to standard output (for "-" on the command line).
 FileHandle attachStandardOutput();
 
-// The whole content of the file at path (a description, read in one go),
-// or of standard input for readStandardInputBytes, into bytes. Fails when
-// the file is missing, is a folder or cannot be read, with the system's
-// reason, or when memory runs out.
-Status readWholeFile(TextView path, std::string& bytes);
-Status readStandardInputBytes(std::string& bytes);
-
-// Reading a file line by line: the rest of the file is read into memory at
-// the first line asked for and cut into lines as base/line_reader.h says.
-// The next line; a line of any length comes back whole; running out of
-// memory ends the reading with readFailure set. At the end of the file, or
-// after a failure: the empty text.
-Text readLine(FileHandle file);
-
-// The same, into line (reusing its storage), for readers of many lines.
-void readLineInto(FileHandle file, Text& line);
-
-// Whether the line last read ended at a 0x00 byte rather than at a line
-// break (LF, CR LF, a lone CR) or the end of the file. Such a byte ends the
-// line's text, but an editor shows what follows it on the same line.
-bool lastLineEndedAtNul(FileHandle file);
-
-// Reads a byte-order mark at the start of a file that is to be read as a
-// description (LineReader::takeByteOrderMark); called before anything else
-// is read from it.
-void takeByteOrderMark(FileHandle file);
-
-// Whether the bytes of the line last read were UTF-8 as they stood in the
-// file: false when a byte of it was read as "?" or U+FFFD, or left out at
-// the end of the file, because it was not (the parser's warnings tell the
-// user so).
-bool lastLineWasUtf8(FileHandle file);
-
 // Appends the next bytes of the file, as they are, to out: up to most bytes,
 // fewer at the end of the file or after a read failure (readFailure tells).
-// Returns how many were appended. Not to be mixed with readLine on one file.
+// Returns how many were appended. A description is read whole this way and
+// then cut into lines in memory (base/line_reader.h).
 size_t readBytes(FileHandle file, std::string& out, size_t most);
 
 // 1 when no further byte can be read, otherwise 0. When a read would block
@@ -135,20 +99,21 @@ void writeLine(FileHandle file, TextView text);
 // would) followed by CR LF. Lets a writer of many lines skip the UTF-16 step.
 void writeEncodedLine(FileHandle file, std::string_view utf8);
 
-// Appends bytes as they are (a whole SVG document, say): what waits in the
-// buffer goes first, then the bytes in one go.
-void writeBytesOut(FileHandle file, std::string_view bytes);
+// Appends bytes as they are (a whole drawing, the sample), with as few
+// system calls as their size allows. A failed write is remembered as for
+// writeLine.
+void writeContent(FileHandle file, std::string_view bytes);
 
 // Writes what is still buffered and closes the file. Reports nothing. For a
 // handle from createReplacement it behaves as finishWriting.
 void closeFile(FileHandle file);
 
 // Writes what is still buffered, closes the file and tells whether every
-// byte reached it: ok when every write, flush and close succeeded (and, for
-// a replacement, the file took path's place), otherwise failed with the
-// reason of the first failure. On failure a replacement's temporary file is
-// removed and an earlier file at path is left as it was.
-Status finishWriting(FileHandle file);
+// byte reached it: 1 when every write, flush and close succeeded (and, for a
+// replacement, the file took path's place), otherwise 0 with the reason of
+// the first failure. On 0 a replacement's temporary file is removed and an
+// earlier file at path is left as it was.
+int finishWriting(FileHandle file, Text* reason = nullptr);
 
 // Gives up a file being written (when drawing it could not go on, memory
 // having run out, say): closes it and removes what was written of it, a
@@ -176,18 +141,20 @@ struct PendingReplacement;
 // which alone renames it over its target. For every other file (a new file,
 // a file written in place, a device, a descriptor, a temporary file that
 // could not be remembered) it does exactly what finishWriting does and sets
-// *pending to 0. Ok, or failed with the reason (then *pending is 0 and
+// *pending to 0. Returns 1, or 0 with the reason (then *pending is 0 and
 // nothing is left behind).
-Status finishWritingLater(FileHandle file, PendingReplacement** pending);
+int finishWritingLater(FileHandle file, PendingReplacement** pending,
+                       Text* reason = nullptr);
 
 // Puts the pending files in place: flushes each file system that holds them
 // once (syncfs), then renames each over its target, then flushes each of
-// their folders once. Returns one outcome per pending file, in order: ok
-// when the file took its target's place durably; failed with the reason
-// otherwise, the target then left as it was unless the failure came after
-// the rename (a folder that could not be flushed). Frees every pending
-// file; nothing is left behind.
-std::vector<Status> commitReplacements(
-    const std::vector<PendingReplacement*>& pending);
+// their folders once. Returns one result per pending file, in order: 1 when
+// the file took its target's place durably; 0 with the reason in
+// (*reasons)[k] otherwise, the target then left as it was unless the
+// failure came after the rename (a folder that could not be flushed). Frees
+// every pending file; nothing is left behind.
+std::vector<int> commitReplacements(
+    const std::vector<PendingReplacement*>& pending,
+    std::vector<Text>* reasons);
 
 #endif  // FLOWSVG_PLATFORM_TEXT_FILE_H_

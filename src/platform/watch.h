@@ -6,14 +6,15 @@
 // file of its name in its folder is closed after writing, or renamed into
 // place, and when its folder is removed or renamed away (the description is
 // gone). A folder that is gone is looked for again once a second; when it
-// is back, its descriptions count as changed. A watch ends cleanly on SIGINT, SIGTERM or SIGHUP (Ctrl+C, a kill,
-// a closed terminal) that arrives while it waits; during a conversion these
+// is back, its descriptions count as changed. A watch ends cleanly on
+// SIGINT, SIGTERM or SIGHUP (Ctrl+C, a kill, a closed terminal) that
+// arrives while it waits; during a conversion these
 // signals do what temporary_files.h makes them do (remove the temporary file
 // and end the program), so no temporary file is ever left.
 //
 // POSIX (Linux): inotify, with the signals taken through a signalfd while
-// waiting (watch-posix.cc). Windows: ReadDirectoryChangesW in
-// watch-win32.cc, or watchAvailable() false there, which makes --watch a
+// waiting (watch-posix.cc). Windows builds have no watcher yet
+// (watch-win32.cc): watchAvailable() is false there, which makes --watch a
 // usage error.
 #ifndef FLOWSVG_PLATFORM_WATCH_H_
 #define FLOWSVG_PLATFORM_WATCH_H_

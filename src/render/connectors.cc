@@ -8,7 +8,7 @@
 #include "render/svg_document.h"
 #include "render/svg_line.h"
 #include "base/utf8.h"
-#include "model/converter_wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -22,13 +22,6 @@ size_t paletteIndex(int32_t a, int32_t b) {
   return static_cast<size_t>(index);
 }
 
-TextView paletteEntry(int32_t a, int32_t b) {
-  return ConnectorPalette[paletteIndex(a, b)];
-}
-
-// The palette as UTF-8, encoded once per document rather than once per
-// connector.
-using PaletteBytes = std::array<std::string, 8>;
 
 // Finds the parent an id names: the first item in slot order with that
 // itemid. The (itemid, slot) pairs are sorted once per document, so each of
@@ -57,7 +50,7 @@ class ParentFinder {
 // A cubic curve from the bottom centre of the parent's box to the top centre
 // of the child's box.
 void writeConnector(const FlowItem& parent, const FlowItem& child,
-                    const PaletteBytes& palette, SvgLine& line) {
+                    SvgLine& line) {
   const int32_t x1 = parent.x + parent.width / 2;
   const int32_t y1 = parent.y + parent.height;
   const int32_t x2 = child.x + child.width / 2;
@@ -69,9 +62,8 @@ void writeConnector(const FlowItem& parent, const FlowItem& child,
        << x2 << " " << c2 << "," << x2 << " " << y2 << "\" ";
   line.end();
   line << "        stroke=\""
-       << std::string_view(
-              palette[paletteIndex(parent.column + child.column,
-                                   parent.sectionno + child.sectionno)])
+       << connectorColour(parent.column + child.column,
+                          parent.sectionno + child.sectionno)
        << "\" stroke-width=\"2\" ";
   line.end();
   line.write("        fill=\"none\" marker-end=\"url(#arrowhead)\" />");
@@ -79,15 +71,14 @@ void writeConnector(const FlowItem& parent, const FlowItem& child,
 
 }  // namespace
 
-Text connectorColour(int32_t a, int32_t b) { return Text(paletteEntry(a, b)); }
 
-void writeConnectors(const Flowchart& chart, SvgOutput& out) {
+std::string_view connectorColour(int32_t a, int32_t b) {
+  return ConnectorPalette[paletteIndex(a, b)];
+}
+
+void writeConnectors(const Flowchart& chart, LineBuffer& out) {
   SvgLine line(out);
   const ParentFinder parents(chart);
-  PaletteBytes palette;
-  for (size_t k = 0; k < palette.size(); ++k) {
-    palette[k] = encodeUtf8(ConnectorPalette[k]);
-  }
   line.comment(wording::ConnectorsCommentText);
   for (int32_t c = 0; c < chart.itemcount; ++c) {
     const FlowItem& child = chart.items[c];
@@ -96,14 +87,14 @@ void writeConnectors(const Flowchart& chart, SvgOutput& out) {
       if (id <= 0) continue;
       const int32_t p = parents.find(id);
       if (p < 0) continue;
-      writeConnector(chart.items[p], child, palette, line);
+      writeConnector(chart.items[p], child, line);
     }
   }
   line.write("");
 }
 
 void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
-                       SvgOutput& out) {
+                       LineBuffer& out) {
   const int32_t top = canvas.yend + 15;
   SvgLine line(out);
   line.comment(wording::SummaryCommentText);

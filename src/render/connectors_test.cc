@@ -17,7 +17,7 @@ class ConnectorsTest : public testing::Test {
 };
 
 Lines connectorLines(const Flowchart& chart) {
-  return captureLines([&](SvgOutput& out) { writeConnectors(chart, out); });
+  return captureLines([&](LineBuffer& file) { writeConnectors(chart, file); });
 }
 
 // The path data and stroke colour of every connector, in writing order.
@@ -38,9 +38,7 @@ TEST_F(ConnectorsTest, PaletteHoldsEightColoursInOrder) {
   const Lines expected = {"#3b82f6", "#06b6d4", "#8b5cf6", "#ec4899",
                           "#f59e0b", "#10b981", "#ef4444", "#6366f1"};
   Lines actual;
-  for (const TextView colour : ConnectorPalette) {
-    actual.push_back(utf8(Text(colour)));
-  }
+  for (std::string_view colour : ConnectorPalette) actual.emplace_back(colour);
   EXPECT_EQ(actual, expected);
 }
 
@@ -54,7 +52,7 @@ TEST_F(ConnectorsTest, ColourIsPickedByColumnsAndBands) {
       {1, 1, "#3b82f6"}, {7, 0, "#10b981"}, {200, 40, "#3b82f6"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(utf8(connectorColour(c.a, c.b)), c.colour) << c.a << ", " << c.b;
+    EXPECT_EQ(connectorColour(c.a, c.b), c.colour) << c.a << ", " << c.b;
   }
 }
 
@@ -137,7 +135,7 @@ Shown summaryLines(const std::string& summary) {
   CanvasSize canvas = layoutFlowchart(*chart);
   int top = canvas.yend + 15;
   Lines lines = captureLines(
-      [&](SvgOutput& out) { writeSummaryPanel(*chart, canvas, out); });
+      [&](LineBuffer& file) { writeSummaryPanel(*chart, canvas, file); });
   Shown shown;
   for (size_t i = 7; i + 1 < lines.size(); i += 2) {
     const std::string& t1 = lines[i];
@@ -201,8 +199,8 @@ TEST_F(ConnectorsTest, SummaryPanelSpansTheCanvasBelowTheLastBand) {
       "</g>",
       "",
   };
-  EXPECT_EQ(captureLines([&](SvgOutput& out) {
-              writeSummaryPanel(*chart, canvas, out);
+  EXPECT_EQ(captureLines([&](LineBuffer& file) {
+              writeSummaryPanel(*chart, canvas, file);
             }),
             expected);
 }

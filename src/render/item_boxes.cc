@@ -32,7 +32,7 @@ void writeContentLines(const FlowItem& item, SvgLine& line) {
 
 }  // namespace
 
-void writeItemBox(const Flowchart& chart, int32_t item, SvgOutput& out) {
+void writeItemBox(const Flowchart& chart, int32_t item, LineBuffer& out) {
   const FlowItem& it = chart.items[item];
   SvgLine line(out);
   line << "<g id=\"node-" << it.itemid << "\" filter=\"url(#shadow)\">";

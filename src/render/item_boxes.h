@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "model/flowchart.h"
-#include "render/svg_line.h"
+#include "base/line_buffer.h"
 
 // Writes the box of the item in slot item (which the layout placed).
-void writeItemBox(const Flowchart& chart, int32_t item, SvgOutput& out);
+void writeItemBox(const Flowchart& chart, int32_t item, LineBuffer& out);
 
 #endif  // FLOWSVG_RENDER_ITEM_BOXES_H_

@@ -17,7 +17,7 @@ Lines boxLines(const std::string& description) {
   auto chart = newChart();
   readChart(*chart, description);
   layoutFlowchart(*chart);
-  return captureLines([&](SvgOutput& out) { writeItemBox(*chart, 0, out); });
+  return captureLines([&](LineBuffer& file) { writeItemBox(*chart, 0, file); });
 }
 
 // The shown key and value of every content line of the box.
@@ -101,7 +101,7 @@ TEST(ItemBoxTest, ContentLinesStandSixteenApart) {
   readChart(*chart, "[A.a]\nitemid = 1\nitemid = -5\nR&D = a<b\n=\n");
   layoutFlowchart(*chart);
   EXPECT_EQ(
-      captureLines([&](SvgOutput& out) { writeItemBox(*chart, 1, out); }),
+      captureLines([&](LineBuffer& file) { writeItemBox(*chart, 1, file); }),
       expected);
 }
 
@@ -188,7 +188,7 @@ TEST(ItemBoxTest, NoContentLineIsWrittenBelowAHandMadeBox) {
   addContentPair(*chart, 0, u"a", u"1");
   addContentPair(*chart, 0, u"b", u"2");
   Lines box =
-      captureLines([&](SvgOutput& out) { writeItemBox(*chart, 0, out); });
+      captureLines([&](LineBuffer& file) { writeItemBox(*chart, 0, file); });
   EXPECT_EQ(contentTexts(box), (Lines{"a:", "1"}));
 }
 

@@ -3,13 +3,12 @@
 #include <cstdlib>
 
 #include "model/parser.h"
-#include "platform/paths.h"
 #include "base/utf8.h"
 
 std::unique_ptr<Flowchart> newChart() { return std::make_unique<Flowchart>(); }
 
 void readChart(Flowchart& chart, const std::string& description) {
-  (void)parseDescription(chart, description);
+  static_cast<void>(readDescription(chart, description));
 }
 
 int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
@@ -26,13 +25,10 @@ int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
   return slot;
 }
 
-std::string capture(const std::function<void(SvgOutput&)>& write) {
-  std::string bytes;
-  StringSink sink(bytes);
-  SvgOutput out(sink);
+std::string capture(const std::function<void(LineBuffer&)>& write) {
+  LineBuffer out;
   write(out);
-  out.finish();
-  return bytes;
+  return out.take();
 }
 
 std::vector<std::string> crlfLines(const std::string& bytes) {
@@ -52,7 +48,7 @@ std::vector<std::string> crlfLines(const std::string& bytes) {
 }
 
 std::vector<std::string> captureLines(
-    const std::function<void(SvgOutput&)>& write) {
+    const std::function<void(LineBuffer&)>& write) {
   return crlfLines(capture(write));
 }
 

@@ -11,7 +11,8 @@
 
 #include "model/flowchart.h"
 #include "testing/test_support.h"
-#include "render/svg_line.h"
+#include "base/reporter.h"
+#include "base/line_buffer.h"
 
 // A fresh, empty chart on the heap (a Flowchart is large).
 std::unique_ptr<Flowchart> newChart();
@@ -24,8 +25,8 @@ void readChart(Flowchart& chart, const std::string& description);
 int32_t placeItem(Flowchart& chart, int32_t itemid, int32_t x, int32_t y,
                   int32_t height, int32_t column, int32_t sectionno);
 
-// Runs write on a new output and returns the bytes it wrote.
-std::string capture(const std::function<void(SvgOutput&)>& write);
+// Runs write on a new file and returns the bytes it wrote.
+std::string capture(const std::function<void(LineBuffer&)>& write);
 
 // The CR LF terminated lines of bytes (UTF-8, without their CR LF). A last
 // line without its CR LF, or any lone CR or LF, adds the marker line
@@ -34,7 +35,7 @@ std::vector<std::string> crlfLines(const std::string& bytes);
 
 // The lines write produces, as crlfLines gives them.
 std::vector<std::string> captureLines(
-    const std::function<void(SvgOutput&)>& write);
+    const std::function<void(LineBuffer&)>& write);
 
 // 1 when xmllint parses bytes as a well-formed XML document; its complaints
 // go to standard error.

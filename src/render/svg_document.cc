@@ -13,7 +13,7 @@
 #include "render/item_boxes.h"
 #include "render/layout.h"
 #include "render/svg_line.h"
-#include "model/converter_wording.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -134,10 +134,10 @@ void writeBand(const Section& section, SvgLine& line) {
   line.write("");
 }
 
-void writeDocument(Flowchart& chart, const CanvasSize& canvas, SvgOutput& out,
+void writeDocument(Flowchart& chart, const CanvasSize& canvas, LineBuffer& out,
                    Timestamp generated) {
   // The boxes, connectors and summary panel write lines of their own: the
-  // lines built here go to the output before each of them.
+  // lines built here go to the file before each of them.
   SvgLine line(out);
   writeProlog(canvas, line, generated);
   writeHeader(chart, canvas, line);
@@ -157,15 +157,8 @@ void writeDocument(Flowchart& chart, const CanvasSize& canvas, SvgOutput& out,
 
 }  // namespace
 
-void writeSvg(Flowchart& chart, SvgOutput& out, Timestamp generated) {
+void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated) {
   writeDocument(chart, layoutFlowchart(chart), out, generated);
-}
-
-void writeSvg(Flowchart& chart, std::string& out, Timestamp generated) {
-  StringSink sink(out);
-  SvgOutput output(sink);
-  writeSvg(chart, output, generated);
-  output.finish();
 }
 
 namespace {

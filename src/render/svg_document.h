@@ -6,26 +6,22 @@
 #define FLOWSVG_RENDER_SVG_DOCUMENT_H_
 
 #include <cstdint>
-#include <string>
 
 #include "model/flowchart.h"
-#include "base/calendar.h"
+#include "base/clock.h"
+#include "base/line_buffer.h"
 
-// Lays the chart out and appends the whole document to out, with the given
-// generation time in its timestamp comment. Memory running out throws
-// std::bad_alloc (out then holds part of the document).
-void writeSvg(Flowchart& chart, std::string& out, Timestamp generated);
-
-// The same, onto an output (svg_line.h), which the caller finishes.
-class SvgOutput;
-void writeSvg(Flowchart& chart, SvgOutput& out, Timestamp generated);
+// Lays the chart out and writes the whole document into out, with the
+// given generation time in its timestamp comment. Running out of memory
+// throws std::bad_alloc; what out holds is then to be thrown away.
+void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated);
 
 // Replaces "&", "<", ">", '"' and "'" by their entities ("&" first, so
 // nothing is escaped twice), then every character XML 1.0 forbids (U+0001 to
 // U+0008, U+000B, U+000C, U+000E to U+001F, U+FFFE, U+FFFF) by U+FFFD.
 Text escapeXml(TextView text);
 
-// Writes escapeXml(text) encoded as UTF-8 to
+// Writes escapeXml(text) encoded as UTF-8, as writeLine would encode it, to
 // dest, which must hold MaxEscapedBytesPerUnit x text.size() + 2 bytes
 // ("&quot;" takes six bytes for one unit; the two more let each character
 // be written with one 8-byte copy). Returns the number of bytes written.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
 #endif
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "render/connectors.h"
+#include "files/description_files.h"
 #include "render/render_test_support.h"
 #include "platform/paths.h"
 #include "base/utf8.h"
@@ -27,7 +30,7 @@ class SvgDocumentTest : public testing::Test {
     auto chart = newChart();
     readChart(*chart, description);
     return captureLines(
-        [&](SvgOutput& out) { writeSvg(*chart, out, kFixedTime); });
+        [&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime); });
   }
 };
 
@@ -117,7 +120,7 @@ TEST_F(SvgDocumentTest, EmptyDescriptionGivesTheWholeFrame) {
   };
   auto chart = newChart();
   std::string bytes =
-      capture([&](SvgOutput& out) { writeSvg(*chart, out, kFixedTime); });
+      capture([&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime); });
   EXPECT_EQ(crlfLines(bytes), expected);
 #ifndef _WIN32  // xmllint runs on Linux; flowsvg_test.sh checks .exe drawings
   EXPECT_TRUE(wellFormedXml(bytes));
@@ -128,7 +131,7 @@ TEST_F(SvgDocumentTest, DocumentIsUtf8WithoutMarkAndEndsWithCrLf) {
   auto chart = newChart();
   readChart(*chart, "[Header]\nsubtitle = Caf\xC3\xA9\n");
   std::string bytes =
-      capture([&](SvgOutput& out) { writeSvg(*chart, out, kFixedTime); });
+      capture([&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime); });
   EXPECT_EQ(bytes.rfind("<?xml", 0), 0u);
   ASSERT_GE(bytes.size(), 8u);
   EXPECT_EQ(bytes.substr(bytes.size() - 8), "</svg>\r\n");
@@ -239,5 +242,81 @@ TEST(EscapeXmlTest, ReplacesMarkupCharactersAndForbiddenOnes) {
   EXPECT_EQ(bytes, encodeUtf8(escapeXml(halves)));
   EXPECT_EQ(bytes, "a\xEF\xBF\xBD&lt;\xEF\xBF\xBD");
 }
+
+class GenerateSvgTest : public SvgDocumentTest {
+ protected:
+  void SetUp() override {
+    SvgDocumentTest::SetUp();
+    ASSERT_FALSE(folder_.path().empty());
+    chart_ = newChart();
+    std::string description = "[Header]\nsubtitle = Big\n";
+    for (int i = 1; i <= 30; ++i) {
+      description += "[Part.one]\nitemid = " + std::to_string(i) +
+                     "\nfromid = " + std::to_string(i - 1) +
+                     "\ntitle = Step\nNote = some words to fill the box\n";
+    }
+    readChart(*chart_, description);
+  }
+
+  int32_t generate(const std::string& path) {
+    return generateSvg(*chart_, textOfPath(path), reporter_);
+  }
+
+  TempFolder folder_;
+  std::unique_ptr<Flowchart> chart_;
+  RecordingReporter reporter_;
+};
+
+TEST_F(GenerateSvgTest, WritesTheDocumentWithTheCurrentTime) {
+  std::string path = folder_.file("chart.svg");
+  writeBytes(path, std::string(100000, 'x'));  // a longer earlier file
+  ASSERT_EQ(generate(path), 1);
+  EXPECT_TRUE(reporter_.messages.empty());
+#ifndef _WIN32  // xmllint runs on Linux; flowsvg_test.sh checks .exe drawings
+  EXPECT_TRUE(wellFormedXml(readBytes(path)));
+#endif
+  Lines written = crlfLines(readBytes(path));
+  Lines expected =
+      captureLines([&](LineBuffer& file) { writeSvg(*chart_, file, 0); });
+  ASSERT_EQ(written.size(), expected.size());
+  EXPECT_TRUE(std::regex_match(
+      written[6], std::regex("<!-- Generated: \\d{4}-\\d\\d-\\d\\d "
+                             "\\d\\d:\\d\\d:\\d\\d -->")))
+      << written[6];
+  written[6] = expected[6];
+  EXPECT_EQ(written, expected);
+  EXPECT_EQ(folderEntries(folder_.path()), Lines{"chart.svg"});
+}
+
+TEST_F(GenerateSvgTest, MissingFolderIsReportedAndNothingIsWritten) {
+  std::string path = folder_.file("no such folder/chart.svg");
+  EXPECT_EQ(generate(path), 0);
+  EXPECT_EQ(reporter_.messages, Lines{"Cannot create the SVG file: " + path});
+  EXPECT_TRUE(folderEntries(folder_.path()).empty());
+  // The layout has run all the same.
+  EXPECT_EQ(chart_->items[29].x, 185 + 255 * 29);
+}
+
+#ifndef _WIN32  // Windows has no file-size limit to make a write fail part-way
+TEST_F(GenerateSvgTest, FailedWriteLeavesTheEarlierFileAsItWas) {
+  std::string path = folder_.file("chart.svg");
+  const std::string earlier = "earlier drawing\r\n";
+  writeBytes(path, earlier);
+  // Files of this process may grow to 4096 bytes; the document is larger.
+  rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  int32_t result = generate(path);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(reporter_.messages, Lines{"Cannot create the SVG file: " + path});
+  EXPECT_EQ(readBytes(path), earlier);
+  EXPECT_EQ(folderEntries(folder_.path()), Lines{"chart.svg"});
+}
+#endif
 
 }  // namespace

@@ -1,149 +1,31 @@
-// Builds the lines of an SVG document as UTF-8 straight in the output's
-// buffer (SvgOutput), so writing a large drawing allocates next to nothing
-// and copies each byte once on its way to the sink.
+// Builds the lines of an SVG document as UTF-8 straight in the drawing's
+// buffer (line_buffer.h: lineRoom), so writing a large drawing
+// allocates next to nothing and copies each byte once.
 //
-//   StringSink sink(svg);
-//   SvgOutput out(sink);
-//   SvgLine line(out);
+//   SvgLine line(file);
 //   line << "<rect x=\"" << x << "\" />";
 //   line.end();      // ends the line with CR LF
-//   line.release();  // the lines join the output (also on destruction)
-//   out.finish();    // the output hands the last bytes to the sink
+//   line.release();  // the lines go to the file (also on destruction)
 //
 // Fixed markup goes in as ASCII literals, numbers in decimal, texts of the
 // program (captions, the timestamp) as UTF-16 texts, and text from the
 // description through Escaped, which applies the XML escaping on the way.
 // The bytes are those writeLine would write for the same text. Lines of
-// several SvgLines on one output may follow each other, but an SvgLine
-// holds its ended lines until it releases them: one that lives while
-// another writer writes to the output must release() first.
+// several SvgLines on one file may follow each other, but an SvgLine holds
+// its ended lines in the buffer until it releases them: one that lives
+// while another writer writes to the file must release() first.
 #ifndef FLOWSVG_RENDER_SVG_LINE_H_
 #define FLOWSVG_RENDER_SVG_LINE_H_
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "render/svg_document.h"
+#include "base/line_buffer.h"
 #include "base/strings.h"
 #include "base/utf8.h"
-
-// Where the bytes of a document go, in pieces of up to SvgOutput's buffer
-// size (a line longer than that in one piece): a string (StringSink), or a
-// file (the programs' platform layer).
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  virtual void write(std::string_view bytes) = 0;
-};
-
-// Appends the document to a string.
-class StringSink : public ByteSink {
- public:
-  explicit StringSink(std::string& bytes) : bytes_(bytes) {}
-  void write(std::string_view bytes) override { bytes_.append(bytes); }
-
- private:
-  std::string& bytes_;
-};
-
-// The bytes of a document being written: lines are built in place in a
-// buffer of BufferSize bytes, which goes to the sink whenever it is full,
-// so a large drawing is written with one small buffer, each byte copied
-// once on its way.
-//
-//   LineRoom room = out.room(0, 0);   // where the line starts
-//   ... put bytes at room.start, asking out.room(used, more) again
-//   ... (with the bytes used so far) whenever more may not fit in room.size
-//   out.endLine(used);                // the line and CR LF are done
-//   out.finish();                     // the last bytes go to the sink
-//
-// A call may hand waiting bytes on and move the line built so far; the
-// bytes at the new start are the same. A line of any length fits (a long
-// one is built beside the buffer). The "line" may be several, each but the
-// last already ended with CR LF; and with keep, the keep bytes that follow
-// the line's CR LF are the start of the next line, which stays where the
-// next room call puts it. Memory running out throws std::bad_alloc; so may
-// the sink.
-struct LineRoom {
-  char* start;  // the line's first byte
-  size_t size;  // bytes that fit from start, CR LF not counted
-};
-
-class SvgOutput {
- public:
-  static constexpr size_t BufferSize = 64 * 1024;
-
-  explicit SvgOutput(ByteSink& sink)
-      : sink_(sink), buffer_(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
-  SvgOutput(const SvgOutput&) = delete;
-  SvgOutput& operator=(const SvgOutput&) = delete;
-
-  LineRoom room(size_t used, size_t more) {
-    const size_t need = used + more;
-    if (buildingLong_) {
-      if (longLine_.size() < need) longLine_.resize(2 * need);
-      return {longLine_.data(), longLine_.size()};
-    }
-    constexpr size_t kRoom = BufferSize - 2;  // CR LF always fit after
-    if (need <= kRoom - waiting_) {
-      return {buffer_.get() + waiting_, kRoom - waiting_};
-    }
-    char* const built = buffer_.get() + waiting_;
-    if (need > kRoom) {
-      // Longer than the whole buffer: built beside it from here on.
-      longLine_.assign(built, used);
-      longLine_.resize(2 * need);
-      buildingLong_ = true;
-      return {longLine_.data(), longLine_.size()};
-    }
-    // Hand the waiting bytes on, then move the line to the buffer's start.
-    const size_t before = waiting_;
-    flush();
-    std::memmove(buffer_.get(), buffer_.get() + before, used);
-    return {buffer_.get(), kRoom};
-  }
-
-  void endLine(size_t used, size_t keep = 0) {
-    if (buildingLong_) {
-      buildingLong_ = false;
-      longLine_[used] = '\r';
-      longLine_[used + 1] = '\n';
-      flush();
-      sink_.write(std::string_view(longLine_.data(), used + 2));
-      if (keep == 0) {
-        std::string().swap(longLine_);
-        return;
-      }
-      // The start of the next line stays beside the buffer.
-      longLine_.erase(0, used + 2);
-      buildingLong_ = true;
-      return;
-    }
-    char* end = buffer_.get() + waiting_ + used;
-    end[0] = '\r';
-    end[1] = '\n';
-    waiting_ += used + 2;
-  }
-
-  // Hands every line ended so far to the sink.
-  void finish() { flush(); }
-
- private:
-  void flush() {
-    if (waiting_ > 0) sink_.write(std::string_view(buffer_.get(), waiting_));
-    waiting_ = 0;
-  }
-
-  ByteSink& sink_;
-  std::unique_ptr<char[]> buffer_;
-  size_t waiting_ = 0;      // bytes of ended lines in buffer_
-  std::string longLine_;    // a line too long for the buffer, built here
-  bool buildingLong_ = false;
-};
 
 // Description text to be written escaped.
 struct Escaped {
@@ -152,7 +34,7 @@ struct Escaped {
 
 class SvgLine {
  public:
-  explicit SvgLine(SvgOutput& out) : out_(out) { begin(); }
+  explicit SvgLine(LineBuffer& out) : out_(out) { begin(); }
 
   // An ASCII literal; its length is known when the program is built, so the
   // copy is a few moves.
@@ -223,12 +105,12 @@ class SvgLine {
     ended_ = used_;
   }
 
-  // Hands the lines ended so far to the output. Must come before anything
-  // else writes to the output (another SvgLine) while this one
+  // Hands the lines ended so far to the file. Must come before anything
+  // else writes to the file (another SvgLine, writeLine) while this one
   // lives; its destructor does it too. Nothing may be built after the last
   // end().
   void release() {
-    if (ended_ > 0) out_.endLine(ended_ - 2);
+    if (ended_ > 0) out_.endLineInPlace(ended_ - 2);
     begin();
   }
   ~SvgLine() { release(); }
@@ -269,28 +151,28 @@ class SvgLine {
   }
 
   // Where the next bytes go, with room for at least extra of them; extra is
-  // never 0. When the room runs out, the lines ended so far go to the output
-  // first; the line being built then starts where the output's next bytes go,
+  // never 0. When the room runs out, the lines ended so far go to the file
+  // first; the line being built then starts where the file's next bytes go,
   // which is where it already stands.
   char* room(size_t extra) {
     if (size_ - used_ < extra) [[unlikely]] {
       if (ended_ > 0) {
-        out_.endLine(ended_ - 2, used_ - ended_);
+        out_.endLineInPlace(ended_ - 2, used_ - ended_);
         start_ += ended_;
         size_ -= ended_;
         used_ -= ended_;
         ended_ = 0;
       }
-      const LineRoom room = out_.room(used_, extra);
+      const LineRoom room = out_.lineRoom(used_, extra);
       start_ = room.start;
       size_ = room.size;
     }
     return start_ + used_;
   }
 
-  SvgOutput& out_;
+  LineBuffer& out_;
   // Ended lines (each with its CR LF) and the line being built, in the
-  // output.
+  // file's write buffer (or beside it, for a line longer than the buffer).
   char* start_ = nullptr;  // the first byte
   size_t size_ = 0;        // bytes that fit from start_
   size_t used_ = 0;        // bytes so far

@@ -14,8 +14,8 @@ namespace {
 // while it is being built, and lines of another SvgLine after a release.
 TEST(SvgLineTest, LinesOfEveryLengthComeOutWhole) {
   const std::string longPart(70000, 'a');  // more than the write buffer
-  const std::string bytes = capture([&](SvgOutput& out) {
-    SvgLine line(out);
+  const std::string bytes = capture([&](LineBuffer& file) {
+    SvgLine line(file);
     line << "first " << 12 << " " << -345;
     line.end();
     for (int k = 0; k < 3000; ++k) {  // fills the buffer many times over
@@ -32,7 +32,7 @@ TEST(SvgLineTest, LinesOfEveryLengthComeOutWhole) {
     line.end();
     line.write("last of the first");
     line.release();
-    SvgLine other(out);
+    SvgLine other(file);
     other.comment(u"second");
     other.write("");
   });
@@ -61,8 +61,8 @@ TEST(SvgLineTest, NumbersOfEveryWidth) {
       {-1, "-1"},         {-2147483647 - 1, "-2147483648"},
   };
   for (const auto& c : cases) {
-    const std::string bytes = capture([&](SvgOutput& out) {
-      SvgLine line(out);
+    const std::string bytes = capture([&](LineBuffer& file) {
+      SvgLine line(file);
       line << c.number;
       line.end();
     });

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/reporter.h"
+#include "base/reporter.h"
 #include "base/strings.h"
 
 // A new empty folder under the system's temporary folder; its path uses "/"

@@ -1,0 +1,126 @@
+#include "files/description_files.h"
+
+#include <cstdint>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "base/line_buffer.h"
+#include "base/wording.h"
+#include "model/parser.h"
+#include "model/sample_description.h"
+#include "platform/clock.h"
+#include "platform/system_error.h"
+#include "render/layout.h"
+#include "render/svg_document.h"
+
+int32_t readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
+                            Reporter& reporter, DiagnosticsSink* sink) {
+  clearFlowchart(chart);
+  Text failure;
+  bool outOfMemory = false;
+  try {
+    std::string bytes;
+    readBytes(file, bytes, SIZE_MAX);
+    failure = Text(readFailure(file));
+    // The file is let go before the chart is read: reading takes no lock,
+    // and a watch may see the next save at once.
+    closeFile(std::exchange(file, nullptr));
+    if (failure.empty()) {
+      const Status read = readDescription(chart, bytes, sink);
+      outOfMemory = read.isOutOfMemory();
+    }
+  } catch (const std::bad_alloc&) {
+    outOfMemory = true;  // its reason made once the file is closed
+  }
+  if (file != nullptr) closeFile(file);
+  if (!outOfMemory && failure.empty()) return 1;
+  clearFlowchart(chart);
+  if (outOfMemory) failure = outOfMemoryReason();
+  reporter.reportError(wording::OpenFailureCaption, name, failure);
+  return 0;
+}
+
+int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
+                         DiagnosticsSink* sink) {
+  clearFlowchart(chart);
+  Text reason;
+  FileHandle file = openForReading(path, &reason);
+  if (file == nullptr) {
+    reporter.reportError(wording::OpenFailureCaption, path, reason);
+    return 0;
+  }
+  return readDescriptionFile(chart, file, path, reporter, sink);
+}
+
+namespace {
+
+// Hands a drawing's lines to an open file as they are made.
+class FileSink : public LineSink {
+ public:
+  explicit FileSink(FileHandle file) : file_(file) {}
+  void take(std::string_view bytes) override { writeContent(file_, bytes); }
+
+ private:
+  FileHandle file_;
+};
+
+}  // namespace
+
+void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated) {
+  FileSink sink(file);
+  LineBuffer drawing(&sink);
+  writeSvg(chart, drawing, generated);
+  drawing.flush();
+}
+
+int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
+  Text reason;
+  int32_t written = 0;
+  FileHandle file = nullptr;
+  try {
+    // Laid out first, as the window shows the chart laid out even when its
+    // SVG cannot be written.
+    layoutFlowchart(chart);
+    file = createReplacement(path, &reason);
+    if (file != nullptr) {
+      writeDrawing(chart, file, currentTime());
+      written = finishWriting(std::exchange(file, nullptr), &reason);
+    }
+  } catch (const std::bad_alloc&) {
+    // Memory ran out while drawing: what was written goes, the earlier file
+    // stays.
+    if (file != nullptr) abandonWriting(file);
+    reason = outOfMemoryReason();
+  }
+  if (written == 0) {
+    reporter.reportError(wording::CreateFailureCaption, path, reason);
+  }
+  return written;
+}
+
+int32_t writeSampleFile(TextView path, Reporter& reporter) {
+  Text reason;
+  FileHandle file = createReplacement(path, &reason);
+  int32_t written = 0;
+  if (file != nullptr) {
+    writeContent(file, sampleDescription());
+    written = finishWriting(file, &reason);
+  }
+  if (written == 0) {
+    reporter.reportError(wording::SampleFailureCaption, path, reason);
+  }
+  return written;
+}
+
+int32_t holdsTheSample(TextView path) {
+  const std::string sample = sampleDescription();
+  FileHandle file = openForReading(path);
+  if (file == nullptr) return 0;
+  // One byte more than the sample, to see a longer file as different.
+  std::string bytes;
+  readBytes(file, bytes, sample.size() + 1);
+  const bool whole = readFailure(file).empty();
+  closeFile(file);
+  return whole && bytes == sample ? 1 : 0;
+}
