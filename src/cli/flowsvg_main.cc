@@ -33,14 +33,14 @@ class StandardErrorReporter : public Reporter {
 
 int writeSample(const Text& path, Reporter& reporter) {
   if (path != u"-") {
-    return writeSampleFile(path, reporter) == 1 ? ExitWritten
+    return writeSampleFile(path, reporter).ok() ? ExitWritten
                                                 : ExitOutputUnwritable;
   }
   FileHandle file = attachStandardOutput();
   writeContent(file, sampleDescription());
-  Text reason;
-  if (finishWriting(file, &reason) == 1) return ExitWritten;
-  reporter.reportError(wording::SampleFailureCaption, path, reason);
+  const Status written = finishWriting(file);
+  if (written.ok()) return ExitWritten;
+  reporter.reportError(wording::SampleFailureCaption, path, written.reason());
   return ExitOutputUnwritable;
 }
 

@@ -362,7 +362,7 @@ void Shell::generate() {
   }
   setStatus(wording::ParsingStatus);
   WindowWarnings warnings;
-  if (parseDescription(chart_, inputPath_, reporter_, &warnings) == 0) {
+  if (!parseDescription(chart_, inputPath_, reporter_, &warnings).ok()) {
     setStatus(wording::LoadFailedStatus);
     return;
   }
@@ -380,7 +380,7 @@ void Shell::generate() {
     reporter_.reportError(wording::CreateFailureCaption, outputPath_,
                           wording::ItIsTheInputReason);
   }
-  if (ontoInput || generateSvg(chart_, outputPath_, reporter_) == 0) {
+  if (ontoInput || !generateSvg(chart_, outputPath_, reporter_).ok()) {
     setStatus(Text(wording::WriteFailedStatus) + warningsLine);
     toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
                         MessageIcon::Error);
@@ -403,7 +403,7 @@ void Shell::writeSample() {
   // A sample the user has edited since is not replaced without asking.
   const int32_t attributes = fileAttributesOf(path);
   if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
-      holdsTheSample(path) == 0 &&
+      !holdsTheSample(path) &&
       toolkit_.questionBox(
           wording::MessageBoxTitle,
           shownPath(path) + Text(wording::EditedSampleQuestionAfter),
@@ -411,7 +411,7 @@ void Shell::writeSample() {
     return;
   }
   // The writer has shown its own error box when it returns 0.
-  if (writeSampleFile(path, reporter_) == 0) return;
+  if (!writeSampleFile(path, reporter_).ok()) return;
   inputPath_ = path;
   toolkit_.setControlText(InputPathText, shownPath(inputPath_));
   setStatus(Text(wording::SampleWrittenBefore) + shownPath(path) +

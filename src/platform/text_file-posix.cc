@@ -743,7 +743,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   return file;
 }
 
-int finishWriting(FileHandle file, Text* reason) {
+Status finishWriting(FileHandle file) {
   if (file->writing) flushOutput(*file);
   Replacement* replacement = file->replacement.get();
   const Route route =
@@ -777,10 +777,10 @@ int finishWriting(FileHandle file, Text* reason) {
       noteFailure(*file, systemErrorText(errno));
     }
   }
-  const int ok = file->failed ? 0 : 1;
-  if (!ok) setReason(reason, file->failure);
+  Status status;
+  if (file->failed) status = Status::error(std::move(file->failure));
   delete file;
-  return ok;
+  return status;
 }
 
 void abandonWriting(FileHandle file) {
@@ -802,13 +802,12 @@ struct PendingReplacement {
   dev_t device = 0;
 };
 
-int finishWritingLater(FileHandle file, PendingReplacement** pending,
-                       Text* reason) {
+Status finishWritingLater(FileHandle file, PendingReplacement** pending) {
   *pending = nullptr;
   Replacement* replacement = file->replacement.get();
   if (replacement == nullptr || replacement->route != Route::Replace ||
       replacement->slot < 0) {
-    return finishWriting(file, reason);
+    return finishWriting(file);
   }
   flushOutput(*file);
   struct stat info;
@@ -819,9 +818,9 @@ int finishWritingLater(FileHandle file, PendingReplacement** pending,
   if (file->failed) {
     unlink(replacement->temporary.c_str());
     forgetTemporaryFile(replacement->slot);
-    setReason(reason, file->failure);
+    Status status = Status::error(std::move(file->failure));
     delete file;
-    return 0;
+    return status;
   }
   auto* waiting = new PendingReplacement;
   waiting->temporary = std::move(replacement->temporary);
@@ -830,13 +829,13 @@ int finishWritingLater(FileHandle file, PendingReplacement** pending,
   waiting->device = info.st_dev;
   delete file;
   *pending = waiting;
-  return 1;
+  return Status();
 }
 
-std::vector<int> commitReplacements(
-    const std::vector<PendingReplacement*>& pending,
-    std::vector<Text>* reasons) {
+std::vector<Status> commitReplacements(
+    const std::vector<PendingReplacement*>& pending) {
   const size_t count = pending.size();
+  std::vector<Status> outcomes(count);
   std::vector<int> ok(count, 1);
   std::vector<Text> why(count);
   // One flush per file system, before any rename: after a crash each
@@ -886,6 +885,8 @@ std::vector<int> commitReplacements(
     }
   }
   for (PendingReplacement* file : pending) delete file;
-  if (reasons != nullptr) *reasons = std::move(why);
-  return ok;
+  for (size_t k = 0; k < count; ++k) {
+    if (!ok[k]) outcomes[k] = Status::error(std::move(why[k]));
+  }
+  return outcomes;
 }

@@ -36,7 +36,9 @@ class TextFileWin32Test : public testing::Test {
     FileHandle file = createReplacement(dir_.text(name), reason);
     if (file == nullptr) return -1;
     writeLine(file, line);
-    return finishWriting(file, reason);
+    const Status written = finishWriting(file);
+    if (!written.ok() && reason != nullptr) *reason = written.reason();
+    return written.ok() ? 1 : 0;
   }
   TempFolder dir_;
 };
@@ -116,7 +118,7 @@ TEST_F(TextFileWin32Test, BytesPassAsTheyAre) {
   ASSERT_NE(file, nullptr);
   writeLine(file, u"a\u001Ab");
   writeLine(file, u"end");
-  ASSERT_EQ(finishWriting(file), 1);
+  ASSERT_TRUE(finishWriting(file).ok());
   EXPECT_EQ(readBytes(dir_.file("bytes.txt")),
             "a\x1A"
             "b\r\nend\r\n");
@@ -136,7 +138,7 @@ TEST_F(TextFileWin32Test, CreateForWritingKeepsAHiddenFileHidden) {
   FileHandle file = createForWriting(dir_.text("hidden.txt"));
   ASSERT_NE(file, nullptr);
   writeLine(file, u"new");
-  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_TRUE(finishWriting(file).ok());
   EXPECT_EQ(readBytes(dir_.file("hidden.txt")), "new\r\n");
   EXPECT_NE(attributes("hidden.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
@@ -155,7 +157,7 @@ TEST_F(TextFileWin32Test, PathsLongerThan259Characters) {
     FileHandle file = createReplacement(chart);
     ASSERT_NE(file, nullptr);
     writeLine(file, line);
-    ASSERT_EQ(finishWriting(file), 1);
+    ASSERT_TRUE(finishWriting(file).ok());
   }
   EXPECT_EQ(fileSizeOf(chart), 8);
   EXPECT_EQ(fileAttributesOf(deep) & FolderAttribute, FolderAttribute);
