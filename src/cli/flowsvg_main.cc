@@ -46,12 +46,12 @@ int writeSample(const Text& path, Reporter& reporter) {
 
 // Whether the folder of --out-dir is there; false after saying why not.
 bool outputFolderExists(const Text& folder) {
-  const int32_t attributes = fileAttributesOf(folder);
-  if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
+  const PathKind kind = pathKind(folder);
+  if (kind == PathKind::Folder) return true;
   printLine(StandardStream::Error,
             errorLine(wording::OutputFolderFailureCaption, folder,
-                              attributes == -1 ? wording::NoSuchFolderReason
-                                               : wording::NotAFolderReason));
+                      kind == PathKind::Nothing ? wording::NoSuchFolderReason
+                                                : wording::NotAFolderReason));
   return false;
 }
 

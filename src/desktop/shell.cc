@@ -287,11 +287,15 @@ void Shell::selectInput(const Text& path) {
             Text(wording::SizeAfter));
 }
 
+bool Shell::notLocal(const FileChoice& choice, TextView caption) {
+  if (choice.outcome != FileChoice::Outcome::NotLocal) return false;
+  reporter_.reportError(caption, choice.path, wording::NotLocalReason);
+  return true;
+}
+
 void Shell::takeInputFile(const FileChoice& choice) {
-  if (choice.outcome == FileChoice::Outcome::Cancelled) return;
-  if (choice.outcome == FileChoice::Outcome::NotLocal) {
-    reporter_.reportError(wording::OpenFailureCaption, choice.path,
-                          wording::NotLocalReason);
+  if (choice.outcome == FileChoice::Outcome::Cancelled ||
+      notLocal(choice, wording::OpenFailureCaption)) {
     return;
   }
   // A file handed over from outside is taken only when it can be read, so
@@ -311,19 +315,13 @@ void Shell::chooseInput() {
   const FileChoice choice = toolkit_.openFileDialog(
       {Text(wording::OpenDialogTitle), folderPart(inputPath_),
        Text(wording::OpenDialogFilter), 0});
-  switch (choice.outcome) {
-    case FileChoice::Outcome::Cancelled:
-      return;
-    case FileChoice::Outcome::NotLocal:
-      reporter_.reportError(wording::OpenFailureCaption, choice.path,
-                            wording::NotLocalReason);
-      return;
-    case FileChoice::Outcome::Chosen:
-      // A typed name need not exist yet: it shows 0 KB, and generate then
-      // reports it.
-      selectInput(choice.path);
-      return;
+  if (choice.outcome == FileChoice::Outcome::Cancelled ||
+      notLocal(choice, wording::OpenFailureCaption)) {
+    return;
   }
+  // A typed name need not exist yet: it shows 0 KB, and generate then
+  // reports it.
+  selectInput(choice.path);
 }
 
 void Shell::chooseOutput() {
@@ -331,18 +329,15 @@ void Shell::chooseOutput() {
   const FileChoice choice =
       toolkit_.saveFileDialog({Text(wording::SaveDialogTitle), outputPath_,
                                Text(wording::SaveDialogFilter), 0});
-  if (choice.outcome == FileChoice::Outcome::Cancelled) return;
-  if (choice.outcome == FileChoice::Outcome::NotLocal) {
-    reporter_.reportError(wording::CreateFailureCaption, choice.path,
-                          wording::NotLocalReason);
+  if (choice.outcome == FileChoice::Outcome::Cancelled ||
+      notLocal(choice, wording::CreateFailureCaption)) {
     return;
   }
   Text chosen = choice.path;
   if (lowerCase(extensionPart(chosen)) != u"svg") {
     chosen += u".svg";
     // The dialog asked about the name it gave; this is the one written.
-    const int32_t attributes = fileAttributesOf(chosen);
-    if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
+    if (pathKind(chosen) == PathKind::File &&
         toolkit_.questionBox(
             wording::MessageBoxTitle,
             shownPath(chosen) + Text(wording::ReplaceOutputQuestionAfter),
@@ -401,8 +396,7 @@ void Shell::generate() {
 void Shell::writeSample() {
   const Text path = filesFolder_ + Text(wording::SampleFileName);
   // A sample the user has edited since is not replaced without asking.
-  const int32_t attributes = fileAttributesOf(path);
-  if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
+  if (pathKind(path) == PathKind::File &&
       !holdsTheSample(path) &&
       toolkit_.questionBox(
           wording::MessageBoxTitle,
@@ -420,8 +414,7 @@ void Shell::writeSample() {
 
 void Shell::openFolder() {
   const Text folder = folderPart(outputPath_);
-  const int32_t attributes = fileAttributesOf(folder);
-  if (attributes == -1 || (attributes & FolderAttribute) == 0) return;
+  if (pathKind(folder) != PathKind::Folder) return;
   Text reason;
   if (toolkit_.openFolder(folder, &reason) == 0) {
     reporter_.reportError(wording::OpenFolderFailureCaption, folder, reason);
