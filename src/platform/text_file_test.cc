@@ -34,15 +34,6 @@ class TextFileTest : public testing::Test {
   TempFolder dir_;
 };
 
-// Every byte of an open file, as a description is read.
-std::string readWhole(FileHandle file) {
-  std::string bytes;
-  readBytes(file, bytes, SIZE_MAX);
-  EXPECT_EQ(readFailure(file), u"");
-  closeFile(file);
-  return bytes;
-}
-
 // A file of several reads comes whole, each byte as it is, whatever the
 // reads cut (a line, a CR LF, a UTF-8 sequence, a UTF-16 pair).
 TEST_F(TextFileTest, ReadsWholeFilesAcrossChunkBoundaries) {
