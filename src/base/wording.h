@@ -64,6 +64,7 @@ inline constexpr T OutputCaption = u"Output SVG:";
 inline constexpr T GenerateCaption = u"\u25B6 Generate SVG";
 inline constexpr T SampleCaption = u"\u270E Write sample";
 inline constexpr T OpenFolderCaption = u"\u2302 Open folder";
+inline constexpr T PreviewCaption = u"\u25CE Preview";
 inline constexpr T StartupHelpText =
     u"Status: Ready~How to use:~1. Choose a .txt or .ini description file~2. "
     u"Press Generate to write the SVG drawing~3. Open the folder to see the "
@@ -87,6 +88,10 @@ inline constexpr T WrittenBefore =
 inline constexpr T SampleWrittenBefore =
     u"Status: Sample description written\rFile: ";
 inline constexpr T SampleWrittenAfter = u"\rPress 'Generate SVG' to draw it";
+// While the preview runs, the status area starts with this and the
+// address opened (key included); what the last conversion of the
+// description gave follows on the next lines.
+inline constexpr T PreviewAtBefore = u"Preview at ";
 
 // Message boxes.
 inline constexpr T ChooseFirstMessage = u"Please choose a txt/ini file first";
@@ -184,6 +189,14 @@ inline constexpr T SampleName = u"Write sample";
 inline constexpr T SampleTip = u"Write a sample description and choose it";
 inline constexpr T OpenFolderName = u"Open folder";
 inline constexpr T OpenFolderTip = u"Open the SVG file's folder";
+inline constexpr T PreviewName = u"Preview";
+inline constexpr T PreviewTip =
+    u"Show the drawing in the browser and write it on every save (Ctrl+P)";
+// The preview could not start for the description (the caption and its
+// path, the reason below), or the browser could not be started for its
+// address.
+inline constexpr T PreviewFailureCaption = u"Cannot start the preview of: ";
+inline constexpr T BrowserFailureCaption = u"Cannot open the browser at: ";
 // Open folder could not start the file manager: the caption, the folder,
 // and the reason: the system's, or the opener's exit status with what that
 // status means (the opener is xdg-open on Linux; its manual's words).
@@ -294,6 +307,10 @@ inline constexpr T ItIsAnInputReason = u"it is one of the input files";
 inline constexpr T OutputFolderFailureCaption =
     u"Cannot write into the output folder: ";
 inline constexpr T WatchFailureCaption = u"Cannot watch the folder: ";
+// After WatchFailureCaption and a folder: Windows waits for the changes of
+// at most 63 folders at once.
+inline constexpr T TooManyWatchedFolders =
+    u"more than 63 folders cannot be watched at once";
 inline constexpr T NoSuchFolderReason = u"no such folder";
 inline constexpr T NotAFolderReason = u"not a folder";
 // After OpenFailureCaption and the pattern (Windows wildcards).

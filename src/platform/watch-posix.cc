@@ -7,11 +7,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
 #include <string>
 
 #include "platform/watch.h"
@@ -53,6 +55,7 @@ void splitPath(const std::string& path, std::string& folder,
 struct DescriptionWatch {
   int inotify = -1;
   int signals = -1;
+  int interrupt = -1;  // an eventfd that interruptWatch makes readable
   sigset_t mask;
   size_t files = 0;
   std::vector<WatchedName> names;
@@ -122,11 +125,18 @@ bool anyFolderGone(const DescriptionWatch& watch) {
 }  // namespace
 
 DescriptionWatch* startWatch(const std::vector<Text>& files, Text* folder,
-                             Text* reason) {
-  auto* watch = new DescriptionWatch;
+                             Text* reason, WatchSignals signals) {
+  auto* watch = new (std::nothrow) DescriptionWatch;
+  if (watch == nullptr) {
+    if (folder != nullptr) folder->clear();
+    if (reason != nullptr) *reason = outOfMemoryReason();
+    return nullptr;
+  }
   watch->files = files.size();
   sigemptyset(&watch->mask);
+  // A watch that leaves the signals alone waits with an empty set of them.
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    if (signals == WatchSignals::Left) break;
     struct sigaction current = {};
     if (sigaction(signal, nullptr, &current) == 0 &&
         current.sa_handler == SIG_IGN) {
@@ -138,8 +148,11 @@ DescriptionWatch* startWatch(const std::vector<Text>& files, Text* folder,
   if (watch->inotify >= 0) {
     watch->signals = signalfd(-1, &watch->mask, SFD_CLOEXEC | SFD_NONBLOCK);
   }
+  if (watch->signals >= 0) {
+    watch->interrupt = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  }
   std::string failed = ".";
-  bool ok = watch->inotify >= 0 && watch->signals >= 0;
+  bool ok = watch->inotify >= 0 && watch->signals >= 0 && watch->interrupt >= 0;
   for (size_t k = 0; ok && k < files.size(); ++k) {
     const std::string path = nativePath(files[k]);
     ok = watchFolderOf(*watch, path, k, failed);
@@ -168,11 +181,12 @@ WatchResult waitForChanges(DescriptionWatch* watch, std::vector<char>* changed,
   bool any = false;
   alignas(struct inotify_event) char events[64 * 1024];
   for (;;) {
-    struct pollfd ready[2] = {{watch->signals, POLLIN, 0},
-                              {watch->inotify, POLLIN, 0}};
+    struct pollfd ready[3] = {{watch->signals, POLLIN, 0},
+                              {watch->inotify, POLLIN, 0},
+                              {watch->interrupt, POLLIN, 0}};
     // Once a change is in, only what is already waiting is taken; while a
     // folder is gone, it is looked for once a second.
-    const int got = poll(ready, 2,
+    const int got = poll(ready, 3,
                          any                     ? 0
                          : anyFolderGone(*watch) ? kLookAgainMs
                                                  : -1);
@@ -187,6 +201,12 @@ WatchResult waitForChanges(DescriptionWatch* watch, std::vector<char>* changed,
         read(watch->signals, &info, sizeof info) == sizeof info) {
       // The signal stays blocked: endAsSignalled raises it again.
       *signal = static_cast<int>(info.ssi_signo);
+      return WatchResult::Stopped;
+    }
+    if (ready[2].revents & POLLIN) {
+      // Left readable: every later wait stops at once too.
+      pthread_sigmask(SIG_SETMASK, &before, nullptr);
+      *signal = 0;
       return WatchResult::Stopped;
     }
     if (got == 0) {
@@ -233,7 +253,14 @@ WatchResult waitForChanges(DescriptionWatch* watch, std::vector<char>* changed,
   return WatchResult::Changed;
 }
 
+void interruptWatch(DescriptionWatch* watch) {
+  const uint64_t one = 1;
+  // Fails only when the counter is full, which leaves it readable anyway.
+  (void)!write(watch->interrupt, &one, sizeof one);
+}
+
 void endWatch(DescriptionWatch* watch) {
+  if (watch->interrupt >= 0) close(watch->interrupt);
   if (watch->inotify >= 0) close(watch->inotify);
   if (watch->signals >= 0) close(watch->signals);
   delete watch;
