@@ -300,6 +300,19 @@ inline constexpr T NotAFolderReason = u"not a folder";
 inline constexpr T NoFileMatchesReason = u"no file matches";
 inline constexpr T WatchUnavailable =
     u"flowsvg: --watch is not available on this system";
+// --serve and the window's Preview: the page is built into the program
+// only where the build had the web part.
+inline constexpr T ServeUnavailable = u"--serve is not available in this build";
+// The address a preview is opened at: PreviewAddressBefore, the port,
+// PreviewAddressKey and the key.
+inline constexpr T PreviewAddressBefore = u"http://127.0.0.1:";
+inline constexpr T PreviewAddressKey = u"/#key=";
+// The line of --serve once it listens and watches (after the time), and the
+// window's status then: PreviewAtBefore and the address.
+inline constexpr T PreviewAtBefore = u"Preview at ";
+inline constexpr T PreviewFailureCaption = u"Cannot start the preview: ";
+// A preview session asked to start a second time.
+inline constexpr T PreviewServedOnce = u"it is already serving";
 inline constexpr T WatchTimeBefore = u"[";
 inline constexpr T WatchTimeAfter = u"] ";
 // --watch, after the error line of a description that is not there.

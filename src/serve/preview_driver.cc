@@ -42,8 +42,7 @@ Status writeWhole(const Text& path, std::string_view bytes) {
   FileHandle file = createReplacement(path, &reason);
   if (file == nullptr) return Status::error(reason);
   writeContent(file, bytes);
-  if (!finishWriting(file, &reason)) return Status::error(reason);
-  return Status();
+  return finishWriting(file);
 }
 
 int usage() {
