@@ -256,11 +256,15 @@ inline constexpr T UsageLine =
     u"usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg [-q] [-j N] (-O | "
     u"--out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg [-q] "
     u"--watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR FILE...) | "
+    u"flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT] | "
     u"flowsvg --sample PATH | flowsvg --help | flowsvg --version";
 // The part of UsageLine left out where the watch is not available.
 inline constexpr T UsageWatchPart =
     u"flowsvg [-q] --watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR "
     u"FILE...) | ";
+// The part of UsageLine left out where --serve is not available.
+inline constexpr T UsageServePart =
+    u"flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT] | ";
 inline constexpr T UnknownOptionBefore = u"flowsvg: unknown option ";
 inline constexpr T MissingInput = u"flowsvg: no input file given";
 inline constexpr T TooManyArguments = u"flowsvg: too many arguments";
@@ -281,6 +285,15 @@ inline constexpr T StandardStreamsInBatch =
     u"--out-dir or --watch";
 inline constexpr T BadJobs =
     u"flowsvg: -j needs the number of conversions to run at once, 1 to 9999";
+inline constexpr T BadPort =
+    u"flowsvg: --port needs the number of a port, 1 to 65535";
+inline constexpr T PortOrOpenWithoutServe =
+    u"flowsvg: --port and --open go with --serve only";
+inline constexpr T ServeTakesOneFile =
+    u"flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+    u"them itself), and no -O, --out-dir, --check or --watch";
+inline constexpr T StandardStreamsWithServe =
+    u"flowsvg: - (standard input or output) cannot be used with --serve";
 inline constexpr T ComplaintSeparator = u"; ";
 // An invalid SOURCE_DATE_EPOCH: this text, then the value in quotes.
 inline constexpr T SourceDateComplaintBefore =
@@ -303,6 +316,8 @@ inline constexpr T WatchUnavailable =
 // --serve and the window's Preview: the page is built into the program
 // only where the build had the web part.
 inline constexpr T ServeUnavailable = u"--serve is not available in this build";
+// The command line says it as its other usage complaints: after this.
+inline constexpr T ServeUnavailableBefore = u"flowsvg: ";
 // The address a preview is opened at: PreviewAddressBefore, the port,
 // PreviewAddressKey and the key.
 inline constexpr T PreviewAddressBefore = u"http://127.0.0.1:";
@@ -311,6 +326,9 @@ inline constexpr T PreviewAddressKey = u"/#key=";
 // window's status then: PreviewAtBefore and the address.
 inline constexpr T PreviewAtBefore = u"Preview at ";
 inline constexpr T PreviewFailureCaption = u"Cannot start the preview: ";
+// --open, when the browser's opener could not be started (then the address,
+// and the reason in parentheses); serving goes on.
+inline constexpr T BrowserFailureCaption = u"Cannot open the browser at ";
 // A preview session asked to start a second time.
 inline constexpr T PreviewServedOnce = u"it is already serving";
 inline constexpr T WatchTimeBefore = u"[";
@@ -323,6 +341,8 @@ inline constexpr T OutOfMemoryLine = u"flowsvg: out of memory";
 // The help, line by line. The lines starting with WatchHelpMark are shown,
 // without it, only where --watch is available.
 inline constexpr T WatchHelpMark = u"{watch}";
+// The lines starting with ServeHelpMark likewise where --serve is.
+inline constexpr T ServeHelpMark = u"{serve}";
 inline constexpr T HelpLines[] = {
     u"Usage: flowsvg [-q] INPUT [OUTPUT]",
     u"       flowsvg [-q] [-j N] -O FILE...",
@@ -331,6 +351,7 @@ inline constexpr T HelpLines[] = {
     u"{watch}       flowsvg [-q] --watch INPUT [OUTPUT]",
     u"{watch}       flowsvg [-q] --watch -O FILE... | --watch --out-dir DIR "
     u"FILE...",
+    u"{serve}       flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT]",
     u"       flowsvg --sample PATH",
     u"       flowsvg --help | --version",
     u"",
@@ -352,6 +373,13 @@ inline constexpr T HelpLines[] = {
     u"{watch}  --watch        convert, then convert again whenever a "
     u"description is",
     u"{watch}                 saved, until Ctrl+C",
+    u"{serve}  --serve        as --watch, and serve a live page of the drawing",
+    u"{serve}                 on this computer only (127.0.0.1 and ::1) that",
+    u"{serve}                 redraws on every save and can edit and save the",
+    u"{serve}                 description; prints the page's address, key",
+    u"{serve}                 included",
+    u"{serve}  --port N       serve on port N (default: a free port)",
+    u"{serve}  --open         also open the page in the default browser",
     u"  --sample PATH  write a ready-made sample description to PATH",
     u"  --help         show this help",
     u"  --version      show the version",
@@ -375,6 +403,8 @@ inline constexpr T HelpLines[] = {
     u"Exit status: 0 written, 1 an input cannot be opened, 2 an output cannot",
     u"be written, 3 --check found warnings, 64 wrong usage (an invalid",
     u"SOURCE_DATE_EPOCH included). Of many files, the worst counts: 2, then 1.",
+    u"{serve}--serve: 69 the port cannot be had; ended by a signal, 128 + its",
+    u"{serve}number (130 for Ctrl+C), as --watch.",
 };
 
 // Warnings about a description. The command line prints each as the file,

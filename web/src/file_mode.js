@@ -31,7 +31,7 @@ export function createFileMode() {
   let tag = '';          // the ETag of the bytes last loaded or saved
   let loadedText = '';   // their text as the editor holds it (LF)
   let saving = null;     // the save under way, a promise
-  let latestTag = '';    // the last ETag the event stream announced
+  let heldBack = '';     // an ETag announced while a save was under way
   let warnedTag = '';    // the change already told about
 
   async function fetchDescription() {
@@ -68,8 +68,10 @@ export function createFileMode() {
   // The event stream announced the file's tag: a change unless it is the
   // one the page holds (its own save, or the first event of the stream).
   async function announced(newTag) {
-    latestTag = newTag;
-    if (saving) return;  // looked at again once the save is answered
+    if (saving) {
+      heldBack = newTag;  // looked at once the save is answered
+      return;
+    }
     if (newTag === tag || newTag === warnedTag) return;
     if (page.editor.getText() === loadedText) {
       await reload();
@@ -132,7 +134,9 @@ export function createFileMode() {
       return await run;
     } finally {
       saving = null;
-      if (latestTag) announced(latestTag);
+      const announcedMeanwhile = heldBack;
+      heldBack = '';
+      if (announcedMeanwhile) announced(announcedMeanwhile);
     }
   }
 
