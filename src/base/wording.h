@@ -373,11 +373,13 @@ inline constexpr T HelpLines[] = {
     u"{watch}  --watch        convert, then convert again whenever a "
     u"description is",
     u"{watch}                 saved, until Ctrl+C",
-    u"{serve}  --serve        as --watch, and serve a live page of the drawing",
-    u"{serve}                 on this computer only (127.0.0.1 and ::1) that",
-    u"{serve}                 redraws on every save and can edit and save the",
-    u"{serve}                 description; prints the page's address, key",
-    u"{serve}                 included",
+    u"{serve}  --serve        as --watch for one INPUT, with a live page of "
+    u"the drawing",
+    u"{serve}                 at an address on this computer only (printed, "
+    u"key",
+    u"{serve}                 included) that redraws on every save and can "
+    u"edit",
+    u"{serve}                 and save the description",
     u"{serve}  --port N       serve on port N (default: a free port)",
     u"{serve}  --open         also open the page in the default browser",
     u"  --sample PATH  write a ready-made sample description to PATH",
@@ -403,8 +405,8 @@ inline constexpr T HelpLines[] = {
     u"Exit status: 0 written, 1 an input cannot be opened, 2 an output cannot",
     u"be written, 3 --check found warnings, 64 wrong usage (an invalid",
     u"SOURCE_DATE_EPOCH included). Of many files, the worst counts: 2, then 1.",
-    u"{serve}--serve: 69 the port cannot be had; ended by a signal, 128 + its",
-    u"{serve}number (130 for Ctrl+C), as --watch.",
+    u"{serve}With --serve, 69: the port cannot be had. Ctrl+C ends --watch and",
+    u"{serve}--serve with 130.",
 };
 
 // Warnings about a description. The command line prints each as the file,
