@@ -1,22 +1,25 @@
-// The preview server's delays, through its test program (preview_driver,
-// which serves FOLDER/plan.txt, a copy of DESCRIPTION, and tells the server
-// of every save its folder watch sees). A page's event stream is opened on
-// 127.0.0.1, then:
+// The delays of flowsvg --serve, which serves FOLDER/plan.txt (a copy of
+// DESCRIPTION) and writes FOLDER/plan.svg. A page's event stream is opened
+// on 127.0.0.1 once the address line is printed, then:
 //   save  the description saved SAVES times the way editors save (a new file
 //         renamed over the old one, a pause between saves), each timed from
 //         the rename to the "change" event carrying the new bytes' ETag at
 //         the page;
 //   put   SAVES saves from a page (PUT /description with the key and the
-//         current ETag, on one kept-alive connection), each timed from the
-//         request's first byte sent to its 204 answer read, by which time the
-//         file is replaced on disk.
+//         current ETag, on one kept-alive connection, each with a subtitle
+//         of its own), each timed from the request's first byte sent to its
+//         204 answer read, by which time the description is replaced;
+//   svg   the same saves, each timed from the request's first byte sent to
+//         the new SVG in place (plan.svg renamed or written into the folder,
+//         as inotify tells, and holding that save's subtitle).
 // The HTTP on the client's side is Boost.Beast's, as on the server's.
-// Prints "save MEDIAN MIN MAX" and "put MEDIAN MIN MAX" in microseconds.
-// Ends the driver with SIGINT.
+// Prints "save", "put" and "svg", each with MEDIAN MIN MAX in microseconds.
+// Ends flowsvg with SIGINT.
 //
-//   preview_latency PREVIEW_DRIVER DESCRIPTION FOLDER SAVES
+//   preview_latency FLOWSVG DESCRIPTION FOLDER SAVES
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -24,10 +27,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/asio/connect.hpp>
@@ -58,13 +63,13 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 }
 
 // A step that takes longer than 10 s (an event lost, say) ends the run and
-// the driver, instead of hanging (Asio's blocking reads wait out a socket's
+// flowsvg, instead of hanging (Asio's blocking reads wait out a socket's
 // receive timeout).
-pid_t driverPid = 0;
+pid_t serverPid = 0;
 
 void onTooLong(int) {
   static const char kSaid[] = "preview_latency: no answer within 10 s\n";
-  if (driverPid > 0) kill(driverPid, SIGKILL);
+  if (serverPid > 0) kill(serverPid, SIGKILL);
   (void)!write(2, kSaid, sizeof kSaid - 1);
   _exit(1);
 }
@@ -125,6 +130,32 @@ void report(const char* what, std::vector<double> micros) {
               micros.front(), micros.back());
 }
 
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The description with a subtitle of its own, which the drawing shows.
+std::string withSubtitle(const std::string& description,
+                         const std::string& subtitle) {
+  const size_t at = description.find("\nsubtitle = ");
+  if (at == std::string::npos) return description;
+  const size_t end = description.find_first_of("\r\n", at + 1);
+  return description.substr(0, at + 1) + "subtitle = " + subtitle +
+         description.substr(end);
+}
+
+// Waits until the SVG at svg, in the folder inotify watches, holds text:
+// after each file put in place (closed after writing, or renamed in).
+bool waitForDrawing(int inotify, const std::string& svg,
+                    const std::string& text) {
+  alignas(struct inotify_event) char events[4096];
+  for (;;) {
+    if (readFile(svg).find(text) != std::string::npos) return true;
+    if (read(inotify, events, sizeof events) <= 0) return false;
+  }
+}
+
 int run(const std::string& input, const std::string& description, int saves,
         uint16_t port, const std::string& key) {
   net::io_context io;
@@ -156,6 +187,17 @@ int run(const std::string& input, const std::string& description, int saves,
   report("save", micros);
 
   micros.clear();
+  std::vector<double> drawn;
+  const std::string svg =
+      input.substr(0, input.size() - std::string(".txt").size()) + ".svg";
+  const int inotify = inotify_init1(IN_CLOEXEC);
+  const std::string folder = input.substr(0, input.rfind('/'));
+  if (inotify < 0 ||
+      inotify_add_watch(inotify, folder.c_str(),
+                        IN_CLOSE_WRITE | IN_MOVED_TO) < 0) {
+    std::perror("inotify");
+    return 1;
+  }
   tcp::socket client(io);
   client.connect(server);
   boost::beast::flat_buffer buffer;
@@ -164,8 +206,8 @@ int run(const std::string& input, const std::string& description, int saves,
     put.set(http::field::host, host);
     put.set("X-Flowsvg-Key", key);
     put.set(http::field::if_match, entityTag(bytes));
-    bytes = description + "# saved from the page " + std::to_string(save) +
-            "\r\n";
+    const std::string subtitle = "Saved from the page " + std::to_string(save);
+    bytes = withSubtitle(description, subtitle);
     put.body() = bytes;
     put.prepare_payload();
     usleep(50 * 1000);
@@ -175,6 +217,11 @@ int run(const std::string& input, const std::string& description, int saves,
     http::response<http::empty_body> answer;
     http::read(client, buffer, answer);
     micros.push_back(now() - start);
+    if (!waitForDrawing(inotify, svg, ">" + subtitle + "<")) {
+      std::fprintf(stderr, "save from the page %d was not drawn\n", save);
+      return 1;
+    }
+    drawn.push_back(now() - start);
     if (answer.result() != http::status::no_content) {
       std::fprintf(stderr, "save from the page %d: %u\n", save,
                    answer.result_int());
@@ -186,12 +233,13 @@ int run(const std::string& input, const std::string& description, int saves,
       return 1;
     }
   }
-  std::ifstream in(input, std::ios::binary);
-  if (std::string{std::istreambuf_iterator<char>(in), {}} != bytes) {
+  close(inotify);
+  if (readFile(input) != bytes) {
     std::fprintf(stderr, "the description is not the last save\n");
     return 1;
   }
   report("put", micros);
+  report("svg", drawn);
   return 0;
 }
 
@@ -200,27 +248,22 @@ int run(const std::string& input, const std::string& description, int saves,
 int main(int argc, char** argv) {
   if (argc != 5) {
     std::fprintf(stderr,
-                 "usage: preview_latency PREVIEW_DRIVER DESCRIPTION FOLDER "
-                 "SAVES\n");
+                 "usage: preview_latency FLOWSVG DESCRIPTION FOLDER SAVES\n");
     return 64;
   }
   const std::string folder = argv[3];
   const int saves = std::atoi(argv[4]);
-  std::ifstream in(argv[2], std::ios::binary);
-  const std::string description{std::istreambuf_iterator<char>(in), {}};
+  const std::string description = readFile(argv[2]);
   const std::string input = folder + "/plan.txt";
-  const std::string page = folder + "/page.html";
-  if (saves < 1 || !writeFile(input, description) ||
-      !writeFile(page, "<!doctype html><title>preview</title>\n")) {
-    return 1;
-  }
+  if (saves < 1 || !writeFile(input, description)) return 1;
 
-  // The driver's first line, "port P ipv6 yes|no key K", read from a pipe.
+  // flowsvg --serve, its lines (standard error) read from a pipe; SIGINT at
+  // its default, as Ctrl+C finds it.
   int lines[2];
   if (pipe(lines) != 0) return 1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, lines[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, lines[1], 2);
   posix_spawn_file_actions_addclose(&actions, lines[0]);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -229,28 +272,46 @@ int main(int argc, char** argv) {
   sigaddset(&interrupt, SIGINT);
   posix_spawnattr_setsigdefault(&attributes, &interrupt);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-  std::vector<char*> args = {argv[1], const_cast<char*>(page.c_str()),
+  std::string serve = "--serve";
+  std::string quiet = "-q";
+  std::vector<char*> args = {argv[1], quiet.data(), serve.data(),
                              const_cast<char*>(input.c_str()), nullptr};
-  pid_t driver;
-  if (posix_spawn(&driver, argv[1], &actions, &attributes, args.data(),
+  pid_t flowsvg;
+  if (posix_spawn(&flowsvg, argv[1], &actions, &attributes, args.data(),
                   environ) != 0) {
     return 1;
   }
   close(lines[1]);
-  driverPid = driver;
+  serverPid = flowsvg;
   signal(SIGALRM, onTooLong);
   limitStep();
-  FILE* first = fdopen(lines[0], "r");
+  // "[hh:mm:ss] Preview at http://127.0.0.1:PORT/#key=KEY"
+  FILE* said = fdopen(lines[0], "r");
   unsigned port = 0;
   char key[64] = "";
-  char ipv6[8] = "";
-  if (first == nullptr ||
-      std::fscanf(first, "port %u ipv6 %7s key %63s", &port, ipv6, key) != 3) {
-    std::fprintf(stderr, "the driver printed no port\n");
-    kill(driver, SIGKILL);
-    waitpid(driver, nullptr, 0);
+  char line[512];
+  while (said != nullptr && port == 0 &&
+         std::fgets(line, sizeof line, said) != nullptr) {
+    const char* address = std::strstr(line, "Preview at http://127.0.0.1:");
+    if (address != nullptr &&
+        std::sscanf(address, "Preview at http://127.0.0.1:%u/#key=%63s", &port,
+                    key) != 2) {
+      port = 0;
+    }
+  }
+  if (port == 0) {
+    std::fprintf(stderr, "flowsvg printed no address\n");
+    kill(flowsvg, SIGKILL);
+    waitpid(flowsvg, nullptr, 0);
     return 1;
   }
+  // Its later lines (the conversions') are read and dropped, so that it
+  // never waits for the pipe.
+  std::thread drain([said] {
+    char rest[512];
+    while (std::fgets(rest, sizeof rest, said) != nullptr) {
+    }
+  });
 
   int result = 1;
   try {
@@ -259,13 +320,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.what());
   }
   alarm(0);
-  kill(driver, SIGINT);
+  kill(flowsvg, SIGINT);
   int status = 0;
-  waitpid(driver, &status, 0);
-  std::fclose(first);
+  waitpid(flowsvg, &status, 0);
+  drain.join();
+  std::fclose(said);
   // Ended by the signal itself, as a watch ends (a shell shows 130).
   if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGINT) {
-    std::fprintf(stderr, "the driver did not end as Ctrl+C ends it\n");
+    std::fprintf(stderr, "flowsvg did not end as Ctrl+C ends it\n");
     return 1;
   }
   return result;

@@ -17,8 +17,9 @@
 #                                       fresh folder
 #   flowsvg --watch, from the rename of a saved description to the new SVG
 #   in place, median of 20 saves     <= 10 ms
-#   the preview server, median of 20: a save on disk to the "change" event
-#   at a page, and a page's save (PUT) to its answer with the file replaced
+#   flowsvg --serve, median of 20: a save on disk to the "change" event
+#   at a page, a page's save (PUT) to its answer with the file replaced,
+#   and the same save to the new SVG in place
 #                                    <= 20 ms each
 #   flowsvg --check of 1, 10, 100 MB stays linear: the 100 MB file takes at
 #   most 12.5 times the 10 MB one, in each shape
@@ -40,8 +41,7 @@ rounds=${ROUNDS:-40}
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DFLOWSVG_BENCH=ON -DFLOWSVG_TESTS=OFF -DFLOWSVG_DESKTOP=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)" --target flowsvg flowsvg_bench \
-  alternate_runs durable_replace watch_latency preview_driver \
-  preview_latency >/dev/null
+  alternate_runs durable_replace watch_latency preview_latency >/dev/null
 bench=build-bench/bench/flowsvg_bench
 flowsvg=$PWD/build-bench/src/cli/flowsvg
 alternate=build-bench/bench/alternate_runs
@@ -114,9 +114,9 @@ mkdir -p "$results/watch"
 build-bench/bench/watch_latency "$flowsvg" examples/sample_flowchart.txt \
   "$results/watch" 20 | tee "$results/watch.txt"
 
-echo "== the preview server: a save on disk to the event at a page, a page's save to its answer"
+echo "== flowsvg --serve: a save on disk to the event at a page, a page's save to its answer and to the SVG"
 mkdir -p "$results/preview"
-build-bench/bench/preview_latency build-bench/src/serve/preview_driver \
+build-bench/bench/preview_latency "$flowsvg" \
   examples/sample_flowchart.txt "$results/preview" 20 | tee "$results/preview.txt"
 
 echo "== flowsvg --check of 1, 10 and 100 MB"
@@ -189,8 +189,9 @@ preview = {}
 for line in open(f"{results}/preview.txt"):
     what, median, low, high = line.split()
     preview[what] = (float(median), float(low), float(high))
-for what, label in (("save", "preview: save on disk to the event at a page"),
-                    ("put", "preview: a page's save (PUT) to its answer")):
+for what, label in (("save", "--serve: save on disk to the event at a page"),
+                    ("put", "--serve: a page's save (PUT) to its answer"),
+                    ("svg", "--serve: a page's save (PUT) to the SVG on disk")):
     median, low, high = preview[what]
     goal(f"{label}, median of 20",
          f"{median / 1e3:.2f} ms (from {low / 1e3:.2f} to {high / 1e3:.2f} ms)",

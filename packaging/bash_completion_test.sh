@@ -3,7 +3,7 @@
 # completion's own functions, COMP_WORDS and COMP_CWORD set as for the
 # typed line) in a folder of known files, and checks what it offers: every
 # option of `flowsvg --help` after "-", a folder after --out-dir, nothing
-# after -j, file names elsewhere and after "--".
+# after -j and --port, file names elsewhere and after "--".
 # Usage: bash_completion_test.sh COMPLETION_FILE FLOWSVG
 set -u
 completion=$(realpath "$1")
@@ -50,6 +50,7 @@ for option in $options; do
 done
 [ "$(offered "flowsvg --ch")" = "--check" ] || fail "'--ch': $(offered "flowsvg --ch")"
 [ "$(offered "flowsvg --out")" = "--out-dir" ] || fail "'--out': $(offered "flowsvg --out")"
+[ "$(offered "flowsvg --se")" = "--serve" ] || fail "'--se': $(offered "flowsvg --se")"
 
 while IFS='|' read -r line expected; do
   got=$(offered "$line" | tr '\n' ' ')
@@ -60,6 +61,8 @@ flowsvg -O p|plan.svg plan.txt plans
 flowsvg --out-dir |drawings plans 
 flowsvg --out-dir d|drawings 
 flowsvg -j |
+flowsvg --serve --port |
+flowsvg --serve --port 8123 pl|plan.svg plan.txt plans 
 flowsvg --sample pl|plan.svg plan.txt plans 
 flowsvg -- -|-odd.txt 
 flowsvg plan.txt |-odd.txt drawings plan.svg plan.txt plans 

@@ -1,5 +1,6 @@
 # Bash completion for flowsvg: its options after "-", a folder after
-# --out-dir, nothing after -j (a number), and file names everywhere else
+# --out-dir, nothing after -j and --port (numbers), and file names
+# everywhere else
 # (descriptions, an OUTPUT, the PATH of --sample; after "--" only files).
 # Installed as share/bash-completion/completions/flowsvg.
 
@@ -20,14 +21,14 @@ _flowsvg() {
       _filedir -d
       return
       ;;
-    -j | --jobs)
+    -j | --jobs | --port)
       return
       ;;
   esac
 
   if [[ $cur == -* ]]; then
     local options="-q --quiet -O --out-dir -j --jobs --check --watch
-      --sample --help --version"
+      --serve --port --open --sample --help --version"
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return
   fi

@@ -10,6 +10,9 @@ cd "$(dirname "$0")/.."
 dir=${1:-build-package}
 
 bash scripts/setup.sh
+# The browser page that flowsvg --serve serves is put into the program: the
+# package always has it, built here when scripts/web.sh has not built it.
+[ -f build-web/serve/flowsvg.html ] || bash scripts/web.sh build-web
 
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"

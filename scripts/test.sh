@@ -25,15 +25,20 @@ bash scripts/setup.sh
 # option a run depends on, so that a build folder configured otherwise
 # before (tests off, say) never runs stale or missing tests.
 
+# The page first: the programs of every build put it in for --serve (from
+# build-web/serve), and a build without it has no --serve.
+echo "== the browser page (WebAssembly)"
+bash scripts/web.sh build-web
+
 echo "== normal build and tests"
 cmake --preset normal >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
 
-echo "== the browser page (WebAssembly; the page in headless Chromium)"
-bash scripts/web.sh build-web
+echo "== the browser page in headless Chromium"
 # The npm package against flowsvg's bytes and warnings, the page and the
-# static site in Chromium; every test is counted like CTest's.
+# static site in Chromium, the page served by flowsvg --serve; every test
+# is counted like CTest's.
 (cd web && FLOWSVG=$PWD/../build/src/cli/flowsvg FLOWSVG_WEB=$PWD/../build-web \
   npm test 2>&1) | tee build-web/test.log | grep -E '^(not )?ok|^# (pass|fail)'
 grep -q '^# fail 0$' build-web/test.log || { echo "browser page tests failed"; exit 1; }

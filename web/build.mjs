@@ -7,6 +7,10 @@
 //   OUT/site/          the same page as index.html with its script and
 //                      style sheet beside it, for a static host
 //   OUT/npm/           the npm package flowsvg (ES module, wasm inline)
+//   OUT/serve/         the page flowsvg --serve serves (flowsvg.html, the
+//                      one file in its file mode, which also fetches from
+//                      its own origin) and its policy (policy.txt), put
+//                      into the programs when they are built
 //
 // Usage: node web/build.mjs WASM_DIR OUT VERSION
 import { createHash } from 'node:crypto';
@@ -84,12 +88,13 @@ const escapeHtml = (text) => text.replace(/[&<>"]/g,
 
 // The page from its template: the words filled in, then the style and the
 // script, inline or as files, with the policy that allows just them.
-async function page({ script, style, csp }) {
+async function page({ script, style, csp, mode = 'local' }) {
   const template = await readFile(path.join(here, 'src/page.html'), 'utf8');
   const filled = template.replace(/\{\{(\w+)\}\}/g, (whole, name) => {
     if (name === 'csp') return escapeHtml(csp);
     if (name === 'script') return script;
     if (name === 'style') return style;
+    if (name === 'mode') return mode;
     if (!(name in words)) throw new Error(`page.html names an unknown text: ${name}`);
     return escapeHtml(words[name]);
   });
@@ -109,7 +114,7 @@ async function drawingStyles() {
   return { elements: sheets.map(sha256).join(' '), attributes: attributes.map(sha256).join(' ') };
 }
 
-function policy(scriptSource, styleSource, drawing) {
+function policy(scriptSource, styleSource, drawing, extra = []) {
   return [
     "default-src 'none'",
     `script-src ${scriptSource} 'wasm-unsafe-eval'`,
@@ -120,6 +125,7 @@ function policy(scriptSource, styleSource, drawing) {
     'img-src blob: data:',
     "base-uri 'none'",
     "form-action 'none'",
+    ...extra,
   ].join('; ');
 }
 
@@ -130,6 +136,7 @@ if (/<\/script/i.test(js) || /<\/style/i.test(css)) {
 
 await rm(path.join(outDir, 'site'), { recursive: true, force: true });
 await rm(path.join(outDir, 'npm'), { recursive: true, force: true });
+await mkdir(path.join(outDir, 'serve'), { recursive: true });
 await mkdir(path.join(outDir, 'site'), { recursive: true });
 await mkdir(path.join(outDir, 'npm'), { recursive: true });
 
@@ -143,6 +150,18 @@ await writeFile(path.join(outDir, 'flowsvg.html'), await page({
   style: `<style>${css}</style>`,
   csp: policy(sha256(js), sha256(css), drawing),
 }));
+
+// The page of flowsvg --serve: the same file in its file mode, allowed to
+// fetch the description and its events from the server it came from. The
+// server sends the same policy as a header.
+const servePolicy = policy(sha256(js), sha256(css), drawing, ["connect-src 'self'"]);
+await writeFile(path.join(outDir, 'serve/flowsvg.html'), await page({
+  script: `<script>${js}</script>`,
+  style: `<style>${css}</style>`,
+  csp: servePolicy,
+  mode: 'file',
+}));
+await writeFile(path.join(outDir, 'serve/policy.txt'), servePolicy);
 
 // The static site: the same page, script and styles as files of its own origin.
 await writeFile(path.join(outDir, 'site/index.html'), await page({

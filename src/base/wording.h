@@ -88,10 +88,6 @@ inline constexpr T WrittenBefore =
 inline constexpr T SampleWrittenBefore =
     u"Status: Sample description written\rFile: ";
 inline constexpr T SampleWrittenAfter = u"\rPress 'Generate SVG' to draw it";
-// While the preview runs, the status area starts with this and the
-// address opened (key included); what the last conversion of the
-// description gave follows on the next lines.
-inline constexpr T PreviewAtBefore = u"Preview at ";
 
 // Message boxes.
 inline constexpr T ChooseFirstMessage = u"Please choose a txt/ini file first";
@@ -192,11 +188,6 @@ inline constexpr T OpenFolderTip = u"Open the SVG file's folder";
 inline constexpr T PreviewName = u"Preview";
 inline constexpr T PreviewTip =
     u"Show the drawing in the browser and write it on every save (Ctrl+P)";
-// The preview could not start for the description (the caption and its
-// path, the reason below), or the browser could not be started for its
-// address.
-inline constexpr T PreviewFailureCaption = u"Cannot start the preview of: ";
-inline constexpr T BrowserFailureCaption = u"Cannot open the browser at: ";
 // Open folder could not start the file manager: the caption, the folder,
 // and the reason: the system's, or the opener's exit status with what that
 // status means (the opener is xdg-open on Linux; its manual's words).
@@ -269,11 +260,15 @@ inline constexpr T UsageLine =
     u"usage: flowsvg [-q] INPUT [OUTPUT] | flowsvg [-q] [-j N] (-O | "
     u"--out-dir DIR) FILE... | flowsvg [-q] --check FILE... | flowsvg [-q] "
     u"--watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR FILE...) | "
+    u"flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT] | "
     u"flowsvg --sample PATH | flowsvg --help | flowsvg --version";
 // The part of UsageLine left out where the watch is not available.
 inline constexpr T UsageWatchPart =
     u"flowsvg [-q] --watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR "
     u"FILE...) | ";
+// The part of UsageLine left out where --serve is not available.
+inline constexpr T UsageServePart =
+    u"flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT] | ";
 inline constexpr T UnknownOptionBefore = u"flowsvg: unknown option ";
 inline constexpr T MissingInput = u"flowsvg: no input file given";
 inline constexpr T TooManyArguments = u"flowsvg: too many arguments";
@@ -294,6 +289,15 @@ inline constexpr T StandardStreamsInBatch =
     u"--out-dir or --watch";
 inline constexpr T BadJobs =
     u"flowsvg: -j needs the number of conversions to run at once, 1 to 9999";
+inline constexpr T BadPort =
+    u"flowsvg: --port needs the number of a port, 1 to 65535";
+inline constexpr T PortOrOpenWithoutServe =
+    u"flowsvg: --port and --open go with --serve only";
+inline constexpr T ServeTakesOneFile =
+    u"flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+    u"them itself), and no -O, --out-dir, --check or --watch";
+inline constexpr T StandardStreamsWithServe =
+    u"flowsvg: - (standard input or output) cannot be used with --serve";
 inline constexpr T ComplaintSeparator = u"; ";
 // An invalid SOURCE_DATE_EPOCH: this text, then the value in quotes.
 inline constexpr T SourceDateComplaintBefore =
@@ -317,6 +321,24 @@ inline constexpr T NotAFolderReason = u"not a folder";
 inline constexpr T NoFileMatchesReason = u"no file matches";
 inline constexpr T WatchUnavailable =
     u"flowsvg: --watch is not available on this system";
+// --serve and the window's Preview: the page is built into the program
+// only where the build had the web part.
+inline constexpr T ServeUnavailable = u"--serve is not available in this build";
+// The command line says it as its other usage complaints: after this.
+inline constexpr T ServeUnavailableBefore = u"flowsvg: ";
+// The address a preview is opened at: PreviewAddressBefore, the port,
+// PreviewAddressKey and the key.
+inline constexpr T PreviewAddressBefore = u"http://127.0.0.1:";
+inline constexpr T PreviewAddressKey = u"/#key=";
+// The line of --serve once it listens and watches (after the time), and the
+// window's status then: PreviewAtBefore and the address.
+inline constexpr T PreviewAtBefore = u"Preview at ";
+inline constexpr T PreviewFailureCaption = u"Cannot start the preview: ";
+// --open, when the browser's opener could not be started (then the address,
+// and the reason in parentheses); serving goes on.
+inline constexpr T BrowserFailureCaption = u"Cannot open the browser at ";
+// A preview session asked to start a second time.
+inline constexpr T PreviewServedOnce = u"it is already serving";
 inline constexpr T WatchTimeBefore = u"[";
 inline constexpr T WatchTimeAfter = u"] ";
 // --watch, after the error line of a description that is not there.
@@ -327,6 +349,8 @@ inline constexpr T OutOfMemoryLine = u"flowsvg: out of memory";
 // The help, line by line. The lines starting with WatchHelpMark are shown,
 // without it, only where --watch is available.
 inline constexpr T WatchHelpMark = u"{watch}";
+// The lines starting with ServeHelpMark likewise where --serve is.
+inline constexpr T ServeHelpMark = u"{serve}";
 inline constexpr T HelpLines[] = {
     u"Usage: flowsvg [-q] INPUT [OUTPUT]",
     u"       flowsvg [-q] [-j N] -O FILE...",
@@ -335,6 +359,7 @@ inline constexpr T HelpLines[] = {
     u"{watch}       flowsvg [-q] --watch INPUT [OUTPUT]",
     u"{watch}       flowsvg [-q] --watch -O FILE... | --watch --out-dir DIR "
     u"FILE...",
+    u"{serve}       flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT]",
     u"       flowsvg --sample PATH",
     u"       flowsvg --help | --version",
     u"",
@@ -356,6 +381,15 @@ inline constexpr T HelpLines[] = {
     u"{watch}  --watch        convert, then convert again whenever a "
     u"description is",
     u"{watch}                 saved, until Ctrl+C",
+    u"{serve}  --serve        as --watch for one INPUT, with a live page of "
+    u"the drawing",
+    u"{serve}                 at an address on this computer only (printed, "
+    u"key",
+    u"{serve}                 included) that redraws on every save and can "
+    u"edit",
+    u"{serve}                 and save the description",
+    u"{serve}  --port N       serve on port N (default: a free port)",
+    u"{serve}  --open         also open the page in the default browser",
     u"  --sample PATH  write a ready-made sample description to PATH",
     u"  --help         show this help",
     u"  --version      show the version",
@@ -379,6 +413,8 @@ inline constexpr T HelpLines[] = {
     u"Exit status: 0 written, 1 an input cannot be opened, 2 an output cannot",
     u"be written, 3 --check found warnings, 64 wrong usage (an invalid",
     u"SOURCE_DATE_EPOCH included). Of many files, the worst counts: 2, then 1.",
+    u"{serve}With --serve, 69: the port cannot be had. Ctrl+C ends --watch and",
+    u"{serve}--serve with 130.",
 };
 
 // Warnings about a description. The command line prints each as the file,

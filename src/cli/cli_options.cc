@@ -1,16 +1,20 @@
 #include "cli/cli_options.h"
 
 #include "platform/watch.h"
+#include "serve/preview_page.h"
 #include "platform/paths.h"
 #include "base/utf8.h"
 #include "base/wording.h"
 
 namespace {
 
-// The usage line, without --watch where the watch is not available.
+// The usage line, without --watch and --serve where they are not
+// available.
 Text usageLine() {
-  if (watchAvailable()) return Text(wording::UsageLine);
-  return replaceAll(wording::UsageLine, wording::UsageWatchPart, u"");
+  Text line(wording::UsageLine);
+  if (!serveAvailable()) line = replaceAll(line, wording::UsageServePart, u"");
+  if (!watchAvailable()) line = replaceAll(line, wording::UsageWatchPart, u"");
+  return line;
 }
 
 CliOptions misuse(TextView complaint) {
@@ -40,7 +44,20 @@ int32_t jobsNumber(TextView text) {
   return value;
 }
 
+// The number of --port: decimal digits, 1 to 65535; 0 when it is not one.
+uint16_t portNumber(TextView text) {
+  if (text.empty() || text.size() > 5 || text[0] == u'0') return 0;
+  int32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return 0;
+    value = value * 10 + (c - u'0');
+  }
+  return value <= 65535 ? static_cast<uint16_t>(value) : 0;
+}
+
 }  // namespace
+
+bool serveAvailable() { return previewPageAvailable() && watchAvailable(); }
 
 CliOptions parseCommandLine(const std::vector<Text>& args,
                             const FileLister* wildcards) {
@@ -64,6 +81,8 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
   bool outDir = false;
   bool check = false;
   bool watch = false;
+  bool serve = false;
+  bool port = false;
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const Text& arg = args[i];
@@ -92,6 +111,15 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
       check = true;
     } else if (arg == u"--watch") {
       watch = true;
+    } else if (arg == u"--serve") {
+      serve = true;
+    } else if (arg == u"--open") {
+      options.open = true;
+    } else if (arg == u"--port") {
+      if (port || i + 1 == args.size()) return misuse(wording::BadPort);
+      port = true;
+      options.port = portNumber(args[++i]);
+      if (options.port == 0) return misuse(wording::BadPort);
     } else if (arg == u"--sample") {
       if (sample || i + 1 == args.size()) {
         return misuse(wording::MissingSamplePath);
@@ -102,12 +130,18 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
       return misuse(Text(wording::UnknownOptionBefore) + shownPath(arg));
     }
   }
+  if (!serve && (port || options.open)) {
+    return misuse(wording::PortOrOpenWithoutServe);
+  }
   if (sample) {
-    if (!files.empty() || beside || outDir || check || watch) {
+    if (!files.empty() || beside || outDir || check || watch || serve) {
       return misuse(wording::SampleWithOthers);
     }
     options.action = CliAction::WriteSample;
     return options;
+  }
+  if (serve && (beside || outDir || check || watch)) {
+    return misuse(wording::ServeTakesOneFile);
   }
   if (files.empty()) return misuse(wording::MissingInput);
   // One description of a single conversion or watch, every FILE otherwise.
@@ -151,8 +185,16 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
     }
     return options;
   }
-  if (files.size() > 2) return misuse(wording::TooManyArguments);
-  options.action = watch ? CliAction::Watch : CliAction::Convert;
+  if (files.size() > 2) {
+    return misuse(serve ? wording::ServeTakesOneFile
+                        : wording::TooManyArguments);
+  }
+  if (serve && (files[0] == u"-" || (files.size() == 2 && files[1] == u"-"))) {
+    return misuse(wording::StandardStreamsWithServe);
+  }
+  options.action = serve   ? CliAction::Serve
+                   : watch ? CliAction::Watch
+                           : CliAction::Convert;
   options.inputs = {files[0]};
   options.outputs = {files.size() == 2 ? files[1]
                                        : defaultOutputPath(files[0])};
@@ -204,11 +246,16 @@ Text sourceDateComplaint(const char* value) {
 
 Text helpText() {
   const bool watch = watchAvailable();
+  const bool serve = serveAvailable();
   Text help;
   for (TextView line : wording::HelpLines) {
     if (line.starts_with(wording::WatchHelpMark)) {
       if (!watch) continue;
       line.remove_prefix(wording::WatchHelpMark.size());
+    }
+    if (line.starts_with(wording::ServeHelpMark)) {
+      if (!serve) continue;
+      line.remove_prefix(wording::ServeHelpMark.size());
     }
     Text text(line);
     text = replaceAll(text, u"{Header}", wording::HeaderSectionName);

@@ -14,6 +14,7 @@ enum class CliAction {
   ConvertMany,  // -O or --out-dir: each description to its own SVG
   Check,        // --check: read and warn, write nothing
   Watch,        // --watch: convert, then again on every change
+  Serve,        // --serve: as Watch for one file, and the preview server
   WriteSample,
   ShowHelp,
   ShowVersion,
@@ -34,19 +35,22 @@ struct CliOptions {
   Text outDir;                  // --out-dir DIR, empty with -O
   int32_t jobs = 0;             // -j N; 0 for one per processor
   Text samplePath;              // WriteSample: where the sample goes
+  uint16_t port = 0;            // Serve: --port N; 0 for a free port
+  bool open = false;            // Serve: --open, the browser opened too
   Text complaint;               // Misuse: one line telling what is wrong
   std::vector<Text> unmatched;  // NoMatch: the patterns, in argument order
 };
 
 // Reads the arguments (without the program name). "-q", "-O", "--out-dir
-// DIR", "-j N", "--check", "--watch", "--sample PATH", "--help" and
-// "--version" are options; "-" alone and every other argument not starting
+// DIR", "-j N", "--check", "--watch", "--serve", "--port N", "--open",
+// "--sample PATH", "--help" and "--version" are options; "-" alone and every other argument not starting
 // with "-" are files, as is everything after "--". --help or --version
 // anywhere wins over everything else. Convert needs one or two files;
 // without a second the output is defaultOutputPath of the input. -O,
 // --out-dir and --check take one or more files, and --watch takes what a
-// conversion takes; standard input and output are for Convert and Check
-// only. On Windows "/?" asks for the help too.
+// conversion takes; --serve takes one INPUT and at most one OUTPUT and no
+// other mode, and --port (1 to 65535) and --open go with it only; standard
+// input and output are for Convert and Check only. On Windows "/?" asks for the help too.
 //
 // With wildcards (wildcards.h: the platform's lister where the shell leaves
 // them to the program), every FILE that is a description (INPUT, each FILE
@@ -82,8 +86,13 @@ SourceDate readSourceDateEpoch(const char* value, Timestamp* when);
 Text sourceDateComplaint(const char* value);
 
 // The help for --help, one text with LF line ends; --watch is in it only
-// where the watch is available (watch.h).
+// where the watch is available (watch.h), --serve only where the preview
+// is too (serveAvailable).
 Text helpText();
+
+// Whether --serve works in this build: the browser page is built in
+// (preview_page.h) and the folder watch is available.
+bool serveAvailable();
 
 // The one-line success report: the window's generated-file message with its
 // line breaks turned into ", ".

@@ -163,6 +163,46 @@ TEST(CommandLineTest, MisuseIsOneLineSayingWhatIsWrong) {
       {{"a", "-j"},
        "flowsvg: -j needs the number of conversions to run at once, 1 to "
        "9999"},
+      {{"--serve", "a", "--port"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--serve", "--port", "0", "a"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--serve", "--port", "65536", "a"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--serve", "--port", "080", "a"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--serve", "--port", "-1", "a"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--serve", "--port", "8080x", "a"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--serve", "--port", "1", "--port", "2", "a"},
+       "flowsvg: --port needs the number of a port, 1 to 65535"},
+      {{"--port", "8080", "a"},
+       "flowsvg: --port and --open go with --serve only"},
+      {{"--watch", "--open", "a"},
+       "flowsvg: --port and --open go with --serve only"},
+      {{"--serve", "a", "b", "c"},
+       "flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+       "them itself), and no -O, --out-dir, --check or --watch"},
+      {{"--serve", "-O", "a", "b"},
+       "flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+       "them itself), and no -O, --out-dir, --check or --watch"},
+      {{"--serve", "--out-dir", "d", "a"},
+       "flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+       "them itself), and no -O, --out-dir, --check or --watch"},
+      {{"--serve", "--watch", "a"},
+       "flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+       "them itself), and no -O, --out-dir, --check or --watch"},
+      {{"--check", "--serve", "a"},
+       "flowsvg: --serve takes one INPUT and at most one OUTPUT (it watches "
+       "them itself), and no -O, --out-dir, --check or --watch"},
+      {{"--serve"}, "flowsvg: no input file given"},
+      {{"--serve", "-"},
+       "flowsvg: - (standard input or output) cannot be used with --serve"},
+      {{"--serve", "a", "-"},
+       "flowsvg: - (standard input or output) cannot be used with --serve"},
+      {{"--serve", "--sample", "s"},
+       "flowsvg: --sample PATH takes no other file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));
@@ -347,6 +387,49 @@ TEST(CommandLineTest, SlashQuestionMarkIsHelpOnWindowsOnly) {
   EXPECT_EQ(options.action, CliAction::Convert);
   EXPECT_EQ(utf8All(options.inputs), std::vector<std::string>{"/?"});
 #endif
+}
+
+TEST(CommandLineTest, ServeTakesOneFileAPortAndOpen) {
+  const struct {
+    std::vector<std::string> args;
+    const char* output;
+    uint16_t port;
+    bool open;
+  } cases[] = {
+      {{"--serve", "a.txt"}, "a.svg", 0, false},
+      {{"a.txt", "--serve", "b.svg"}, "b.svg", 0, false},
+      {{"-q", "--serve", "--port", "1", "a.txt"}, "a.svg", 1, false},
+      {{"--serve", "--port", "65535", "--open", "a.txt"}, "a.svg", 65535,
+       true},
+      {{"--open", "--serve", "a.txt", "--port", "8123"}, "a.svg", 8123, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CliOptions options = parseCommandLine(texts(c.args));
+    EXPECT_EQ(options.action, CliAction::Serve);
+    EXPECT_EQ(utf8All(options.inputs), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(utf8All(options.outputs), std::vector<std::string>{c.output});
+    EXPECT_EQ(options.port, c.port);
+    EXPECT_EQ(options.open, c.open);
+  }
+}
+
+// Where --serve is not available (no page built in, or no watch), neither
+// the help nor the usage line offers it.
+TEST(CommandLineTest, ServeIsOfferedWhereItIsAvailable) {
+  const std::string help = utf8(helpText());
+  const std::string usage =
+      utf8(parseCommandLine(texts({"--bogus"})).complaint);
+  const bool offered = serveAvailable();
+  EXPECT_EQ(help.find("--serve") != std::string::npos, offered) << help;
+  EXPECT_EQ(help.find("  --port N       serve on port N") != std::string::npos,
+            offered);
+  EXPECT_EQ(usage.find("--serve [--port N] [--open] INPUT [OUTPUT] | ") !=
+                std::string::npos,
+            offered)
+      << usage;
+  EXPECT_EQ(help.find("{serve}"), std::string::npos);
+  EXPECT_NE(usage.find("| flowsvg --sample PATH |"), std::string::npos);
 }
 
 // Where the watch is not available (Windows today), neither the help nor

@@ -29,6 +29,7 @@ inline constexpr int ExitInputUnreadable = 1;
 inline constexpr int ExitOutputUnwritable = 2;
 inline constexpr int ExitWarnings = 3;  // --check only
 inline constexpr int ExitUsage = 64;    // EX_USAGE
+inline constexpr int ExitNoPort = 69;   // EX_UNAVAILABLE: --serve's port
 
 // Warnings shown per file at the most; a line then tells how many more
 // there were. A file that is not a description at all (a UTF-16 file, a

@@ -1,6 +1,6 @@
 // flowsvg: converts flowchart descriptions into SVG drawings from the
-// command line (one, many at once, or again on every save), checks them, or
-// writes the sample description.
+// command line (one, many at once, or again on every save, with a live page
+// in the browser too), checks them, or writes the sample description.
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -11,9 +11,12 @@
 #include "cli/conversions.h"
 #include "platform/watch.h"
 #include "platform/wildcards.h"
+#include "serve/browser.h"
+#include "serve/preview_session.h"
 #include "files/description_files.h"
 #include "model/sample_description.h"
 #include "platform/paths.h"
+#include "platform/system_error.h"
 #include "base/reporter.h"
 #include "platform/temporary_files.h"
 #include "platform/text_file.h"
@@ -61,8 +64,11 @@ bool printWatchLine(TextView text) {
 }
 
 // Converts every file, then again each one that changes, until a signal
-// ends the program.
-int watch(const CliOptions& options, RunSettings settings) {
+// ends the program. With a preview (--serve), its pages are told of each
+// change before the conversion, as they draw it themselves; the preview's
+// line is printed once the watch runs and the first conversion is done.
+int watch(const CliOptions& options, RunSettings settings,
+          PreviewSession* preview = nullptr) {
   Text folder;
   Text reason;
   DescriptionWatch* watching = startWatch(options.inputs, &folder, &reason);
@@ -73,6 +79,17 @@ int watch(const CliOptions& options, RunSettings settings) {
   std::vector<char> waiting(options.inputs.size(), 0);
   settings.waitingFor = &waiting;
   runConversions(options.inputs, options.outputs, settings);
+  if (preview != nullptr) {
+    const Text address = preview->address();
+    printWatchLine(Text(wording::PreviewAtBefore) + address);
+    if (options.open) {
+      const Status opened = openInBrowser(address);
+      if (!opened.ok()) {
+        printWatchLine(errorLine(wording::BrowserFailureCaption, address,
+                                 opened.reason()));
+      }
+    }
+  }
   for (;;) {
     std::vector<char> changed;
     int signal = 0;
@@ -80,6 +97,7 @@ int watch(const CliOptions& options, RunSettings settings) {
         waitForChanges(watching, &changed, &signal, &reason);
     if (result == WatchResult::Stopped) {
       endWatch(watching);
+      if (preview != nullptr) preview->stop();
       endAsSignalled(signal);
     }
     if (result == WatchResult::Failed) {
@@ -87,8 +105,26 @@ int watch(const CliOptions& options, RunSettings settings) {
       printWatchLine(errorLine(wording::WatchFailureCaption, u".", reason));
       return ExitInputUnreadable;
     }
+    if (preview != nullptr) preview->descriptionSaved();
     runConversions(options.inputs, options.outputs, settings, &changed);
   }
+}
+
+// --watch for one file with the preview server: its pages show the
+// description and its drawing and save into the description.
+int serve(const CliOptions& options, RunSettings settings) {
+  PreviewSession preview;
+  const Status started = preview.start(options.inputs[0], options.port);
+  if (!started.ok()) {
+    const Text reason =
+        started.isOutOfMemory() ? outOfMemoryReason() : started.reason();
+    printWatchLine(errorLine(wording::PreviewFailureCaption,
+                             Text(wording::PreviewAddressBefore) +
+                                 formatInteger(int64_t{options.port}),
+                             reason));
+    return ExitNoPort;
+  }
+  return watch(options, settings, &preview);
 }
 
 // The whole program, given its arguments (without the program name).
@@ -100,7 +136,8 @@ int run(const std::vector<Text>& args) {
   settings.threads = options.jobs;
   const bool converts = options.action == CliAction::Convert ||
                         options.action == CliAction::ConvertMany ||
-                        options.action == CliAction::Watch;
+                        options.action == CliAction::Watch ||
+                        options.action == CliAction::Serve;
   if (converts) {
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     if (readSourceDateEpoch(epoch, &settings.fixedTime) ==
@@ -139,6 +176,15 @@ int run(const std::vector<Text>& args) {
       }
       settings.watchTimes = true;
       return watch(options, settings);
+    case CliAction::Serve:
+      if (!serveAvailable()) {
+        printLine(StandardStream::Error,
+                  Text(wording::ServeUnavailableBefore) +
+                      Text(wording::ServeUnavailable));
+        return ExitUsage;
+      }
+      settings.watchTimes = true;
+      return serve(options, settings);
     case CliAction::NoMatch:
       for (const Text& pattern : options.unmatched) {
         printLine(StandardStream::Error,

@@ -16,6 +16,7 @@ import wasmBytes from 'flowsvg-core-wasm';
 import { startCore } from './core.js';
 import { Page } from './page.js';
 import { createLocalMode } from './local_mode.js';
+import { createFileMode } from './file_mode.js';
 
 function blobToDataUrl(blob) {
   return new Promise((resolve, reject) => {
@@ -28,7 +29,9 @@ function blobToDataUrl(blob) {
 
 async function start() {
   const core = await startCore(createModule, wasmBytes);
-  const mode = createLocalMode(core);
+  // The same page in two modes: on its own (flowsvg.html, the static
+  // site), or served by flowsvg --serve for one file on disk.
+  const mode = document.body.dataset.mode === 'file' ? createFileMode() : createLocalMode(core);
   const created = new Page(core);
   const { doc, message } = await mode.initialDocument();
   mode.attach(created);

@@ -61,6 +61,18 @@ export const words = {
   linkRestored: 'Description restored from the link',
   linkDamaged: 'The link in the address cannot be read (it is cut short or damaged); the description was left as it was',
   linkUnknownVersion: 'The link was made by a newer version of this page ({version}); the description was left as it was',
+  // The page served by flowsvg --serve for a file on disk.
+  saveConflict: 'Not saved: the file was changed on disk since this page loaded it. Reload it (your edits are dropped) or replace it with your edits',
+  conflictReload: 'Reload from disk',
+  conflictReplace: 'Replace the file',
+  fileSaved: 'Saved into the file',
+  fileReloaded: 'Reloaded: the file was saved on disk',
+  fileChangedWhileEditing: 'The file was changed on disk; your edits here are not saved yet',
+  fileSaveFailed: 'Cannot save into the file ({reason})',
+  fileLoadFailed: 'Cannot read the file ({reason})',
+  fileKeyRefused: 'Not saved: the address lacks the key that flowsvg printed; open the address it printed',
+  fileNoKey: 'This address lacks the key that flowsvg printed: the page shows the file but cannot save it',
+  fileServerGone: 'flowsvg no longer serves this file: the page shows it as it was',
   storageFailed: 'The description cannot be kept in this browser ({reason}); save it before you leave',
 };
 
