@@ -331,11 +331,15 @@ inline constexpr T ServeUnavailableBefore = u"flowsvg: ";
 inline constexpr T PreviewAddressBefore = u"http://127.0.0.1:";
 inline constexpr T PreviewAddressKey = u"/#key=";
 // The line of --serve once it listens and watches (after the time), and the
-// window's status then: PreviewAtBefore and the address.
+// window's status then: PreviewAtBefore and the address (in the window,
+// what the last conversion gave follows on the next lines). The window's
+// error box when the preview cannot start: PreviewFailureCaption, the
+// description's path, the reason on a line of its own.
 inline constexpr T PreviewAtBefore = u"Preview at ";
 inline constexpr T PreviewFailureCaption = u"Cannot start the preview: ";
-// --open, when the browser's opener could not be started (then the address,
-// and the reason in parentheses); serving goes on.
+// --open and the window's Preview, when the browser's opener could not be
+// started (then the address, and the reason: in parentheses on the command
+// line, on a line of its own in the window's box); serving goes on.
 inline constexpr T BrowserFailureCaption = u"Cannot open the browser at ";
 // A preview session asked to start a second time.
 inline constexpr T PreviewServedOnce = u"it is already serving";

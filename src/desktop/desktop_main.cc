@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/desktop_options.h"
+#include "desktop/served_preview.h"
 #include "desktop/shell.h"
 #include "desktop/toolkit.h"
 #include "platform/user_folders.h"
@@ -84,7 +85,8 @@ int run(int argc, NativeChar** argv) {
     start.path = absolutePath(options.file, workingFolder());
   }
   const std::unique_ptr<Toolkit> toolkit = newDesktopToolkit();
-  Shell shell(*toolkit, chart, findProgramPlace());
+  ServedPreview preview(*toolkit);
+  Shell shell(*toolkit, chart, findProgramPlace(), preview);
   return shell.run(start);
 }
 

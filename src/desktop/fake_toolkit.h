@@ -4,10 +4,12 @@
 // order (each may run an action first, to change the file system between two
 // commands), the answers the file dialogs give in order, the answers
 // question boxes give in order, and the reasons for which folders cannot be
-// opened, in order. When the events run out, waitEvent answers with a close
+// opened, in order, and the reasons for which addresses cannot be opened,
+// in order. When the events run out, waitEvent answers with a close
 // request; when the dialog answers run out, a dialog answers as cancelled;
 // when the question answers run out, a question is cancelled; when the
-// folder reasons run out, a folder is opened.
+// folder or address reasons run out, a folder or address is opened. An
+// event posted (postEvent) comes before the scripted ones left.
 // A scripted shortcut press yields what the shell registered for the letter
 // (Other when nothing), as the real window would.
 //
@@ -49,6 +51,7 @@ class FakeToolkit : public Toolkit {
   std::deque<FileChoice> dialogAnswers;
   std::deque<int32_t> questionAnswers;
   std::deque<Text> folderFailures;
+  std::deque<Text> addressFailures;
 
   void click(int32_t id, std::function<void()> before = nullptr) {
     steps.push_back(
@@ -70,6 +73,11 @@ class FakeToolkit : public Toolkit {
     event.folder = folder;
     event.reason = reason;
     steps.push_back({event, 0, nullptr});
+  }
+  // The previewed description was saved, as the preview's watch posts it.
+  void saved(std::function<void()> before = nullptr) {
+    steps.push_back(
+        {ToolkitEvent::of(EventKind::InputSaved), 0, std::move(before)});
   }
   // A dialog's answer: the chosen path, or cancelled when empty.
   void answer(const Text& path) {
@@ -94,11 +102,12 @@ class FakeToolkit : public Toolkit {
   std::vector<FileDialogRequest> dialogs;
   std::vector<Text> log;
   int32_t closed = 0;
+  std::deque<ToolkitEvent> posted;
 
   // Log lines: "text <id>: <text>", "box <icon>: <title>: <text>" with icon
   // "warning", "error" or "information", "question: <title>: <text>
   // [<confirm>|<cancel>]", "open dialog", "save dialog", "open folder:
-  // <folder>", "close".
+  // <folder>", "open address: <address>", "posted: <kind>", "close".
 
   int32_t openWindow(int32_t clientWidth, int32_t clientHeight,
                      TextView title) override {
@@ -130,6 +139,11 @@ class FakeToolkit : public Toolkit {
     shortcuts[letter] = event;
   }
   ToolkitEvent waitEvent() override {
+    if (!posted.empty()) {
+      ToolkitEvent event = std::move(posted.front());
+      posted.pop_front();
+      return event;
+    }
     if (steps.empty()) return ToolkitEvent::of(EventKind::CloseRequest);
     Step step = std::move(steps.front());
     steps.pop_front();
@@ -139,6 +153,10 @@ class FakeToolkit : public Toolkit {
       return found != shortcuts.end() ? found->second : ToolkitEvent();
     }
     return step.event;
+  }
+  void postEvent(ToolkitEvent event) override {
+    log.push_back(u"posted: " + formatInteger(static_cast<int>(event.kind)));
+    posted.push_back(std::move(event));
   }
   FileChoice openFileDialog(const FileDialogRequest& request) override {
     log.push_back(u"open dialog");
@@ -169,6 +187,13 @@ class FakeToolkit : public Toolkit {
     if (folderFailures.empty()) return 1;
     *reason = folderFailures.front();
     folderFailures.pop_front();
+    return 0;
+  }
+  int32_t openAddress(TextView address, Text* reason) override {
+    log.push_back(u"open address: " + Text(address));
+    if (addressFailures.empty()) return 1;
+    *reason = addressFailures.front();
+    addressFailures.pop_front();
     return 0;
   }
   void closeWindow() override {

@@ -9,6 +9,7 @@
 #include "files/description_files.h"
 #include "render/svg_document.h"
 #include "platform/paths.h"
+#include "platform/system_error.h"
 #include "platform/text_file.h"
 #include "base/wording.h"
 
@@ -84,6 +85,12 @@ constexpr ControlSpec kControls[] = {
      wording::OpenFolderCaption,
      wording::OpenFolderName,
      wording::OpenFolderTip},
+    {PreviewButton,
+     ControlSpec::Button,
+     {520, 200, 150, 35},
+     wording::PreviewCaption,
+     wording::PreviewName,
+     wording::PreviewTip},
     {StatusText,
      ControlSpec::Sunken,
      {25, 250, 650, 100},
@@ -170,9 +177,11 @@ void MessageBoxReporter::reportError(TextView caption, TextView path,
   toolkit_.messageBox(wording::MessageBoxTitle, message, MessageIcon::Error);
 }
 
-Shell::Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place)
+Shell::Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place,
+             Preview& preview)
     : toolkit_(toolkit),
       chart_(chart),
+      preview_(preview),
       reporter_(toolkit),
       filesFolder_((place.installed || !place.folderWritable) &&
                            !place.documentsFolder.empty()
@@ -206,6 +215,16 @@ int32_t Shell::run(const FileChoice& startFile) {
                             event.reason);
       continue;
     }
+    if (event.kind == EventKind::InputSaved) {
+      // One posted before the preview stopped may still come.
+      if (preview_.running()) previewConversion();
+      continue;
+    }
+    if (event.kind == EventKind::PreviewFailed) {
+      reporter_.reportError(wording::WatchFailureCaption, event.folder,
+                            event.reason);
+      continue;
+    }
     if (event.kind != EventKind::Control) continue;
     switch (event.control) {
       case ChooseInputButton:
@@ -223,10 +242,15 @@ int32_t Shell::run(const FileChoice& startFile) {
       case OpenFolderButton:
         openFolder();
         break;
+      case PreviewButton:
+        startPreview();
+        break;
       default:
         break;  // static texts and frames start nothing
     }
   }
+  // The server and the watch end before the window they post to.
+  preview_.stop();
   toolkit_.closeWindow();
   return 0;
 }
@@ -267,6 +291,7 @@ void Shell::addShortcuts() {
       {u'O', EventKind::Control, ChooseInputButton},
       {u'S', EventKind::Control, ChooseOutputButton},
       {u'G', EventKind::Control, GenerateButton},
+      {u'P', EventKind::Control, PreviewButton},
       {u'Q', EventKind::CloseRequest, 0},
       {u'W', EventKind::CloseRequest, 0},
   };
@@ -285,6 +310,7 @@ void Shell::selectInput(const Text& path) {
   setStatus(Text(wording::InputChosenBefore) + shown + kLineBreak +
             Text(wording::SizeBefore) + kilobytesOf(inputPath_) +
             Text(wording::SizeAfter));
+  movePreview();
 }
 
 bool Shell::notLocal(const FileChoice& choice, TextView caption) {
@@ -355,16 +381,34 @@ void Shell::generate() {
                         MessageIcon::Warning);
     return;
   }
-  setStatus(wording::ParsingStatus);
-  WindowWarnings warnings;
-  if (!parseDescription(chart_, inputPath_, reporter_, &warnings).ok()) {
-    setStatus(wording::LoadFailedStatus);
+  Text boxLines;
+  const Converted converted = convert(Text(), &boxLines);
+  if (converted == Converted::LoadFailed) return;
+  if (converted == Converted::WriteFailed) {
+    toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
+                        MessageIcon::Error);
     return;
   }
-  const Text sections = formatInteger(chart_.sectioncount);
-  const Text items = formatInteger(chart_.itemcount);
-  setStatus(Text(wording::ParsedBefore) + sections +
-            Text(wording::ParsedSections) + items + Text(wording::ParsedItems));
+  toolkit_.messageBox(
+      wording::MessageBoxTitle,
+      Text(wording::GeneratedBefore) + shownPath(outputPath_) +
+          Text(wording::GeneratedSections) +
+          formatInteger(chart_.sectioncount) + Text(wording::GeneratedItems) +
+          formatInteger(chart_.itemcount) + boxLines,
+      MessageIcon::Information);
+}
+
+Shell::Converted Shell::convert(const Text& before, Text* boxLines) {
+  setStatus(before + Text(wording::ParsingStatus));
+  WindowWarnings warnings;
+  if (!parseDescription(chart_, inputPath_, reporter_, &warnings).ok()) {
+    setStatus(before + Text(wording::LoadFailedStatus));
+    return Converted::LoadFailed;
+  }
+  setStatus(before + Text(wording::ParsedBefore) +
+            formatInteger(chart_.sectioncount) +
+            Text(wording::ParsedSections) + formatInteger(chart_.itemcount) +
+            Text(wording::ParsedItems));
   // The status keeps its lines; the warnings come on one more.
   Text warningsLine = warnings.statusLine();
   if (!warningsLine.empty()) warningsLine.insert(0, 1, kLineBreak);
@@ -376,21 +420,14 @@ void Shell::generate() {
                           wording::ItIsTheInputReason);
   }
   if (ontoInput || !generateSvg(chart_, outputPath_, reporter_).ok()) {
-    setStatus(Text(wording::WriteFailedStatus) + warningsLine);
-    toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
-                        MessageIcon::Error);
-    return;
+    setStatus(before + Text(wording::WriteFailedStatus) + warningsLine);
+    return Converted::WriteFailed;
   }
-  const Text shownOutput = shownPath(outputPath_);
-  setStatus(Text(wording::WrittenBefore) + shownOutput + kLineBreak +
-            Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
+  setStatus(before + Text(wording::WrittenBefore) + shownPath(outputPath_) +
+            kLineBreak + Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
             Text(wording::SizeAfter) + warningsLine);
-  toolkit_.messageBox(wording::MessageBoxTitle,
-                      Text(wording::GeneratedBefore) + shownOutput +
-                          Text(wording::GeneratedSections) + sections +
-                          Text(wording::GeneratedItems) + items +
-                          warnings.boxLines(),
-                      MessageIcon::Information);
+  *boxLines = warnings.boxLines();
+  return Converted::Written;
 }
 
 void Shell::writeSample() {
@@ -410,6 +447,7 @@ void Shell::writeSample() {
   toolkit_.setControlText(InputPathText, shownPath(inputPath_));
   setStatus(Text(wording::SampleWrittenBefore) + shownPath(path) +
             Text(wording::SampleWrittenAfter));
+  movePreview();
 }
 
 void Shell::openFolder() {
@@ -419,4 +457,46 @@ void Shell::openFolder() {
   if (toolkit_.openFolder(folder, &reason) == 0) {
     reporter_.reportError(wording::OpenFolderFailureCaption, folder, reason);
   }
+}
+
+void Shell::startPreview() {
+  if (inputPath_.empty()) {
+    toolkit_.messageBox(wording::MessageBoxTitle, wording::ChooseFirstMessage,
+                        MessageIcon::Warning);
+    return;
+  }
+  // Pressed again while it runs: the same address, opened once more (its
+  // page may have been closed).
+  const Status shown = preview_.show(inputPath_, &previewAddress_);
+  if (!shown.ok()) {
+    reporter_.reportError(
+        wording::PreviewFailureCaption, inputPath_,
+        shown.isOutOfMemory() ? outOfMemoryReason() : shown.reason());
+    return;
+  }
+  // The drawing is on disk before the page asks for the description.
+  previewConversion();
+  Text reason;
+  if (toolkit_.openAddress(previewAddress_, &reason) == 0) {
+    reporter_.reportError(wording::BrowserFailureCaption, previewAddress_,
+                          reason);
+  }
+}
+
+void Shell::movePreview() {
+  if (!preview_.running()) return;
+  const Status shown = preview_.show(inputPath_, &previewAddress_);
+  if (!shown.ok()) {
+    reporter_.reportError(
+        wording::PreviewFailureCaption, inputPath_,
+        shown.isOutOfMemory() ? outOfMemoryReason() : shown.reason());
+    return;
+  }
+  previewConversion();
+}
+
+void Shell::previewConversion() {
+  Text boxLines;
+  convert(Text(wording::PreviewAtBefore) + previewAddress_ + kLineBreak,
+          &boxLines);
 }

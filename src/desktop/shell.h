@@ -1,6 +1,6 @@
 // The desktop window's logic, free of any GUI toolkit: start-up, the blocking
-// event loop, the five commands (choose input, choose output, generate,
-// sample, open folder), their keyboard shortcuts, files given at start or
+// event loop, the six commands (choose input, choose output, generate,
+// sample, open folder, preview), their keyboard shortcuts, files given at start or
 // dropped onto the window, the status texts, the message and question boxes
 // and shutdown.
 //
@@ -15,8 +15,14 @@
 // installed to or from a folder it cannot write: then it is the user's
 // documents folder, so that the main flows work for an installed program.
 //
-// One thread does everything; a command runs to its end before the next
-// event is taken. Failures of the parser, the renderer, the sample writer
+// Preview (preview.h) serves the input to the browser and opens the browser
+// at it; from then on every save of the input writes the output again, as
+// Generate does but without the information box, and the status area
+// starts with the address. Choosing another input moves the preview to it;
+// closing the window stops it.
+//
+// One thread does everything but the preview's serving and watching; a
+// command runs to its end before the next event is taken. Failures of the parser, the renderer, the sample writer
 // and Open folder reach the user as error message boxes through a
 // MessageBoxReporter; no failure ends the program. The warnings about a
 // description (diagnostics.h) reach the user after Generate: their number
@@ -26,13 +32,14 @@
 
 #include <cstdint>
 
+#include "desktop/preview.h"
 #include "desktop/toolkit.h"
 #include "model/flowchart.h"
 #include "base/reporter.h"
 #include "base/strings.h"
 
-// The window's client size and its thirteen controls, by id in creation
-// order.
+// The window's client size and its fourteen controls, by id; the Preview
+// button, the last one added, is created after Open folder, beside it.
 inline constexpr int32_t WindowWidth = 700;
 inline constexpr int32_t WindowHeight = 380;
 enum ControlId : int32_t {
@@ -49,6 +56,7 @@ enum ControlId : int32_t {
   SampleButton = 11,
   OpenFolderButton = 12,
   StatusText = 13,
+  PreviewButton = 14,
 };
 
 // Where the program runs from, as the desktop program finds it on the
@@ -76,9 +84,10 @@ class MessageBoxReporter : public Reporter {
 class Shell {
  public:
   // place tells where the files folder is (see above). chart is the one
-  // model the commands parse into; the shell uses it for as long as run()
-  // runs.
-  Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place);
+  // model the commands parse into, preview what Preview starts; the shell
+  // uses both for as long as run() runs.
+  Shell(Toolkit& toolkit, Flowchart& chart, const ProgramPlace& place,
+        Preview& preview);
 
   // Start-up (empty model, connector palette, window, controls, paths,
   // shortcuts, the focus on the input's Browse... button), then the start
@@ -104,10 +113,23 @@ class Shell {
   void generate();
   void writeSample();
   void openFolder();
+  void startPreview();
+  // The input changed while a preview runs: the preview follows it.
+  void movePreview();
+  // Writes the output of a preview (a save, or the start), and shows the
+  // address and the outcome in the status area.
+  void previewConversion();
+  // Parses the input and writes the output, with the status texts of
+  // Generate after before (empty, or the preview's line and a line break);
+  // when written, the warnings' lines for the information box in *boxLines.
+  enum class Converted { LoadFailed, WriteFailed, Written };
+  Converted convert(const Text& before, Text* boxLines);
   void setStatus(TextView text);
 
   Toolkit& toolkit_;
   Flowchart& chart_;
+  Preview& preview_;
+  Text previewAddress_;  // the running preview's address
   MessageBoxReporter reporter_;
   Text filesFolder_;
   Text inputPath_;

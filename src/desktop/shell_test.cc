@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/fake_preview.h"
 #include "desktop/fake_toolkit.h"
 #include "model/flowchart.h"
 #include "render/connectors.h"
@@ -76,10 +77,13 @@ class ShellTest : public testing::Test {
     return {program(), false, true, t(root_ / "Documents") + u"/"};
   }
 
-  // Runs the shell through fake's script; afterwards inputPath_ and
-  // outputPath_ hold the shell's final paths.
-  void run(FakeToolkit& fake, const FileChoice& start = FileChoice()) {
-    Shell shell(fake, *chart_, place());
+  // Runs the shell through fake's script, with preview (one recording into
+  // fake's log when none is given); afterwards inputPath_ and outputPath_
+  // hold the shell's final paths.
+  void run(FakeToolkit& fake, const FileChoice& start = FileChoice(),
+           FakePreview* preview = nullptr) {
+    FakePreview own(fake.log);
+    Shell shell(fake, *chart_, place(), preview != nullptr ? *preview : own);
     EXPECT_EQ(shell.run(start), 0);
     EXPECT_EQ(fake.closed, 1);
     inputPath_ = shell.inputPath();
@@ -112,7 +116,7 @@ class ShellTest : public testing::Test {
   Text outputPath_;
 };
 
-TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
+TEST_F(ShellTest, StartUpOpensTheWindowWithItsFourteenControls) {
   using K = FakeToolkit::Control::Kind;
   using S = TextStyle;
   struct Expected {
@@ -152,6 +156,9 @@ TEST_F(ShellTest, StartUpOpensTheWindowWithItsThirteenControls) {
        S::Wrapped,
        {355, 200, 150, 35},
        u"\u2302 Open folder"},
+      // Beside Open folder, as far from the frame's right edge as Generate
+      // is from its left one.
+      {14, K::PushButton, S::Wrapped, {520, 200, 150, 35}, u"\u25CE Preview"},
       {13, K::StaticText, S::Sunken, {25, 250, 650, 100}, kHelp},
   };
   FakeToolkit fake;
@@ -192,7 +199,8 @@ TEST_F(ShellTest,
   fake.windowOpens = 0;
   fake.click(GenerateButton);
   chart_->itemcount = 3;
-  Shell shell(fake, *chart_, place());
+  FakePreview preview(fake.log);
+  Shell shell(fake, *chart_, place(), preview);
   EXPECT_EQ(shell.run(), 0);
   EXPECT_TRUE(fake.created.empty());
   EXPECT_TRUE(fake.log.empty());
@@ -204,7 +212,7 @@ TEST_F(ShellTest,
 TEST_F(ShellTest, EventsOfNoCommandAreIgnored) {
   FakeToolkit fake;
   fake.other();
-  for (int32_t id : {1, 2, 3, 5, 6, 8, 9, 13, 0, 14, -1, 99}) fake.click(id);
+  for (int32_t id : {1, 2, 3, 5, 6, 8, 9, 13, 0, 15, -1, 99}) fake.click(id);
   run(fake);
   EXPECT_EQ(fake.log,
             (std::vector<Text>{u"text 8: " + defaultOutput(), u"close"}));
@@ -566,7 +574,8 @@ TEST_F(ShellTest, ASampleThatCannotBeWrittenShowsAnErrorBoxAndChangesNothing) {
   fake.answer(t(input));
   fake.click(ChooseInputButton);
   clickMarked(fake, SampleButton);
-  Shell shell(fake, *chart_, {missingProgram, false, true, Text()});
+  FakePreview preview(fake.log);
+  Shell shell(fake, *chart_, {missingProgram, false, true, Text()}, preview);
   EXPECT_EQ(shell.run(), 0);
   EXPECT_EQ(sinceMark(fake),
             (std::vector<Text>{u"box error: " + kTitle +
@@ -702,9 +711,11 @@ TEST_F(ShellTest, AnInstalledOrUnwritableProgramKeepsItsFilesInTheDocuments) {
     fake.click(SampleButton);
     fake.click(GenerateButton);
     fake.click(OpenFolderButton);
+    FakePreview preview(fake.log);
     Shell shell(fake, *chart_,
                 {program(), c.installed, c.writable,
-                 c.documentsKnown ? t(documents) + u"/" : Text()});
+                 c.documentsKnown ? t(documents) + u"/" : Text()},
+                preview);
     EXPECT_EQ(shell.run(), 0);
     // The texts name the real place, so the user sees where files went.
     EXPECT_EQ(fake.log.front(), u"text 8: " + output);
@@ -732,6 +743,9 @@ TEST_F(ShellTest, ShortcutsRunTheirCommandsFromAnywhere) {
       {u'O', {u"open dialog"}, false},
       {u'S', {u"save dialog"}, false},
       {u'G',
+       {u"box warning: " + kTitle + u": Please choose a txt/ini file first"},
+       false},
+      {u'P',
        {u"box warning: " + kTitle + u": Please choose a txt/ini file first"},
        false},
       {u'Q', {}, true},
@@ -1064,6 +1078,9 @@ TEST_F(ShellTest, ButtonsHaveNamesWithoutSymbolsAndTooltipsWithShortcuts) {
       {SampleButton, u"Write sample",
        u"Write a sample description and choose it"},
       {OpenFolderButton, u"Open folder", u"Open the SVG file's folder"},
+      {PreviewButton, u"Preview",
+       u"Show the drawing in the browser and write it on every save "
+       u"(Ctrl+P)"},
   };
   FakeToolkit fake;
   run(fake);
@@ -1077,7 +1094,8 @@ TEST_F(ShellTest, ButtonsHaveNamesWithoutSymbolsAndTooltipsWithShortcuts) {
     EXPECT_TRUE(caption == e.name || caption.ends_with(u" " + e.name) ||
                 caption == u"Browse...")
         << encodeUtf8(caption);
-    for (const char16_t symbol : {u'\u25B6', u'\u270E', u'\u2302'}) {
+    for (const char16_t symbol :
+         {u'\u25B6', u'\u270E', u'\u2302', u'\u25CE'}) {
       EXPECT_EQ(e.name.find(symbol), Text::npos);
     }
   }
@@ -1094,11 +1112,160 @@ TEST_F(ShellTest, AWindowThatCannotOpenForAReasonToldEndsWithStatusOne) {
   FakeToolkit fake;
   fake.windowOpens = -1;
   fake.click(GenerateButton);
-  Shell shell(fake, *chart_, place());
+  FakePreview preview(fake.log);
+  Shell shell(fake, *chart_, place(), preview);
   EXPECT_EQ(shell.run(), 1);
   EXPECT_TRUE(fake.created.empty());
   EXPECT_TRUE(fake.log.empty());
   EXPECT_EQ(fake.closed, 0);
+}
+
+// The status lines of a preview whose conversion wrote output: the address
+// first, then what Generate shows.
+std::vector<Text> previewWritten(const Text& address, const Text& output,
+                                 int sections, int items) {
+  const Text at = u"text 13: Preview at " + address + u"\r";
+  const uintmax_t size = fs::file_size(encodeUtf8(output));
+  return {at + u"Status: Parsing the description...\rPlease wait...",
+          at + u"Status: Parsed " + formatInteger(sections) + u" sections, " +
+              formatInteger(items) + u" items\rWriting the SVG drawing...",
+          at + u"Status: \u2713 SVG file written\rOutput file: " + output +
+              u"\rSize: " + formatInteger(static_cast<int64_t>(size / 1024)) +
+              u" KB"};
+}
+
+std::vector<Text> joined(std::vector<std::vector<Text>> parts) {
+  std::vector<Text> all;
+  for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Preview serves the input, writes the output at once and on every save
+// (no information box: a save in the editor must not raise one), opens the
+// browser at the address and shows it; closing the window stops it before
+// the window goes.
+TEST_F(ShellTest, PreviewServesTheInputAndWritesTheOutputOnEverySave) {
+  const fs::path input = root_ / "plan.txt";
+  writeBytes(input, kTwoItems);
+  const Text output = defaultOutput();
+  FakeToolkit fake;
+  FakePreview preview(fake.log);
+  fake.answer(t(input));
+  fake.click(ChooseInputButton);
+  clickMarked(fake, PreviewButton);
+  const Text address = u"http://127.0.0.1:8001/#key=1";
+  std::vector<Text> firstWrite;
+  std::vector<Text> expectedFirst;
+  fake.saved([&] {
+    firstWrite = std::vector<Text>(fake.log.begin() + mark_, fake.log.end());
+    expectedFirst = joined({{u"preview show: " + t(input)},
+                            previewWritten(address, output, 1, 2),
+                            {u"open address: " + address}});
+    EXPECT_NE(readBytes(encodeUtf8(output)).find(">B</text>"),
+              std::string::npos);
+    writeBytes(input, kTwoItems + "itemid = 3\nfromid = 2\ntitle = Third\n");
+    mark_ = fake.log.size();
+  });
+  run(fake, FileChoice(), &preview);
+
+  EXPECT_EQ(firstWrite, expectedFirst);
+  EXPECT_EQ(fake.log.back(), u"close");
+  EXPECT_EQ(sinceMark(fake), joined({previewWritten(address, output, 1, 3),
+                                     {u"preview stop"}}));
+  EXPECT_NE(readBytes(encodeUtf8(output)).find(">Third</text>"),
+            std::string::npos);
+  EXPECT_EQ(preview.starts, 1);
+}
+
+// Another input, chosen, dropped or written as the sample, moves the running
+// preview to it at the same address (its page follows; no second browser),
+// and the next save converts it; pressing Preview again opens the same
+// address once more.
+TEST_F(ShellTest, AnotherInputMovesThePreviewToIt) {
+  const fs::path first = root_ / "first.txt";
+  const fs::path second = root_ / "second.txt";
+  const fs::path dropped = root_ / "dropped.txt";
+  writeBytes(first, kTwoItems);
+  writeBytes(second, "[Line.Two]\nitemid = 1\ntitle = Second\n");
+  writeBytes(dropped, "[Line.Three]\nitemid = 1\ntitle = Dropped\n");
+  const Text sample = t(bin_ / "sample_flowchart.txt");
+  FakeToolkit fake;
+  FakePreview preview(fake.log);
+  fake.answer(t(first));
+  fake.click(ChooseInputButton);
+  fake.click(PreviewButton);
+  fake.answer(t(second));
+  fake.click(ChooseInputButton);
+  fake.drop({FileChoice::Outcome::Chosen, t(dropped)});
+  fake.click(SampleButton);
+  fake.click(PreviewButton);
+  run(fake, FileChoice(), &preview);
+
+  EXPECT_EQ(preview.shown, (std::vector<Text>{t(first), t(second), t(dropped),
+                                              sample, sample}));
+  EXPECT_EQ(preview.starts, 1);
+  const Text address = u"http://127.0.0.1:8001/#key=1";
+  EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(),
+                       u"open address: " + address),
+            2);
+  // The sample's drawing is the last one written.
+  EXPECT_NE(readBytes(encodeUtf8(defaultOutput())).find("Process step"),
+            std::string::npos);
+  EXPECT_EQ(fake.shown[StatusText].rfind(u"Preview at " + address + u"\r", 0),
+            0u);
+}
+
+// Failures: no input (the warning of Generate), a preview that cannot start
+// (its error box; nothing runs, so a later save converts nothing), a browser
+// that cannot be started (its error box; the preview runs on), and a watch
+// that breaks (its error box).
+TEST_F(ShellTest, PreviewFailuresAreToldInBoxes) {
+  const fs::path input = root_ / "plan.txt";
+  writeBytes(input, kTwoItems);
+  const Text address = u"http://127.0.0.1:8001/#key=1";
+  FakeToolkit fake;
+  FakePreview preview(fake.log);
+  preview.failures.push_back(u"Address already in use");
+  fake.addressFailures.push_back(u"xdg-open: No such file or directory");
+  fake.click(PreviewButton);
+  fake.answer(t(input));
+  fake.click(ChooseInputButton);
+  clickMarked(fake, PreviewButton);
+  fake.saved();
+  std::vector<Text> failedStart;
+  clickMarked(fake, PreviewButton, [&] {
+    failedStart = std::vector<Text>(fake.log.begin() + mark_, fake.log.end());
+  });
+  std::vector<Text> browserFailed;
+  ToolkitEvent broke = ToolkitEvent::of(EventKind::PreviewFailed);
+  broke.folder = t(root_);
+  broke.reason = u"No space left on device";
+  fake.steps.push_back({broke, 0, [&] {
+                          browserFailed = std::vector<Text>(
+                              fake.log.begin() + mark_, fake.log.end());
+                          mark_ = fake.log.size();
+                        }});
+  run(fake, FileChoice(), &preview);
+
+  EXPECT_EQ(fake.log[1], u"box warning: " + kTitle +
+                             u": Please choose a txt/ini file first");
+  EXPECT_EQ(failedStart,
+            (std::vector<Text>{u"preview show: " + t(input),
+                               u"box error: " + kTitle +
+                                   u": Cannot start the preview: " +
+                                   t(input) + u"\rAddress already in use"}));
+  EXPECT_EQ(browserFailed,
+            joined({{u"preview show: " + t(input)},
+                    previewWritten(address, defaultOutput(), 1, 2),
+                    {u"open address: " + address,
+                     u"box error: " + kTitle +
+                         u": Cannot open the browser at " + address +
+                         u"\rxdg-open: No such file or directory"}}));
+  EXPECT_EQ(sinceMark(fake),
+            (std::vector<Text>{u"box error: " + kTitle +
+                                   u": Cannot watch the folder: " + t(root_) +
+                                   u"\rNo space left on device",
+                               u"preview stop"}));
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // GTK is started by openWindow (gtk_init_check, so that a missing display
 // is told in one line and a -1) and driven without gtk_main: waitEvent runs
 // the main loop one iteration at a time until a button, shortcut, drop,
-// close or child-watch handler has queued an event for the shell. Close
+// close or child-watch handler has queued an event for the shell, or
+// another thread has posted one (postEvent wakes the loop). Close
 // requests are refused and queued; the shell decides.
 //
 // The window's icon is the installed one, by its name in the icon theme;
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <deque>
+#include <mutex>
 #include <iterator>
 #include <map>
 #include <string>
@@ -38,6 +40,7 @@
 #include "platform/paths.h"
 #include "base/utf8.h"
 #include "base/wording.h"
+#include "serve/browser.h"
 
 // Makes the built-in icon's resources (glib-compile-resources) known.
 void flowsvg_icon_register_resource(void);
@@ -318,10 +321,24 @@ class GtkToolkit : public Toolkit {
 
   ToolkitEvent waitEvent() override {
     show();
-    while (queue_.empty()) gtk_main_iteration_do(TRUE);
+    for (;;) {
+      takePosted();
+      if (!queue_.empty()) break;
+      // A post after takePosted wakes this iteration (the wakeup stays
+      // until the loop polls).
+      gtk_main_iteration_do(TRUE);
+    }
     ToolkitEvent event = queue_.front();
     queue_.pop_front();
     return event;
+  }
+
+  void postEvent(ToolkitEvent event) override {
+    {
+      std::lock_guard<std::mutex> hold(postedLock_);
+      posted_.push_back(std::move(event));
+    }
+    g_main_context_wakeup(nullptr);
   }
 
   FileChoice openFileDialog(const FileDialogRequest& request) override {
@@ -368,6 +385,14 @@ class GtkToolkit : public Toolkit {
     g_child_watch_add_full(G_PRIORITY_DEFAULT, static_cast<GPid>(process),
                            onOpenerEnded, watch, deleteOpenerWatch);
     return 1;
+  }
+
+  int32_t openAddress(TextView address, Text* reason) override {
+    // xdg-open, reaped by a thread of its own.
+    const Status opened = openInBrowser(Text(address));
+    if (opened.ok()) return 1;
+    *reason = opened.reason();
+    return 0;
   }
 
   void closeWindow() override { shutDown(); }
@@ -531,6 +556,15 @@ class GtkToolkit : public Toolkit {
       }
     }
     return FALSE;
+  }
+
+  // Moves the events other threads posted to the queue.
+  void takePosted() {
+    std::lock_guard<std::mutex> hold(postedLock_);
+    while (!posted_.empty()) {
+      queue_.push_back(std::move(posted_.front()));
+      posted_.pop_front();
+    }
   }
 
   // A folder handed to xdg-open, until xdg-open ends.
@@ -849,6 +883,8 @@ class GtkToolkit : public Toolkit {
   std::map<GtkWidget*, std::string> tips_;  // the buttons' tooltips
   std::map<guint, ToolkitEvent> shortcuts_;
   std::deque<ToolkitEvent> queue_;
+  std::mutex postedLock_;
+  std::deque<ToolkitEvent> posted_;  // by other threads, not taken yet
   std::vector<OpenerWatch*> openers_;  // the xdg-open runs not ended yet
 };
 

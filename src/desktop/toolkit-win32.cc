@@ -37,6 +37,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -44,11 +45,14 @@
 #include "platform/paths.h"
 #include "platform/system_error.h"
 #include "base/wording.h"
+#include "serve/browser.h"
 
 namespace {
 
 // The window class of the main window.
 constexpr wchar_t kWindowClass[] = L"io.github.flowsvg.FlowsvgDesktop";
+// Sent to the window when another thread has posted an event for the shell.
+constexpr UINT kPostedMessage = WM_APP + 1;
 
 // The height of the design font in pixels at 96 DPI (Segoe UI 9 pt).
 constexpr int kDesignFontHeight = 12;
@@ -297,6 +301,15 @@ class Win32Toolkit : public Toolkit {
     return event;
   }
 
+  void postEvent(ToolkitEvent event) override {
+    {
+      std::lock_guard<std::mutex> hold(postedLock_);
+      posted_.push_back(std::move(event));
+    }
+    // Wakes GetMessageW; the window takes the events when it handles it.
+    PostMessageW(window_, kPostedMessage, 0, 0);
+  }
+
   FileChoice openFileDialog(const FileDialogRequest& request) override {
     return fileDialog(request, false);
   }
@@ -346,6 +359,14 @@ class Win32Toolkit : public Toolkit {
     return 0;
   }
 
+  int32_t openAddress(TextView address, Text* reason) override {
+    // The shell's "open" verb on the address: the default browser.
+    const Status opened = openInBrowser(Text(address));
+    if (opened.ok()) return 1;
+    *reason = opened.reason();
+    return 0;
+  }
+
   void closeWindow() override { shutDown(); }
 
  private:
@@ -382,6 +403,14 @@ class Win32Toolkit : public Toolkit {
       case WM_CLOSE:
         queue_.push_back(ToolkitEvent::of(EventKind::CloseRequest));
         return true;
+      case kPostedMessage: {
+        std::lock_guard<std::mutex> hold(postedLock_);
+        while (!posted_.empty()) {
+          queue_.push_back(std::move(posted_.front()));
+          posted_.pop_front();
+        }
+        return true;
+      }
       case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return true;
@@ -944,6 +973,8 @@ class Win32Toolkit : public Toolkit {
   HACCEL acceleratorTable_ = nullptr;
   std::map<WORD, ToolkitEvent> shortcuts_;
   std::deque<ToolkitEvent> queue_;
+  std::mutex postedLock_;
+  std::deque<ToolkitEvent> posted_;  // by other threads, not taken yet
 };
 
 }  // namespace

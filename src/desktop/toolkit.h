@@ -1,7 +1,8 @@
 // The one small interface between the window shell and the outside world it
 // shows itself through: a GUI toolkit (one fixed window, its controls, modal
 // dialogs and message boxes, a blocking wait for the next event) and the
-// desktop shell (opening a folder in the file manager).
+// desktop shell (opening a folder in the file manager, an address in the
+// browser).
 //
 // The shell (shell.h) is written against this interface only, and every
 // operation below is one any desktop toolkit offers: one adapter file per
@@ -73,6 +74,10 @@ enum class EventKind {
   FileDropped,      // a file was dropped onto the window
   FolderNotOpened,  // a folder openFolder handed over was not opened after
                     // all (the program it started failed)
+  InputSaved,       // the previewed description was saved (posted by the
+                    // preview's watch, preview.h)
+  PreviewFailed,    // the preview's watch broke: the folder in folder, the
+                    // reason in reason
   Other,            // anything else; the shell ignores it
 };
 
@@ -81,7 +86,9 @@ struct ToolkitEvent {
   int32_t control = 0;  // the control's id for EventKind::Control, else 0
   // For EventKind::FileDropped: the first item dropped, Chosen or NotLocal.
   FileChoice dropped;
-  // For EventKind::FolderNotOpened: the folder, and why it was not opened.
+  // For EventKind::FolderNotOpened: the folder, and why it was not opened;
+  // for EventKind::PreviewFailed: the folder that cannot be watched, and
+  // why.
   Text folder;
   Text reason;
 
@@ -156,6 +163,12 @@ class Toolkit {
   // Blocks until the next event and returns it.
   virtual ToolkitEvent waitEvent() = 0;
 
+  // Hands event to waitEvent, which returns it after the events already
+  // waiting. The one operation that may be called from any thread, at any
+  // time between openWindow and closeWindow: it wakes a waitEvent blocked on
+  // the window's thread.
+  virtual void postEvent(ToolkitEvent event) = 0;
+
   // Modal file dialogs over the main window. A typed name need not name an
   // existing file. The save dialog asks, in the desktop's own words, before
   // it accepts the name of an existing file, and adds no extension. Paths of
@@ -184,6 +197,12 @@ class Toolkit {
   // program that takes the request can still fail after this returned 1
   // (xdg-open), its failure comes later as a FolderNotOpened event.
   virtual int32_t openFolder(TextView folder, Text* reason) = 0;
+
+  // Asks the desktop to open a web address (http://...) in the default
+  // browser, the address handed over as one argument. Does not wait for the
+  // browser. Returns 1 when the request was handed over; 0 with the reason
+  // in *reason when it could not be.
+  virtual int32_t openAddress(TextView address, Text* reason) = 0;
 
   // Closes the main window and shuts the toolkit down. Called once, last.
   virtual void closeWindow() = 0;
