@@ -10,9 +10,11 @@
 # folder, and open folder failing; the open dialog picking a name that is
 # not UTF-8 by its ASCII prefix, and the save dialog with its questions
 # before a file is replaced; files dropped onto the window; long paths
-# shortened in the middle with the whole path as tooltip; large text; an
-# installed program run by a user who cannot write its folder; a close
-# request. What the window shows is read back with tesseract. Screenshots
+# shortened in the middle with the whole path as tooltip; large text;
+# Preview (the address handed to xdg-open, the description served over
+# HTTP, a save converted and told to the page, the server gone with the
+# window); an installed program run by a user who cannot write its folder;
+# a close request. What the window shows is read back with tesseract. Screenshots
 # and logs stay in ARTIFACTS.
 #
 # The program is copied into a folder whose name holds "&", ";" and "$(...)",
@@ -20,13 +22,15 @@
 # that name to xdg-open (a recording stand-in first in PATH) as one argument
 # without running any of it.
 #
-# Usage: desktop_window_test.sh FLOWSVG_DESKTOP FLOWSVG X11_WINDOW_HELPER ARTIFACTS
+# Usage: desktop_window_test.sh FLOWSVG_DESKTOP FLOWSVG X11_WINDOW_HELPER ARTIFACTS PAGE
+# (PAGE: the browser page built into the program, or "none")
 set -euo pipefail
 
 desktop=$(realpath "$1")
 cli=$(realpath "$2")
 helper=$(realpath "$3")
 artifacts=$(realpath -m "$4")
+page=$5
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
@@ -250,7 +254,8 @@ dbus-run-session -- env -u NO_AT_BRIDGE bash -c '
   exit "$status"' _ "$desktop" "$here/../testing/accessible_names.py" \
   "$work/names.txt" >"$work/atspi.log" 2>&1 || fail "no accessible names read"
 expected=$(printf '%s\n' "Browse for the description file" \
-  "Browse for the SVG file" "Generate SVG" "Write sample" "Open folder")
+  "Browse for the SVG file" "Generate SVG" "Write sample" "Open folder" \
+  "Preview")
 [ "$(cat "$work/names.txt")" = "$expected" ] ||
   fail "accessible names: $(tr '\n' '|' <"$work/names.txt")"
 pass "accessible names: $(tr '\n' '|' <"$work/names.txt")"
@@ -589,6 +594,66 @@ holds "$text" "turns a txt flowchart description into a drawing" "Files" \
 keys ctrl+w
 ended_with 0
 pass "GDK_DPI_SCALE=1.5: client $w x $h, every caption whole; Ctrl+W: exit 0"
+
+# --- Preview: Ctrl+P serves the input on the loopback interface, hands the
+# address to the browser (a recording xdg-open) and writes the output; a
+# save of the input is converted again and told to the page's event
+# stream; closing the window stops the server. A build without the browser
+# page says so in an error box instead.
+mkdir -p "$work/preview/bin" "$work/preview/browser"
+cp "$desktop" "$work/preview/bin/flowsvg-desktop"
+cat >"$work/preview/browser/xdg-open" <<EOF
+#!/bin/sh
+printf '%s\n' "\$@" >"$work/preview/address.part"
+mv "$work/preview/address.part" "$work/preview/address"
+EOF
+chmod +x "$work/preview/browser/xdg-open"
+plan=$work/preview/plan.txt
+printf '[Line.One]\r\nitemid = 1\r\ntitle = Served\r\n' >"$plan"
+start_app preview env PATH="$work/preview/browser:$PATH" \
+  "$work/preview/bin/flowsvg-desktop" "$plan"
+window=$(main_window) || fail "no window for the preview"
+keys ctrl+p
+if [ "$page" = none ]; then
+  answer_box desktop-preview-unavailable.png || fail "no box for a build without the page"
+  holds "$box_text" "Cannot start the preview:" "not available in this build"
+  keys ctrl+q
+  ended_with 0
+  pass "Preview in a build without the browser page: error box"
+else
+  poll test -f "$work/preview/address" || fail "Preview opened no browser"
+  address=$(cat "$work/preview/address")
+  [[ $address =~ ^http://127\.0\.0\.1:([0-9]+)/#key=[0-9a-f]{32}$ ]] ||
+    fail "Preview opened '$address'"
+  port=${BASH_REMATCH[1]}
+  base=http://127.0.0.1:$port
+  [ "$(wc -l <"$work/preview/address")" -eq 1 ] || fail "xdg-open got more than the address"
+  poll grep -q '>Served</text>' "$work/preview/bin/flowchart.svg" ||
+    fail "Preview did not write the output"
+  curl -sf "$base/description" -o "$work/preview/served" ||
+    fail "GET /description failed"
+  cmp -s "$plan" "$work/preview/served" || fail "GET /description is not the input's bytes"
+  curl -sf "$base/" -o "$work/preview/page.html" || fail "GET / failed"
+  cmp -s "$page" "$work/preview/page.html" || fail "GET / is not the page built in"
+  screenshot "$window" "$artifacts/desktop-preview.png" || fail "screenshot"
+  holds "$(read_shot)" "Preview at" "SVG file written"
+  # A page listens; the input is saved as editors save it.
+  curl -sN "$base/events" >"$work/preview/events" 2>/dev/null &
+  events=$!
+  pids+=("$events")
+  poll grep -q '^data: ' "$work/preview/events" || fail "the event stream did not start"
+  printf '[Line.One]\r\nitemid = 1\r\ntitle = Saved again\r\n' >"$plan.saving"
+  mv "$plan.saving" "$plan"
+  poll grep -q '>Saved again</text>' "$work/preview/bin/flowchart.svg" ||
+    fail "the save was not converted"
+  poll eval '[ "$(grep -c "^data: " "$work/preview/events")" -ge 2 ]' ||
+    fail "the save was not told to the page"
+  keys ctrl+q
+  ended_with 0
+  poll eval '! kill -0 "$events" 2>/dev/null' || fail "the event stream outlived the window"
+  ! curl -s "$base/description" -o /dev/null || fail "the server outlived the window"
+  pass "Preview: $base served the input, a save converted and told, gone with the window"
+fi
 
 # --- Installed where its user cannot write (a root-owned bin folder, run
 # as nobody): the sample and the default output go to the documents folder
