@@ -10,7 +10,9 @@
 # and the status with the warnings); Open folder; the real open and save
 # dialogs and the shortcuts, and the questions before the output replaces
 # a file; a long path dropped onto the window, shortened in the middle,
-# whole in its tooltip; a close request (Alt+F4); the window at 144 DPI
+# whole in its tooltip; a close request (Alt+F4); Preview (Ctrl+P: the
+# input served to Linux curl, a save converted and told to the page, the
+# server gone with the window); the window at 144 DPI
 # with FILE given at start; the documents folder for a program whose folder
 # cannot be written. What the window shows is read back with tesseract.
 # Screenshots stay in ARTIFACTS.
@@ -442,8 +444,54 @@ keys alt+F4
 ended_with 0
 pass "Alt+F4: exit status 0"
 
+# --- Preview: the button beside Open folder; Ctrl+P serves the input on
+# the loopback port, reached from Linux with curl, and hands the address to
+# the browser (Wine's opener runs the desktop's xdg-open: a recording one
+# here); a save by rename is converted and told to the page's event stream;
+# closing the window stops the server.
+mkdir -p "$work/browser"
+cat >"$work/browser/xdg-open" <<EOF
+#!/bin/sh
+printf '%s\n' "\$@" >"$work/address.part"
+mv "$work/address.part" "$work/address"
+EOF
+chmod +x "$work/browser/xdg-open"
+start_app preview bash -c 'cd "$1" && PATH="$2:$PATH" exec wine "$3" plan.txt' _ \
+  "$work/inputs" "$work/browser" "$folder/flowsvg-desktop.exe"
+window=$(main_window) || fail "no window for the preview"
+keys ctrl+p
+poll test -f "$work/address" || fail "Ctrl+P opened no browser"
+address=$(cat "$work/address")
+[[ $address =~ ^http://127\.0\.0\.1:([0-9]+)/#key=[0-9a-f]{32}$ ]] ||
+  fail "Preview opened '$address'"
+base=http://127.0.0.1:${BASH_REMATCH[1]}
+curl -sf "$base/description" -o "$work/served" || fail "GET /description failed"
+cmp -s "$work/inputs/plan.txt" "$work/served" ||
+  fail "GET /description is not the input's bytes"
+poll grep -q '>Start</text>' "$folder/flowchart.svg" || fail "Preview wrote no output"
+holds "$(read_window "$window")" "Preview at"
+curl -sN "$base/events" >"$work/events" 2>/dev/null &
+events=$!
+pids+=("$events")
+poll grep -q '^data: ' "$work/events" || fail "the event stream did not start"
+printf '[Line.One]\r\nitemid = 1\r\ntitle = Saved again\r\n' >"$work/inputs/plan.saving"
+mv "$work/inputs/plan.saving" "$work/inputs/plan.txt"
+poll grep -q '>Saved again</text>' "$folder/flowchart.svg" ||
+  fail "the save was not converted"
+poll eval '[ "$(grep -c "^data: " "$work/events")" -ge 2 ]' ||
+  fail "the save was not told to the page"
+to_main
+keys ctrl+q
+ended_with 0
+poll eval '! kill -0 "$events" 2>/dev/null' || fail "the event stream outlived the window"
+! curl -s "$base/description" -o /dev/null || fail "the server outlived the window"
+printf '[Line.One]\r\nitemid = 1\r\ntitle = Start\r\nitemid = 2\r\nfromid = 1\r\n' \
+  >"$work/inputs/plan.txt"
+pass "Preview (Ctrl+P): $base served the input to Linux curl, a save converted and told, gone with the window"
+
 # --- At 144 DPI, started with FILE (relative to the working folder): the
-# window and every control grow by 1.5 and every caption shows whole;
+# window and every control grow by 1.5 and every caption shows whole (the
+# Preview button's among them);
 # Ctrl+W closes.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
   </dev/null >/dev/null 2>&1 || fail "LogPixels"
@@ -457,7 +505,7 @@ screenshot "$window" "$artifacts/desktop-144dpi.png" || fail "screenshot"
 holds "$(read_window "$window")" \
   "turns a txt flowchart description into a drawing" "Files" \
   "txt/ini file:" "Output SVG:" "Generate SVG" "Write sample" "Open folder" \
-  "Status: Input file chosen:" "inputs" "plan" "Size: 0 KB"
+  "Preview" "Status: Input file chosen:" "inputs" "plan" "Size: 0 KB"
 keys ctrl+w
 ended_with 0
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
