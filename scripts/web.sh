@@ -3,6 +3,8 @@
 #   flowsvg.html   the whole page in one file, to open from disk or any host
 #   site/          the same page as index.html with its script and styles
 #   npm/           the npm package flowsvg (an ES module with the converter)
+#   serve/         the same page in its file mode with its policy, which the
+#                  programs built after it serve for flowsvg --serve
 # The converter is compiled to WebAssembly with Debian's emscripten
 # (build-web/wasm); the page's npm packages come from web/package-lock.json.
 # Usage: scripts/web.sh [OUT]

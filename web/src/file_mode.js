@@ -142,7 +142,14 @@ export function createFileMode() {
 
   return {
     async initialDocument() {
-      const loaded = await fetchDescription();
+      let loaded;
+      try {
+        loaded = await fetchDescription();
+      } catch (error) {
+        // Not there yet (flowsvg waits for it too): shown empty, and loaded
+        // as soon as the event stream tells of it.
+        return { doc: { text: '' }, message: fill(words.fileLoadFailed, { reason: error.message }) };
+      }
       tag = loaded.tag;
       loadedText = held(loaded.doc);
       return { doc: loaded.doc, message: key ? '' : words.fileNoKey };
@@ -150,6 +157,7 @@ export function createFileMode() {
 
     attach(thePage) {
       page = thePage;
+      $('save').title = words.fileSaveTitle;
       $('conflict-reload').addEventListener('click', () => reload());
       $('conflict-replace').addEventListener('click', async () => {
         // The edits over what the file holds now, whatever that is.

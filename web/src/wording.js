@@ -65,6 +65,7 @@ export const words = {
   saveConflict: 'Not saved: the file was changed on disk since this page loaded it. Reload it (your edits are dropped) or replace it with your edits',
   conflictReload: 'Reload from disk',
   conflictReplace: 'Replace the file',
+  fileSaveTitle: 'Save the description into the file flowsvg serves (Ctrl+S)',
   fileSaved: 'Saved into the file',
   fileReloaded: 'Reloaded: the file was saved on disk',
   fileChangedWhileEditing: 'The file was changed on disk; your edits here are not saved yet',

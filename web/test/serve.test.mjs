@@ -43,39 +43,50 @@ function saveOnDisk(text) {
 
 const readOutput = () => readFileSync(output, 'utf8');
 
+// Starts flowsvg --serve FILE; resolves to the process and the address it
+// printed.
+async function serve(file) {
+  const started = spawn(flowsvg, ['--serve', file], { stdio: ['ignore', 'ignore', 'pipe'] });
+  let lines = '';
+  const printed = await new Promise((resolve, reject) => {
+    started.stderr.on('data', (chunk) => {
+      lines += chunk;
+      const m = /^\[\d\d:\d\d:\d\d\] Preview at (http:\/\/127\.0\.0\.1:\d+\/#key=[0-9a-f]{32})$/m.exec(lines);
+      if (m) resolve(m[1]);
+    });
+    started.on('exit', (code) => reject(new Error(`flowsvg --serve ended (${code}): ${lines}`)));
+  });
+  return { process: started, address: printed };
+}
+
+// Ends flowsvg as Ctrl+C does: by the signal itself, as --watch ends (a
+// shell shows 130).
+async function interrupt(started) {
+  if (started.exitCode !== null) return;
+  const ended = new Promise((resolve) => started.on('exit', (code, signal) => resolve({ code, signal })));
+  started.kill('SIGINT');
+  assert.deepEqual(await ended, { code: null, signal: 'SIGINT' });
+}
+
 before(async () => {
   folder = mkdtempSync(path.join(os.tmpdir(), 'flowsvg-serve-'));
   input = path.join(folder, 'plan.txt');
   output = path.join(folder, 'plan.svg');
   writeFileSync(input, description('First'));
-  server = spawn(flowsvg, ['--serve', input], { stdio: ['ignore', 'ignore', 'pipe'] });
-  let lines = '';
-  address = await new Promise((resolve, reject) => {
-    server.stderr.on('data', (chunk) => {
-      lines += chunk;
-      const m = /^\[\d\d:\d\d:\d\d\] Preview at (http:\/\/127\.0\.0\.1:\d+\/#key=[0-9a-f]{32})$/m.exec(lines);
-      if (m) resolve(m[1]);
-    });
-    server.on('exit', (code) => reject(new Error(`flowsvg --serve ended (${code}): ${lines}`)));
-  });
+  ({ process: server, address } = await serve(input));
   origin = new URL(address).origin;
   chromium = await launchBrowser();
 });
 
 after(async () => {
   await chromium?.close();
-  if (server && server.exitCode === null) {
-    const ended = new Promise((resolve) => server.on('exit', (code, signal) => resolve({ code, signal })));
-    server.kill('SIGINT');
-    // Ended by the signal itself, as --watch is (a shell shows 130).
-    assert.deepEqual(await ended, { code: null, signal: 'SIGINT' });
-  }
+  if (server) await interrupt(server);
   if (folder) rmSync(folder, { recursive: true, force: true });
 });
 
-async function openPage() {
+async function openPage(at = address) {
   const page = await chromium.newPage({ fresh: true });
-  await page.goto(address);
+  await page.goto(at);
   await page.evaluate(() => window.flowsvg.ready);
   return page;
 }
@@ -161,4 +172,20 @@ test('a save over a change on disk is refused; the page offers to reload or repl
   assert.equal(readFileSync(input, 'utf8'), description('On disk'));
   await page.close();
   await other.close();
+});
+
+test('a file not there yet is shown once it is saved', async () => {
+  const later = path.join(folder, 'later.txt');
+  const { process: waiting, address: at } = await serve(later);
+  try {
+    const page = await openPage(at);
+    assert.equal(await pageText(page), '');
+    assert.match(await message(page), /^Cannot read the file \(500 .*No such file or directory/);
+    writeFileSync(later, description('Arrived'));
+    await until('the page shows the file', async () => (await pageText(page)) === description('Arrived'));
+    await until('its drawing is shown', async () => (await pageSvg(page)).includes('Arrived'));
+    await page.close();
+  } finally {
+    await interrupt(waiting);
+  }
 });
