@@ -6,9 +6,9 @@
 //
 // Once it listens it prints one line, "port P ipv6 yes|no key K", on
 // standard output. SIGINT, SIGTERM or SIGHUP end it as they end
-// flowsvg --watch (exit status 128 + signal), after the server has stopped.
-// Where the build has no folder watch (Windows today), it serves until its
-// standard input ends, then exits 0.
+// flowsvg --watch (exit status 128 + signal; Ctrl+C on Windows), after the
+// server has stopped. Where the build has no folder watch, it serves until
+// its standard input ends, then exits 0.
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -3,8 +3,9 @@
 # Linux with curl over the loopback port: the page, the description and its
 # ETag, a Host of another site refused, a save from a page written into the
 # file and announced to two event streams at once, a save without the key
-# refused, the sockets on the loopback interface only, and the end of its
-# standard input ending it with the port given back.
+# refused, the sockets on the loopback interface only, and Ctrl+C (SIGINT,
+# which Wine hands to the console control handlers) ending it with 130 and
+# the port given back.
 # Usage: preview_server_wine_test.sh PREVIEW_DRIVER_EXE SOURCE_DIR EMULATOR...
 set -u
 driver=$1
@@ -20,15 +21,11 @@ desc=$work/chart.txt
 printf '<!doctype html><title>preview</title>\n' >"$page"
 cp "$example" "$desc"
 
-# Without a folder watch (Windows builds today) the driver serves until its
-# standard input ends: a pipe held open here.
-# Its one writer is this shell (opened once the driver opens the reading
-# end), and every other command here is started without it.
-mkfifo "$work/input"
-"${runner[@]}" "$driver" "$(windows_path "$page")" "$(windows_path "$desc")" \
-  <"$work/input" >"$work/driver.out" 2>"$work/driver.err" &
+# Started as a terminal starts it (Ctrl+C reaches it as SIGINT); it serves
+# and watches the description's folder until then.
+env --default-signal=INT "${runner[@]}" "$driver" "$(windows_path "$page")" \
+  "$(windows_path "$desc")" </dev/null >"$work/driver.out" 2>"$work/driver.err" &
 server=$!
-exec {input}>"$work/input"
 # Wine's first start of a program in a prefix can take a while.
 for ((i = 0; i < 600; i++)); do
   [ -s "$work/driver.out" ] && break
@@ -71,9 +68,9 @@ if [ "$ipv6" = yes ]; then
 fi
 
 # Two pages listen; one saves.
-curl -sN "$base/events" >"$work/a.events" 2>/dev/null {input}>&- &
+curl -sN "$base/events" >"$work/a.events" 2>/dev/null &
 a=$!
-curl -sN "http://localhost:$port/events" >"$work/b.events" 2>/dev/null {input}>&- &
+curl -sN "http://localhost:$port/events" >"$work/b.events" 2>/dev/null &
 b=$!
 has_tag() { grep -qxF "data: $2" "$1"; }
 poll eval 'has_tag "$work/a.events" "$tag" && has_tag "$work/b.events" "$tag"' ||
@@ -90,7 +87,7 @@ new_tag=$(header ETag)
 [ -n "$new_tag" ] && [ "$new_tag" != "$tag" ] || fail "the save's ETag '$new_tag'"
 poll eval 'has_tag "$work/a.events" "$new_tag" && has_tag "$work/b.events" "$new_tag"' ||
   fail "the save was not announced to both pages"
-[ "$(files_in "$work")" = "a.events b.events body chart.txt driver.err driver.out headers input page.html saved " ] ||
+[ "$(files_in "$work")" = "a.events b.events body chart.txt driver.err driver.out headers page.html saved " ] ||
   fail "the folder holds $(files_in "$work")"
 
 # Listening on the loopback interface only.
@@ -99,13 +96,13 @@ want="127.0.0.1:$port "
 [ "$ipv6" = yes ] && want="127.0.0.1:$port [::1]:$port "
 [ "$listening" = "$want" ] || fail "listening on '$listening', expected '$want'"
 
-# Its standard input ends: it stops, the streams end, the port is free.
-exec {input}>&-
-poll eval '! kill -0 "$server" 2>/dev/null' || fail "the driver did not end with its input"
+# Ctrl+C: it stops, the streams end, the port is free.
+kill -INT "$server"
+poll eval '! kill -0 "$server" 2>/dev/null' || fail "the driver did not end on Ctrl+C"
 wait "$server"
 rc=$?
 server=
-expect_rc "the driver's end" 0
+expect_rc "the driver's end on Ctrl+C" 130
 poll eval '! kill -0 "$a" 2>/dev/null && ! kill -0 "$b" 2>/dev/null' ||
   fail "the event streams stayed open after the server stopped"
 ss -Hltn | grep -q ":$port\$" && fail "port $port still listened on"
