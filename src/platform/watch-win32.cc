@@ -44,7 +44,7 @@ constexpr DWORD kNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME |
 // How often gone folders are looked for and present ones checked.
 constexpr DWORD kLookAgainMs = 1000;
 // After a change, how long the folders must be quiet before it is taken.
-constexpr DWORD kSettleMs = 50;
+constexpr DWORD kSettleMs = 15;
 // WaitForMultipleObjects waits for at most this many handles: the folders'
 // events and the stop event.
 constexpr size_t kMostFolders = MAXIMUM_WAIT_OBJECTS - 1;
