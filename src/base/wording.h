@@ -474,6 +474,25 @@ inline constexpr T IdeographicSpaceName = u"an ideographic space";
 inline constexpr T WhereStart = u"start";
 inline constexpr T WhereEnd = u"end";
 
+// PNG and PDF output: reasons shown after the caption of the failure.
+inline constexpr T RasterLibraryMissingReason =
+    u"PNG and PDF output need {library}, which cannot be loaded ({detail})";
+inline constexpr T RasterFontMissingReason =
+    u"PNG and PDF output need the font Liberation Sans, which is not "
+    u"installed ({path} is missing)";
+inline constexpr T RasterFontSetupReason =
+    u"the fonts for PNG and PDF output cannot be set up";
+inline constexpr T RasterSvgUnreadableReason =
+    u"the SVG cannot be read for drawing ({detail})";
+inline constexpr T RasterNoSizeReason =
+    u"the SVG gives no width and height in pixels to draw it at";
+inline constexpr T RasterTooLargeReason =
+    u"the picture would be {width} x {height} pixels, more than the {most} "
+    u"a side that can be drawn";
+inline constexpr T RasterDrawFailedReason = u"drawing failed ({detail})";
+inline constexpr T RasterScaleReason =
+    u"the scale must be from 0.25 to 16";
+
 }  // namespace wording
 
 #endif  // FLOWSVG_BASE_WORDING_H_
