@@ -11,6 +11,7 @@
 #include "base/wording.h"
 #include "raster/raster_fonts.h"
 #include "raster/raster_libraries.h"
+#include "raster/shadows_behind_text.h"
 
 namespace {
 
@@ -204,10 +205,16 @@ Status render(std::string_view svg, const RasterOptions& options,
   if (!libraries) return status;
   const RasterLibraries& l = *libraries;
 
+  // A PDF keeps the boxes' texts as text (shadows_behind_text.h).
+  const std::string pdfSvg = options.format == RasterFormat::Pdf
+                                 ? shadowsBehindText(svg)
+                                 : std::string();
+  const std::string_view drawn =
+      options.format == RasterFormat::Pdf ? std::string_view(pdfSvg) : svg;
   GError* error = nullptr;
   Owned<RsvgHandle, decltype(l.objectUnref)> handle(
-      l.handleNewFromData(reinterpret_cast<const guint8*>(svg.data()),
-                          svg.size(), &error),
+      l.handleNewFromData(reinterpret_cast<const guint8*>(drawn.data()),
+                          drawn.size(), &error),
       l.objectUnref);
   if (!handle) {
     return withDetail(wording::RasterSvgUnreadableReason,
