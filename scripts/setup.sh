@@ -5,7 +5,8 @@
 # source, tesseract to read the window back, xdg-user-dirs to compare the
 # documents folder with, xmllint and libxml2, Chromium for the render check,
 # what the Windows build needs, Liberation Sans and fontTools for the table
-# of text widths, and perf.
+# of text widths, and perf; librsvg, cairo and fontconfig's headers, poppler's
+# tools and Graphviz for PNG and PDF output, its tests and benchmarks.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -24,6 +25,13 @@ packages=(
 # The advance widths of Liberation Sans behind the width warnings
 # (scripts/liberation_sans_widths.py), and perf for profiling the speed goals.
 packages+=(fonts-liberation2 python3-fonttools linux-perf)
+
+# PNG and PDF output: the headers of librsvg, cairo and fontconfig (the
+# libraries themselves are opened at run time, only for PNG and PDF),
+# poppler's pdfinfo, pdftotext and pdffonts to read the PDFs back in the
+# tests, and Graphviz's dot as the benchmarks' yardstick for a PNG.
+packages+=(librsvg2-dev libcairo2-dev libfontconfig-dev poppler-utils
+  graphviz)
 
 # Building and checking the Debian packages: dpkg-shlibdeps and
 # dpkg-buildflags, lintian, the desktop entry's and metadata's validators,

@@ -72,6 +72,15 @@ RasterOptions inFormat(RasterFormat format) {
   return options;
 }
 
+size_t count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
 std::string reasonOf(const Status& status) {
   EXPECT_FALSE(status.ok());
   return encodeUtf8(status.reason());
@@ -116,6 +125,7 @@ TEST(RasterTest, PdfIsOnePageDatedByTheGivenTime) {
   ASSERT_EQ(pdf.compare(0, 5, "%PDF-"), 0);
   EXPECT_NE(pdf.find("/CreationDate (D:20231114221320Z)"), std::string::npos);
   EXPECT_NE(pdf.find("/ModDate (D:20231114221320Z)"), std::string::npos);
+  EXPECT_EQ(count(pdf, "/Type /Page "), 1u);
   // No file identifier, which could differ from run to run.
   EXPECT_EQ(pdf.find("/ID"), std::string::npos);
   // 1245 x 470 px at 0.75 pt a pixel.
@@ -123,14 +133,17 @@ TEST(RasterTest, PdfIsOnePageDatedByTheGivenTime) {
   EXPECT_EQ(render(sampleSvg(), options), pdf);
 }
 
-// The PDF of the largest description is drawn by raster_test.sh: it takes
-// about 20 seconds, most of it librsvg drawing the boxes' shadows.
-TEST(RasterTest, LargestDescriptionDrawsAsPng) {
+// The largest description the format allows. Its PDF takes about 15
+// seconds, most of it librsvg drawing the 100 boxes' shadows.
+TEST(RasterTest, LargestDescriptionDrawsInBothFormats) {
   const flowsvg::Result drawing = flowsvg::convert(
       largestDescription(), {.timestamp = "2026-12-10 09:30:00"});
   ASSERT_TRUE(drawing.error.empty()) << drawing.error;
   // 1500 x 7290 px at a quarter.
   EXPECT_EQ(pngSize(render(drawing.svg, pngAt(0.25))), (Size{375, 1823}));
+  const std::string pdf = render(drawing.svg, inFormat(RasterFormat::Pdf));
+  EXPECT_NE(pdf.find("/MediaBox [ 0 0 1125 5467.5 ]"), std::string::npos);
+  EXPECT_EQ(count(pdf, "/Type /Page "), 1u);  // and one /Type /Pages
 }
 
 TEST(RasterTest, ScaleOutsideItsRangeIsRefused) {
