@@ -9,6 +9,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/utf8.h"
@@ -144,6 +145,31 @@ TEST(RasterTest, LargestDescriptionDrawsInBothFormats) {
   const std::string pdf = render(drawing.svg, inFormat(RasterFormat::Pdf));
   EXPECT_NE(pdf.find("/MediaBox [ 0 0 1125 5467.5 ]"), std::string::npos);
   EXPECT_EQ(count(pdf, "/Type /Page "), 1u);  // and one /Type /Pages
+}
+
+TEST(RasterTest, ThreadsDrawTheSamePictures) {
+  const std::string svg = sampleSvg();
+  const std::string png = render(svg, {});
+  const std::string pdf = render(svg, {.format = RasterFormat::Pdf,
+                                       .documentDate = 1700000000});
+  std::vector<std::string> pictures(4);
+  std::vector<std::thread> threads;
+  for (size_t k = 0; k < pictures.size(); ++k) {
+    threads.emplace_back([&, k] {
+      RasterOptions options;
+      if (k % 2) {
+        options.format = RasterFormat::Pdf;
+        options.documentDate = 1700000000;
+      }
+      if (!renderSvgToBytes(svg, options, pictures[k]).ok()) {
+        pictures[k] = "failed";
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t k = 0; k < pictures.size(); ++k) {
+    EXPECT_EQ(pictures[k], k % 2 ? pdf : png) << k;
+  }
 }
 
 TEST(RasterTest, ScaleOutsideItsRangeIsRefused) {
