@@ -4,8 +4,9 @@
 # rsvg-convert drawing the same SVG (the goal: no slower) and, as a
 # yardstick from another tool, Graphviz's dot -Tpng drawing a graph of the
 # same size (the same 100 boxes with their titles and 15 lines each, in 20
-# clusters, and the same 990 arrows). Whole processes, command after
-# command round after round (bench/alternate_runs.cc); minimum of each.
+# clusters, and an arrow for each of their 1,000 fromid links). Whole
+# processes, command after command round after round
+# (bench/alternate_runs.cc); the minimum of each.
 # Also checks that nothing of librsvg, cairo or fontconfig is linked into
 # the renderer's program: they are opened only when a picture is drawn.
 # ROUNDS sets the rounds (default 3; a round takes about a minute).

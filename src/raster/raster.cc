@@ -80,8 +80,14 @@ Status drawDocument(const RasterLibraries& l, RsvgHandle* handle,
   const RsvgRectangle viewport{0, 0, width, height};
   GError* error = nullptr;
   if (!l.renderDocument(handle, cr, &viewport, &error)) {
-    return withDetail(wording::RasterDrawFailedReason,
-                      takeMessage(l, error));
+    const std::string message = takeMessage(l, error);
+    // librsvg tells a surface it could not get as "rendering error:
+    // NoMemory" (its error codes do not tell it apart).
+    if (l.status(cr) == CAIRO_STATUS_NO_MEMORY ||
+        message.find("NoMemory") != std::string::npos) {
+      return Status::outOfMemory();
+    }
+    return withDetail(wording::RasterDrawFailedReason, message);
   }
   const cairo_status_t status = l.status(cr);
   if (status != CAIRO_STATUS_SUCCESS) return cairoFailure(l, status);

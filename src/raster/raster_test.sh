@@ -90,4 +90,19 @@ if command -v rsvg-convert >/dev/null; then
   fi
 fi
 
+# --- memory running out: a reason, never an abort ------------------------
+# At scale 16 the sample needs about 1.4 GB; with 300 MB or 1 GB of address
+# space the picture cannot be made. (A sanitizer build reserves more address
+# space than that for itself, so the check is left to the normal build.)
+if ! ldd "$flowsvg" | grep -q libasan; then
+  for limit in 300000 1000000; do
+    (ulimit -v "$limit" && exec "$flowsvg" "$golden" "$work/big.png" png 16) \
+      >"$work/big.out" 2>"$work/big.err"
+    rc=$?
+    expect_rc "memory limit $limit KB" 1
+    grep -qx 'flowsvg_raster_tool: out of memory' "$work/big.err" ||
+      fail "memory limit $limit KB: stderr was '$(cat "$work/big.err")'"
+  done
+fi
+
 finish
