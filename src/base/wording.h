@@ -477,6 +477,9 @@ inline constexpr T WhereEnd = u"end";
 // PNG and PDF output: reasons shown after the caption of the failure.
 inline constexpr T RasterLibraryMissingReason =
     u"PNG and PDF output need {library}, which cannot be loaded ({detail})";
+inline constexpr T RasterStaticProgramReason =
+    u"PNG and PDF output cannot be drawn by a statically linked program "
+    u"(librsvg and cairo cannot be loaded into it)";
 inline constexpr T RasterFontMissingReason =
     u"PNG and PDF output need the font Liberation Sans, which is not "
     u"installed ({path} is missing)";

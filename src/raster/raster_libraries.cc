@@ -1,6 +1,7 @@
 #include "raster/raster_libraries.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <mutex>
 #include <new>
@@ -16,6 +17,24 @@ Status missingLibrary(const std::string& soname, const char* detail) {
                            decodeUtf8(soname));
   return Status::error(replaceAll(reason, u"{detail}",
                                   decodeUtf8(detail ? detail : "")));
+}
+
+// Whether the running program was started by the dynamic loader. A
+// statically linked program carries a libc of its own that the libraries'
+// libc cannot share, and loading librsvg into it crashes; such a program has
+// no interpreter header. The first object dl_iterate_phdr visits is the
+// program itself.
+int noteInterpreter(dl_phdr_info* info, size_t, void* found) {
+  for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
+    if (info->dlpi_phdr[i].p_type == PT_INTERP) *static_cast<bool*>(found) = true;
+  }
+  return 1;  // the program only
+}
+
+bool linkedDynamically() {
+  bool found = false;
+  dl_iterate_phdr(noteInterpreter, &found);
+  return found;
 }
 
 // Opens one library; null after filling status.
@@ -53,6 +72,9 @@ class Resolver {
 
 Status openRasterLibraries(const RasterLibraryNames& names,
                            RasterLibraries& libraries) {
+  if (!linkedDynamically()) {
+    return Status::error(Text(wording::RasterStaticProgramReason));
+  }
   Status status;
   void* rsvg = openLibrary(names.rsvg, status);
   if (!status.ok()) return status;

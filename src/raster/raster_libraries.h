@@ -59,7 +59,9 @@ struct RasterLibraryNames {
 };
 
 // Opens the libraries named and fills libraries with their functions. On
-// failure the reason names the library and gives the loader's message; what
+// failure the reason names the library and gives the loader's message, or
+// says that the program is linked statically (nothing is loaded into such a
+// program: it would crash); what
 // was opened stays open (the libraries cannot be unloaded safely once GLib
 // has started its types). Not thread-safe by itself: see rasterLibraries().
 Status openRasterLibraries(const RasterLibraryNames& names,

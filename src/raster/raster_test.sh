@@ -6,10 +6,13 @@
 # label "Production.Steps" inside its band when the machine's own font
 # configuration offers only DejaVu Sans (where librsvg by itself, through
 # rsvg-convert, lets it run out).
-# Usage: raster_test.sh SOURCE_DIR RASTER_TOOL
+# Given the tool linked statically too, checks that it refuses with a
+# reason instead of crashing when the libraries are loaded into it.
+# Usage: raster_test.sh SOURCE_DIR RASTER_TOOL [STATIC_RASTER_TOOL]
 set -u
 src=$1
 flowsvg=$2
+static_tool=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-raster-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -103,6 +106,17 @@ if ! ldd "$flowsvg" | grep -q libasan; then
     grep -qx 'flowsvg_raster_tool: out of memory' "$work/big.err" ||
       fail "memory limit $limit KB: stderr was '$(cat "$work/big.err")'"
   done
+fi
+
+# --- a statically linked program: a reason, never a crash ----------------
+if [ -n "$static_tool" ]; then
+  "$static_tool" "$golden" "$work/static.png" png >"$work/static.out" \
+    2>"$work/static.err"
+  rc=$?
+  expect_rc "statically linked" 1
+  grep -qx 'flowsvg_raster_tool: PNG and PDF output cannot be drawn by a statically linked program (librsvg and cairo cannot be loaded into it)' \
+    "$work/static.err" ||
+    fail "statically linked: stderr was '$(cat "$work/static.err")'"
 fi
 
 finish
