@@ -137,7 +137,7 @@ page() {
   for ((i = 0; i < 100; i++)); do
     window=$(setup_window)
     if [ -n "$window" ] &&
-      /usr/bin/python3 "$src/src/desktop/window_capture.py" "$window" \
+      /usr/bin/python3 "$src/src/testing/window_capture.py" "$window" \
         "$work/page.png" 0 0 100000 100000 2 2>/dev/null; then
       page_text=$(tesseract "$work/page.png" - 2>/dev/null | tr '\n' ' ')
       [[ "$page_text" == *"$1"* ]] && return 0

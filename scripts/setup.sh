@@ -5,7 +5,8 @@
 # source, tesseract to read the window back, xdg-user-dirs to compare the
 # documents folder with, xmllint and libxml2, Chromium for the render check,
 # what the Windows build needs, Liberation Sans and fontTools for the table
-# of text widths, and perf; librsvg, cairo and fontconfig's headers, poppler's
+# of text widths, and perf; emscripten, Node.js and npm for the browser
+# page (scripts/web.sh); librsvg, cairo and fontconfig's headers, poppler's
 # tools and Graphviz for PNG and PDF output, its tests and benchmarks.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
@@ -41,6 +42,16 @@ packages+=(librsvg2-dev libcairo2-dev libfontconfig-dev poppler-utils
 # buttons' accessible names through.
 packages+=(dpkg-dev lintian desktop-file-utils appstream man-db procps
   bash-completion xdg-utils dbus at-spi2-core gir1.2-atspi-2.0)
+
+# The browser page (scripts/web.sh): emscripten compiles the converter to
+# WebAssembly; Node.js and npm fetch the page's pinned packages (web/
+# package-lock.json), bundle it and run its tests (Chromium, above, is the
+# browser they drive). A Node.js that is already there (as from another
+# source than Debian, with its own npm) is used as it is.
+packages+=(emscripten)
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

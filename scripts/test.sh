@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the tests of a normal build
 # (warnings as errors, the desktop window under Xvfb and the Debian package
-# built, installed, run and removed again included), then the same tests
+# built, installed, run and removed again included), then the browser page
+# (the converter in WebAssembly, the page in headless Chromium), then the same tests
 # built with AddressSanitizer and UndefinedBehaviorSanitizer, then the
 # Windows build (flowsvg.exe and flowsvg-desktop.exe, their tests under Wine,
 # the window on a private Xvfb display included, the zip and the installer),
@@ -28,6 +29,15 @@ echo "== normal build and tests"
 cmake --preset normal >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
+
+echo "== the browser page (WebAssembly; the page in headless Chromium)"
+bash scripts/web.sh build-web
+# The npm package against flowsvg's bytes and warnings, the page and the
+# static site in Chromium; every test is counted like CTest's.
+(cd web && FLOWSVG=$PWD/../build/src/cli/flowsvg FLOWSVG_WEB=$PWD/../build-web \
+  npm test 2>&1) | tee build-web/test.log | grep -E '^(not )?ok|^# (pass|fail)'
+grep -q '^# fail 0$' build-web/test.log || { echo "browser page tests failed"; exit 1; }
+total=$((total + $(sed -n 's/^# pass \([0-9]*\)$/\1/p' build-web/test.log)))
 
 echo "== sanitizer build and tests (ASan + UBSan)"
 cmake --preset sanitize >/dev/null

@@ -6,13 +6,35 @@
 
 #include "base/utf8.h"
 
+namespace {
+
+// The room of a buffer with a sink.
+constexpr size_t kChunk = 64 * 1024;
+
+}  // namespace
+
 LineRoom LineBuffer::lineRoom(size_t used, size_t more) {
-  const size_t need = size_ + used + more + 2;  // CR LF always fit after
-  if (bytes_.size() < need) {
-    // Doubling keeps the copies of a growing drawing linear in its size.
-    bytes_.resize(std::max({need, 2 * bytes_.size(), size_t{4096}}));
+  if (bytes_.size() < size_ + used + more + 2) {  // CR LF always fit after
+    if (sink_ != nullptr && size_ > 0) {
+      // The complete lines go; the line built so far moves to the front.
+      sink_->take({bytes_.data(), size_});
+      std::memmove(bytes_.data(), bytes_.data() + size_, used);
+      size_ = 0;
+    }
+    const size_t need = size_ + used + more + 2;
+    if (bytes_.size() < need) {
+      // Doubling keeps the copies of a growing drawing linear in its size.
+      bytes_.resize(std::max(
+          {need, 2 * bytes_.size(), sink_ != nullptr ? kChunk : size_t{4096}}));
+    }
   }
   return {bytes_.data() + size_, bytes_.size() - size_ - 2};
+}
+
+void LineBuffer::flush() {
+  if (sink_ == nullptr || size_ == 0) return;
+  sink_->take({bytes_.data(), size_});
+  size_ = 0;
 }
 
 void LineBuffer::endLineInPlace(size_t used, size_t keep) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -37,6 +38,35 @@ TEST(LineBufferTest, LinesBuiltInPlaceAndWrittenWholeKeepTheirOrder) {
   want += "ab\r\ncd\r\nefg\r\n";
   EXPECT_EQ(buffer.bytes(), want);
   EXPECT_EQ(buffer.take(), want);
+  EXPECT_EQ(buffer.bytes(), "");
+}
+
+// Lines handed to a sink come out the same, in pieces of at most the
+// buffer's room, except a line longer than that.
+TEST(LineBufferTest, ASinkTakesTheSameLinesInBoundedPieces) {
+  struct Collecting : LineSink {
+    void take(std::string_view bytes) override {
+      all += bytes;
+      largest = std::max(largest, bytes.size());
+    }
+    std::string all;
+    size_t largest = 0;
+  } sink;
+  LineBuffer buffer(&sink);
+  std::string want;
+  for (int k = 0; k < 5000; ++k) {
+    const std::string line(static_cast<size_t>(k % 300), 'a' + k % 26);
+    buffer.writeEncodedLine(line);
+    want += line + "\r\n";
+  }
+  const std::string longLine(200000, 'z');
+  buffer.writeEncodedLine(longLine);
+  want += longLine + "\r\n";
+  buffer.writeLine(u"end");
+  want += "end\r\n";
+  buffer.flush();
+  EXPECT_EQ(sink.all, want);
+  EXPECT_LE(sink.largest, longLine.size() + 2 + 64 * 1024);
   EXPECT_EQ(buffer.bytes(), "");
 }
 

@@ -124,13 +124,15 @@ bool outputIsInput(const Text& input, const Text& output) {
 bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
                  bool later, Outcome& outcome, Reporter& reporter) {
   Text reason;
-  // Drawn in memory first: memory running out then leaves no file begun.
-  LineBuffer drawing;
-  writeSvg(chart, drawing, generated);
   FileHandle file = output == u"-" ? attachStandardOutput()
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
-    writeContent(file, drawing.bytes());
+    try {
+      writeDrawing(chart, file, generated);
+    } catch (const std::bad_alloc&) {
+      abandonWriting(file);  // the earlier file stays as it was
+      throw;
+    }
     const int written =
         later && output != u"-"
             ? finishWritingLater(file, &outcome.pending, &reason)

@@ -11,6 +11,7 @@
 #include "model/sample_description.h"
 #include "platform/clock.h"
 #include "platform/system_error.h"
+#include "render/layout.h"
 #include "render/svg_document.h"
 
 int32_t readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
@@ -52,26 +53,44 @@ int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
   return readDescriptionFile(chart, file, path, reporter, sink);
 }
 
+namespace {
+
+// Hands a drawing's lines to an open file as they are made.
+class FileSink : public LineSink {
+ public:
+  explicit FileSink(FileHandle file) : file_(file) {}
+  void take(std::string_view bytes) override { writeContent(file_, bytes); }
+
+ private:
+  FileHandle file_;
+};
+
+}  // namespace
+
 void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated) {
-  LineBuffer drawing;
+  FileSink sink(file);
+  LineBuffer drawing(&sink);
   writeSvg(chart, drawing, generated);
-  writeContent(file, drawing.bytes());
+  drawing.flush();
 }
 
 int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
   Text reason;
   int32_t written = 0;
+  FileHandle file = nullptr;
   try {
-    LineBuffer drawing;
-    writeSvg(chart, drawing, currentTime());
-    FileHandle file = createReplacement(path, &reason);
+    // Laid out first, as the window shows the chart laid out even when its
+    // SVG cannot be written.
+    layoutFlowchart(chart);
+    file = createReplacement(path, &reason);
     if (file != nullptr) {
-      writeContent(file, drawing.bytes());
-      written = finishWriting(file, &reason);
+      writeDrawing(chart, file, currentTime());
+      written = finishWriting(std::exchange(file, nullptr), &reason);
     }
   } catch (const std::bad_alloc&) {
-    // Memory ran out while drawing: nothing was written, the earlier file
+    // Memory ran out while drawing: what was written goes, the earlier file
     // stays.
+    if (file != nullptr) abandonWriting(file);
     reason = outOfMemoryReason();
   }
   if (written == 0) {

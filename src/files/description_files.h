@@ -29,9 +29,10 @@ int32_t readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
 int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
                          DiagnosticsSink* sink = nullptr);
 
-// Draws the chart (svg_document.h) and writes the drawing into an open
-// file, which stays open; the file's own failures are told by finishWriting.
-// Memory running out throws std::bad_alloc before anything is written.
+// Draws the chart (svg_document.h) into an open file, which stays open, its
+// lines handed on 64 KiB at a time; the file's own failures are told by
+// finishWriting. Memory running out throws std::bad_alloc: the caller then
+// abandons the file (abandonWriting).
 void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated);
 
 // Draws the chart, stamped with the present local time, and writes it to
