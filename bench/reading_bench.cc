@@ -31,7 +31,7 @@ void BM_ReadLarge(benchmark::State& state, LargeShape shape, const char* name) {
   auto chart = std::make_unique<Flowchart>();
   SilentReporter reporter;
   for (auto _ : state) {
-    if (parseDescription(*chart, textPath, reporter) != 1) {
+    if (!parseDescription(*chart, textPath, reporter).ok()) {
       state.SkipWithError("the file could not be read");
       break;
     }

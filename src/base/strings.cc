@@ -75,7 +75,9 @@ Text replaceAll(TextView text, TextView search, TextView replacement) {
   return result;
 }
 
-int64_t parseInteger(TextView text) {
+int64_t parseInteger(TextView text) { return parseInteger(text, nullptr); }
+
+int64_t parseInteger(TextView text, IntegerExtent* extent) {
   size_t pos = 0;
   while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t')) ++pos;
   bool negative = false;
@@ -92,6 +94,7 @@ int64_t parseInteger(TextView text) {
     ++pos;
   }
   uint64_t value = 0;
+  const size_t firstDigit = pos;
   for (; pos < text.size(); ++pos) {
     char16_t c = text[pos];
     uint64_t digit;
@@ -106,6 +109,10 @@ int64_t parseInteger(TextView text) {
     }
     if (digit >= base) break;
     value = value * base + digit;  // wraps modulo 2^64 by design
+  }
+  if (extent != nullptr) {
+    extent->digits = pos - firstDigit;
+    extent->end = pos;
   }
   if (negative) value = ~value + 1;
   return static_cast<int64_t>(value);

@@ -77,6 +77,15 @@ Text lowerCase(TextView text);
 // there is no digit.
 int64_t parseInteger(TextView text);
 
+// The same, telling where the number ended: how many digits were read and
+// the position after the last of them (after the sign and base mark when
+// there is no digit).
+struct IntegerExtent {
+  size_t digits = 0;
+  size_t end = 0;
+};
+int64_t parseInteger(TextView text, IntegerExtent* extent);
+
 // Decimal digits of the value, "-" in front when negative; covers the whole
 // signed 64-bit range.
 Text formatInteger(int64_t value);

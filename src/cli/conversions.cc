@@ -105,7 +105,7 @@ bool readInput(Flowchart& chart, const Text& input, Outcome& outcome,
     return false;
   }
   if (waiting != nullptr) *waiting = 0;
-  return readDescriptionFile(chart, file, input, reporter, sink) == 1;
+  return readDescriptionFile(chart, file, input, reporter, sink).ok();
 }
 
 // Whether writing output would overwrite the description it was drawn from
@@ -133,11 +133,11 @@ bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
       abandonWriting(file);  // the earlier file stays as it was
       throw;
     }
-    const int written =
-        later && output != u"-"
-            ? finishWritingLater(file, &outcome.pending, &reason)
-            : finishWriting(file, &reason);
-    if (written == 1) return true;
+    const Status written = later && output != u"-"
+                               ? finishWritingLater(file, &outcome.pending)
+                               : finishWriting(file);
+    if (written.ok()) return true;
+    reason = written.reason();
   }
   reporter.reportError(wording::CreateFailureCaption, output, reason);
   return false;
@@ -293,14 +293,14 @@ void commitPending(Run& run, const std::vector<size_t>& files) {
     std::vector<PendingReplacement*> pending;
     pending.reserve(files.size());
     for (size_t k : files) pending.push_back(run.outcomes[k].pending);
-    std::vector<Text> reasons;
-    const std::vector<int> done = commitReplacements(pending, &reasons);
+    const std::vector<Status> done = commitReplacements(pending);
     for (size_t p = 0; p < files.size(); ++p) {
       Outcome& outcome = run.outcomes[files[p]];
       outcome.pending = nullptr;
-      if (done[p] == 1) continue;
+      if (done[p].ok()) continue;
       outcome.errors.push_back(errorLine(wording::CreateFailureCaption,
-                                         run.outputs[files[p]], reasons[p]));
+                                         run.outputs[files[p]],
+                                         done[p].reason()));
       outcome.success.clear();
       outcome.status = ExitOutputUnwritable;
     }

@@ -33,25 +33,25 @@ class StandardErrorReporter : public Reporter {
 
 int writeSample(const Text& path, Reporter& reporter) {
   if (path != u"-") {
-    return writeSampleFile(path, reporter) == 1 ? ExitWritten
+    return writeSampleFile(path, reporter).ok() ? ExitWritten
                                                 : ExitOutputUnwritable;
   }
   FileHandle file = attachStandardOutput();
   writeContent(file, sampleDescription());
-  Text reason;
-  if (finishWriting(file, &reason) == 1) return ExitWritten;
-  reporter.reportError(wording::SampleFailureCaption, path, reason);
+  const Status written = finishWriting(file);
+  if (written.ok()) return ExitWritten;
+  reporter.reportError(wording::SampleFailureCaption, path, written.reason());
   return ExitOutputUnwritable;
 }
 
 // Whether the folder of --out-dir is there; false after saying why not.
 bool outputFolderExists(const Text& folder) {
-  const int32_t attributes = fileAttributesOf(folder);
-  if (attributes != -1 && (attributes & FolderAttribute) != 0) return true;
+  const PathKind kind = pathKind(folder);
+  if (kind == PathKind::Folder) return true;
   printLine(StandardStream::Error,
             errorLine(wording::OutputFolderFailureCaption, folder,
-                              attributes == -1 ? wording::NoSuchFolderReason
-                                               : wording::NotAFolderReason));
+                      kind == PathKind::Nothing ? wording::NoSuchFolderReason
+                                                : wording::NotAFolderReason));
   return false;
 }
 

@@ -287,11 +287,15 @@ void Shell::selectInput(const Text& path) {
             Text(wording::SizeAfter));
 }
 
+bool Shell::notLocal(const FileChoice& choice, TextView caption) {
+  if (choice.outcome != FileChoice::Outcome::NotLocal) return false;
+  reporter_.reportError(caption, choice.path, wording::NotLocalReason);
+  return true;
+}
+
 void Shell::takeInputFile(const FileChoice& choice) {
-  if (choice.outcome == FileChoice::Outcome::Cancelled) return;
-  if (choice.outcome == FileChoice::Outcome::NotLocal) {
-    reporter_.reportError(wording::OpenFailureCaption, choice.path,
-                          wording::NotLocalReason);
+  if (choice.outcome == FileChoice::Outcome::Cancelled ||
+      notLocal(choice, wording::OpenFailureCaption)) {
     return;
   }
   // A file handed over from outside is taken only when it can be read, so
@@ -311,19 +315,13 @@ void Shell::chooseInput() {
   const FileChoice choice = toolkit_.openFileDialog(
       {Text(wording::OpenDialogTitle), folderPart(inputPath_),
        Text(wording::OpenDialogFilter), 0});
-  switch (choice.outcome) {
-    case FileChoice::Outcome::Cancelled:
-      return;
-    case FileChoice::Outcome::NotLocal:
-      reporter_.reportError(wording::OpenFailureCaption, choice.path,
-                            wording::NotLocalReason);
-      return;
-    case FileChoice::Outcome::Chosen:
-      // A typed name need not exist yet: it shows 0 KB, and generate then
-      // reports it.
-      selectInput(choice.path);
-      return;
+  if (choice.outcome == FileChoice::Outcome::Cancelled ||
+      notLocal(choice, wording::OpenFailureCaption)) {
+    return;
   }
+  // A typed name need not exist yet: it shows 0 KB, and generate then
+  // reports it.
+  selectInput(choice.path);
 }
 
 void Shell::chooseOutput() {
@@ -331,18 +329,15 @@ void Shell::chooseOutput() {
   const FileChoice choice =
       toolkit_.saveFileDialog({Text(wording::SaveDialogTitle), outputPath_,
                                Text(wording::SaveDialogFilter), 0});
-  if (choice.outcome == FileChoice::Outcome::Cancelled) return;
-  if (choice.outcome == FileChoice::Outcome::NotLocal) {
-    reporter_.reportError(wording::CreateFailureCaption, choice.path,
-                          wording::NotLocalReason);
+  if (choice.outcome == FileChoice::Outcome::Cancelled ||
+      notLocal(choice, wording::CreateFailureCaption)) {
     return;
   }
   Text chosen = choice.path;
   if (lowerCase(extensionPart(chosen)) != u"svg") {
     chosen += u".svg";
     // The dialog asked about the name it gave; this is the one written.
-    const int32_t attributes = fileAttributesOf(chosen);
-    if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
+    if (pathKind(chosen) == PathKind::File &&
         toolkit_.questionBox(
             wording::MessageBoxTitle,
             shownPath(chosen) + Text(wording::ReplaceOutputQuestionAfter),
@@ -362,7 +357,7 @@ void Shell::generate() {
   }
   setStatus(wording::ParsingStatus);
   WindowWarnings warnings;
-  if (parseDescription(chart_, inputPath_, reporter_, &warnings) == 0) {
+  if (!parseDescription(chart_, inputPath_, reporter_, &warnings).ok()) {
     setStatus(wording::LoadFailedStatus);
     return;
   }
@@ -380,7 +375,7 @@ void Shell::generate() {
     reporter_.reportError(wording::CreateFailureCaption, outputPath_,
                           wording::ItIsTheInputReason);
   }
-  if (ontoInput || generateSvg(chart_, outputPath_, reporter_) == 0) {
+  if (ontoInput || !generateSvg(chart_, outputPath_, reporter_).ok()) {
     setStatus(Text(wording::WriteFailedStatus) + warningsLine);
     toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
                         MessageIcon::Error);
@@ -401,9 +396,8 @@ void Shell::generate() {
 void Shell::writeSample() {
   const Text path = filesFolder_ + Text(wording::SampleFileName);
   // A sample the user has edited since is not replaced without asking.
-  const int32_t attributes = fileAttributesOf(path);
-  if (attributes != -1 && (attributes & FolderAttribute) == 0 &&
-      holdsTheSample(path) == 0 &&
+  if (pathKind(path) == PathKind::File &&
+      !holdsTheSample(path) &&
       toolkit_.questionBox(
           wording::MessageBoxTitle,
           shownPath(path) + Text(wording::EditedSampleQuestionAfter),
@@ -411,7 +405,7 @@ void Shell::writeSample() {
     return;
   }
   // The writer has shown its own error box when it returns 0.
-  if (writeSampleFile(path, reporter_) == 0) return;
+  if (!writeSampleFile(path, reporter_).ok()) return;
   inputPath_ = path;
   toolkit_.setControlText(InputPathText, shownPath(inputPath_));
   setStatus(Text(wording::SampleWrittenBefore) + shownPath(path) +
@@ -420,8 +414,7 @@ void Shell::writeSample() {
 
 void Shell::openFolder() {
   const Text folder = folderPart(outputPath_);
-  const int32_t attributes = fileAttributesOf(folder);
-  if (attributes == -1 || (attributes & FolderAttribute) == 0) return;
+  if (pathKind(folder) != PathKind::Folder) return;
   Text reason;
   if (toolkit_.openFolder(folder, &reason) == 0) {
     reporter_.reportError(wording::OpenFolderFailureCaption, folder, reason);

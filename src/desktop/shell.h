@@ -96,6 +96,8 @@ class Shell {
   void createControls();
   void addShortcuts();
   void selectInput(const Text& path);
+  // Whether the choice names no local file; then reported with caption.
+  bool notLocal(const FileChoice& choice, TextView caption);
   void takeInputFile(const FileChoice& choice);
   void chooseInput();
   void chooseOutput();

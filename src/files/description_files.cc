@@ -14,8 +14,8 @@
 #include "render/layout.h"
 #include "render/svg_document.h"
 
-int32_t readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
-                            Reporter& reporter, DiagnosticsSink* sink) {
+Status readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
+                           Reporter& reporter, DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text failure;
   bool outOfMemory = false;
@@ -34,21 +34,21 @@ int32_t readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
     outOfMemory = true;  // its reason made once the file is closed
   }
   if (file != nullptr) closeFile(file);
-  if (!outOfMemory && failure.empty()) return 1;
+  if (!outOfMemory && failure.empty()) return Status();
   clearFlowchart(chart);
   if (outOfMemory) failure = outOfMemoryReason();
   reporter.reportError(wording::OpenFailureCaption, name, failure);
-  return 0;
+  return outOfMemory ? Status::outOfMemory() : Status::error(failure);
 }
 
-int32_t parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
-                         DiagnosticsSink* sink) {
+Status parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
+                        DiagnosticsSink* sink) {
   clearFlowchart(chart);
   Text reason;
   FileHandle file = openForReading(path, &reason);
   if (file == nullptr) {
     reporter.reportError(wording::OpenFailureCaption, path, reason);
-    return 0;
+    return Status::error(reason);
   }
   return readDescriptionFile(chart, file, path, reporter, sink);
 }
@@ -74,9 +74,9 @@ void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated) {
   drawing.flush();
 }
 
-int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
+Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
   Text reason;
-  int32_t written = 0;
+  bool written = false;
   FileHandle file = nullptr;
   try {
     // Laid out first, as the window shows the chart laid out even when its
@@ -85,7 +85,9 @@ int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
     file = createReplacement(path, &reason);
     if (file != nullptr) {
       writeDrawing(chart, file, currentTime());
-      written = finishWriting(std::exchange(file, nullptr), &reason);
+      const Status finished = finishWriting(std::exchange(file, nullptr));
+      written = finished.ok();
+      reason = finished.reason();
     }
   } catch (const std::bad_alloc&) {
     // Memory ran out while drawing: what was written goes, the earlier file
@@ -93,34 +95,34 @@ int32_t generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
     if (file != nullptr) abandonWriting(file);
     reason = outOfMemoryReason();
   }
-  if (written == 0) {
-    reporter.reportError(wording::CreateFailureCaption, path, reason);
-  }
-  return written;
+  if (written) return Status();
+  reporter.reportError(wording::CreateFailureCaption, path, reason);
+  return Status::error(reason);
 }
 
-int32_t writeSampleFile(TextView path, Reporter& reporter) {
+Status writeSampleFile(TextView path, Reporter& reporter) {
   Text reason;
   FileHandle file = createReplacement(path, &reason);
-  int32_t written = 0;
+  Status written = Status::error(reason);
   if (file != nullptr) {
     writeContent(file, sampleDescription());
-    written = finishWriting(file, &reason);
+    written = finishWriting(file);
   }
-  if (written == 0) {
-    reporter.reportError(wording::SampleFailureCaption, path, reason);
+  if (!written.ok()) {
+    reporter.reportError(wording::SampleFailureCaption, path,
+                         written.reason());
   }
   return written;
 }
 
-int32_t holdsTheSample(TextView path) {
+bool holdsTheSample(TextView path) {
   const std::string sample = sampleDescription();
   FileHandle file = openForReading(path);
-  if (file == nullptr) return 0;
+  if (file == nullptr) return false;
   // One byte more than the sample, to see a longer file as different.
   std::string bytes;
   readBytes(file, bytes, sample.size() + 1);
   const bool whole = readFailure(file).empty();
   closeFile(file);
-  return whole && bytes == sample ? 1 : 0;
+  return whole && bytes == sample;
 }

@@ -176,25 +176,11 @@ TextView edgeBlank(TextView text, TextView& where) {
 // sign, "$" for hexadecimal or "%" for binary, then digits and nothing
 // else), whose value fits a 32-bit field.
 bool isWholeNumber(TextView text) {
-  size_t pos = 0;
-  while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t')) ++pos;
-  if (pos < text.size() && (text[pos] == u'-' || text[pos] == u'+')) ++pos;
-  int base = 10;
-  if (pos < text.size() && (text[pos] == u'$' || text[pos] == u'%')) {
-    base = text[pos] == u'$' ? 16 : 2;
-    ++pos;
-  }
-  const size_t first = pos;
-  for (; pos < text.size(); ++pos) {
-    const char16_t c = asciiLower(text[pos]);
-    const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                      : c >= u'a' && c <= u'f' ? c - u'a' + 10
-                                               : 99;
-    if (digit >= base) break;
-  }
-  if (pos == first || pos != text.size() || pos - first > 40) return false;
-  const int64_t value = parseInteger(text);
-  return value >= INT32_MIN && value <= INT32_MAX;
+  IntegerExtent extent;
+  const int64_t value = parseInteger(text, &extent);
+  return extent.digits > 0 && extent.digits <= 40 &&
+         extent.end == text.size() && value >= INT32_MIN &&
+         value <= INT32_MAX;
 }
 
 }  // namespace
@@ -408,11 +394,7 @@ void DescriptionWarnings::itemKey(const Flowchart& chart, int32_t slot,
   if (key != FromidKey) return;
   const FlowItem& item = chart.items[slot];
   int32_t fields = 0;
-  size_t begin = 0;
-  for (;;) {
-    const size_t comma = value.find(u',', begin);
-    const TextView field = trimSpacesView(value.substr(
-        begin, comma == TextView::npos ? TextView::npos : comma - begin));
+  forEachFromidField(value, [&](TextView field) {
     if (fields < MaxParents && !field.empty() && !isWholeNumber(field)) {
       Text text = fill(
           wording::FromidNotANumberWarning,
@@ -423,9 +405,8 @@ void DescriptionWarnings::itemKey(const Flowchart& chart, int32_t slot,
       warn(std::move(text));
     }
     ++fields;
-    if (comma == TextView::npos) break;
-    begin = comma + 1;
-  }
+    return true;
+  });
   if (fields > MaxParents) {
     warn(fill(wording::TooManyParentsWarning, {{u"n", number(fields)}}));
   }

@@ -360,11 +360,12 @@ TEST(DescriptionWarningsTest, TheBundledExample) {
   auto chart = std::make_unique<Flowchart>();
   RecordingReporter reporter;
   RecordingSink sink;
-  ASSERT_EQ(parseDescription(
-                *chart,
-                decodeUtf8(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt"),
-                reporter, &sink),
-            1);
+  ASSERT_TRUE(
+      parseDescription(
+          *chart,
+          decodeUtf8(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt"),
+          reporter, &sink)
+          .ok());
   const Warnings expected = {
       {13,
        "the value of \"Note\" is shown cut short as \"Confirm the order with "

@@ -95,4 +95,19 @@ int32_t findSection(const Flowchart& chart, TextView name);
 void addContentPair(Flowchart& chart, int32_t item, TextView key,
                     TextView value);
 
+// Calls each(field) for the fields of a fromid value in order: the texts
+// between its commas, each trimmed of spaces (an empty one included); stops
+// early when each returns false.
+template <typename Each>
+void forEachFromidField(TextView value, Each each) {
+  size_t begin = 0;
+  for (;;) {
+    const size_t comma = value.find(u',', begin);
+    const TextView field = trimSpacesView(value.substr(
+        begin, comma == TextView::npos ? TextView::npos : comma - begin));
+    if (!each(field) || comma == TextView::npos) return;
+    begin = comma + 1;
+  }
+}
+
 #endif  // FLOWSVG_MODEL_FLOWCHART_H_

@@ -35,19 +35,14 @@ void startItem(FlowItem& item, int32_t itemid, TextView sectionName) {
 void setParents(FlowItem& item, TextView value) {
   item.fromid.assign(value);
   item.parentcount = 0;
-  size_t begin = 0;
-  while (item.parentcount < MaxParents) {
-    size_t comma = value.find(u',', begin);
-    TextView field = value.substr(
-        begin, comma == TextView::npos ? TextView::npos : comma - begin);
+  forEachFromidField(value, [&](TextView field) {
     item.parents[item.parentcount++] =
-        static_cast<int32_t>(parseInteger(trimSpacesView(field)));
-    if (comma == TextView::npos) break;
-    begin = comma + 1;
-  }
+        static_cast<int32_t>(parseInteger(field));
+    return item.parentcount < MaxParents;
+  });
 }
 
-// The reading loop of readDescription; may run out of memory. warn, when
+// The reading loop of parseDescription; may run out of memory. warn, when
 // given, hears of every decision; it never changes what is read.
 void readLines(Flowchart& chart, LineReader& reader,
                DescriptionWarnings* warn) {

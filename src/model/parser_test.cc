@@ -276,7 +276,7 @@ TEST_F(ParserTest, ParseDescriptionReportsFilesItCannotOpen) {
   for (const Case& c : cases) {
     parse("[Header]\nsubtitle = s\n[A.b]\nitemid = 1\n");
     RecordingReporter reporter;
-    EXPECT_EQ(parseDescription(*chart_, decodeUtf8(c.path), reporter), 0);
+    EXPECT_FALSE(parseDescription(*chart_, decodeUtf8(c.path), reporter).ok());
     EXPECT_EQ(reporter.messages,
               std::vector<std::string>{"Cannot open the description file: " +
                                        c.path});
@@ -291,7 +291,7 @@ TEST_F(ParserTest, ParseDescriptionReadsFile) {
   TempFolder folder;
   writeBytes(folder.file("in.txt"), "[A.b]\r\nitemid = 3\r\n");
   RecordingReporter reporter;
-  EXPECT_EQ(parseDescription(*chart_, folder.text("in.txt"), reporter), 1);
+  EXPECT_TRUE(parseDescription(*chart_, folder.text("in.txt"), reporter).ok());
   EXPECT_TRUE(reporter.messages.empty());
   EXPECT_EQ(chart_->itemcount, 1);
   EXPECT_EQ(chart_->items[0].itemid, 3);

@@ -29,6 +29,16 @@ int64_t fileSizeOf(TextView path);
 // 0 or more, with FolderAttribute set exactly for a folder.
 int32_t fileAttributesOf(TextView path);
 
+// What is at path, as fileAttributesOf tells it: nothing, a folder, or a
+// file (anything there that is no folder).
+enum class PathKind { Nothing, Folder, File };
+inline PathKind pathKind(TextView path) {
+  const int32_t attributes = fileAttributesOf(path);
+  if (attributes == -1) return PathKind::Nothing;
+  return (attributes & FolderAttribute) != 0 ? PathKind::Folder
+                                             : PathKind::File;
+}
+
 // Full path of the running program's file, never shortened. Empty if the
 // platform cannot tell.
 Text programPath();

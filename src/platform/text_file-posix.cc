@@ -119,10 +119,10 @@ int ownDescriptor(const std::string& path) {
   return std::stoi(parts.back());
 }
 
-// Whether the kernel's fs.protected_symlinks=1 rule lets a link at
-// linkPath, in the folder at folder, be followed: outside a sticky
-// world-writable folder always; inside one only when the link belongs to
-// us or to the folder's owner.
+// Whether the kernel's fs.protected_symlinks=1 rule lets a link (link is
+// what lstat tells of it) in the folder at folder be followed: outside a
+// sticky world-writable folder always; inside one only when the link
+// belongs to us or to the folder's owner.
 bool mayFollow(const std::string& folder, const struct stat& link) {
   struct stat dir;
   if (stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return true;
@@ -167,38 +167,67 @@ bool folderWithoutLinks(const std::string& folder) {
 #endif
 }
 
-Destination follow(const std::string& path) {
-  Destination where;
-  if (path.empty()) {
-    where.error = ENOENT;
-    return where;
-  }
-  if (path.back() == '/') {
-    where.error = EISDIR;
-    return where;
-  }
-  // The common case in one step: plain names in a folder reached without
-  // any link; only the last name is looked at (a link there takes the
-  // long way below). The same result as the walk name by name, in two
-  // system calls instead of one per name.
+// The common case in one step: plain names in a folder reached without any
+// link; only the last name is looked at (a link there takes the long way,
+// followLinks). The same result as the walk name by name, in two system
+// calls instead of one per name. True when it settled where.
+bool followPlainPath(const std::string& path, Destination& where) {
   const size_t lastSlash = path.rfind('/');
-  if (lastSlash != std::string::npos && plainNames(path) &&
-      folderWithoutLinks(lastSlash == 0 ? "/" : path.substr(0, lastSlash))) {
-    struct stat info;
-    const int looked = lstat(path.c_str(), &info);
-    if (looked == 0 && !S_ISLNK(info.st_mode)) {
-      where.path = path;
-      where.looked = true;
-      where.exists = true;
-      where.info = info;
-      return where;
-    }
-    if (looked != 0 && errno == ENOENT && ownDescriptor(path) < 0) {
-      where.path = path;  // a new file
-      where.looked = true;
-      return where;
-    }
+  if (lastSlash == std::string::npos || !plainNames(path) ||
+      !folderWithoutLinks(lastSlash == 0 ? "/" : path.substr(0, lastSlash))) {
+    return false;
   }
+  struct stat info;
+  const int looked = lstat(path.c_str(), &info);
+  if (looked == 0 && !S_ISLNK(info.st_mode)) {
+    where.path = path;
+    where.looked = true;
+    where.exists = true;
+    where.info = info;
+    return true;
+  }
+  if (looked != 0 && errno == ENOENT && ownDescriptor(path) < 0) {
+    where.path = path;  // a new file
+    where.looked = true;
+    return true;
+  }
+  return false;
+}
+
+// What ".." makes of done, a path that holds no link: done without its last
+// name, unless a relative path already climbs above its start ("", "..",
+// "../.."), which climbs one more; the root stays the root.
+std::string parentOf(const std::string& done) {
+  if (done == "/") return done;
+  const size_t slash = done.rfind('/');
+  const std::string last =
+      slash == std::string::npos ? done : done.substr(slash + 1);
+  if (done.empty() || last == "..") return joinPath(done, "..");
+  return slash == std::string::npos ? ""
+         : slash == 0               ? "/"
+                                    : done.substr(0, slash);
+}
+
+// The target of the link at path (info: what lstat told of it) into
+// target; false with errno set when it cannot be read.
+bool readLinkTarget(const std::string& path, const struct stat& info,
+                    std::string& target) {
+  target.assign(static_cast<size_t>(info.st_size) + 1, '\0');
+  for (;;) {
+    const ssize_t got = readlink(path.c_str(), target.data(), target.size());
+    if (got < 0) return false;
+    if (static_cast<size_t>(got) < target.size()) {
+      target.resize(static_cast<size_t>(got));
+      return true;
+    }
+    target.resize(target.size() * 2);  // /proc links report no size
+  }
+}
+
+// The walk name by name: each name is looked at, a link on the way is
+// replaced by its target (at most 40 of them), "." and ".." are taken as
+// they come. Fills where as follow() promises.
+void followLinks(const std::string& path, Destination& where) {
   std::vector<std::string> pending = splitPath(path);
   std::vector<std::string> stack(pending.rbegin(), pending.rend());
   std::string done = path[0] == '/' ? "/" : "";
@@ -208,72 +237,52 @@ Destination follow(const std::string& path) {
     stack.pop_back();
     if (part == ".") continue;
     if (part == "..") {
-      // done holds no link, so ".." simply drops its last name, unless the
-      // relative path already climbs above its start.
-      const size_t slash = done.rfind('/');
-      const std::string last =
-          slash == std::string::npos ? done : done.substr(slash + 1);
-      if (done == "/") continue;
-      if (done.empty() || last == "..") {
-        done = joinPath(done, "..");
-      } else {
-        done = slash == std::string::npos ? ""
-               : slash == 0               ? "/"
-                                          : done.substr(0, slash);
-      }
+      done = parentOf(done);
       continue;
     }
+    const bool last = stack.empty();
     const std::string next = joinPath(done, part);
     struct stat info;
     if (lstat(next.c_str(), &info) != 0) {
-      if (errno == ENOENT && stack.empty() && ownDescriptor(next) >= 0) {
+      if (errno == ENOENT && last && ownDescriptor(next) >= 0) {
         where.error = EBADF;  // /dev/fd/N of a descriptor we do not hold
-        return where;
+        return;
       }
-      if (errno == ENOENT && stack.empty()) {
-        done = next;  // a new file
-        where.looked = true;
-        break;
+      if (errno != ENOENT || !last) {
+        where.error = errno;
+        return;
       }
-      where.error = errno;
-      return where;
+      done = next;  // a new file
+      where.looked = true;
+      break;
     }
     if (!S_ISLNK(info.st_mode)) {
       done = next;
-      if (stack.empty()) {
+      if (last) {
         where.looked = true;
         where.exists = true;
         where.info = info;
       }
       continue;
     }
-    if (stack.empty()) {
-      const int descriptor = ownDescriptor(next);
-      if (descriptor >= 0) {
-        where.descriptor = descriptor;
-        return where;
-      }
+    const int descriptor = last ? ownDescriptor(next) : -1;
+    if (descriptor >= 0) {
+      where.descriptor = descriptor;
+      return;
     }
     if (!mayFollow(done, info)) {
       where.refused = true;
-      return where;
+      return;
     }
+    std::string target;
     if (++links > 40) {
       where.error = ELOOP;
-      return where;
+      return;
     }
-    std::string target(static_cast<size_t>(info.st_size) + 1, '\0');
-    ssize_t got;
-    for (;;) {
-      got = readlink(next.c_str(), target.data(), target.size());
-      if (got < 0) {
-        where.error = errno;
-        return where;
-      }
-      if (static_cast<size_t>(got) < target.size()) break;
-      target.resize(target.size() * 2);  // /proc links report no size
+    if (!readLinkTarget(next, info, target)) {
+      where.error = errno;
+      return;
     }
-    target.resize(static_cast<size_t>(got));
     // An absolute link starts over at the root.
     if (!target.empty() && target[0] == '/') done.assign(1, '/');
     std::vector<std::string> parts = splitPath(target);
@@ -282,6 +291,22 @@ Destination follow(const std::string& path) {
     }
   }
   where.path = done.empty() ? "." : done;
+}
+
+// Follows path the way the shell's "> path" would: to the file it names
+// with every link on the way replaced by its target (links the
+// protected-links rule refuses are not followed), or to one of this
+// process's descriptors it names; an empty path or one ending in "/" is an
+// error.
+Destination follow(const std::string& path) {
+  Destination where;
+  if (path.empty()) {
+    where.error = ENOENT;
+  } else if (path.back() == '/') {
+    where.error = EISDIR;
+  } else if (!followPlainPath(path, where)) {
+    followLinks(path, where);
+  }
   return where;
 }
 
@@ -718,7 +743,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   return file;
 }
 
-int finishWriting(FileHandle file, Text* reason) {
+Status finishWriting(FileHandle file) {
   if (file->writing) flushOutput(*file);
   Replacement* replacement = file->replacement.get();
   const Route route =
@@ -752,10 +777,10 @@ int finishWriting(FileHandle file, Text* reason) {
       noteFailure(*file, systemErrorText(errno));
     }
   }
-  const int ok = file->failed ? 0 : 1;
-  if (!ok) setReason(reason, file->failure);
+  Status status;
+  if (file->failed) status = Status::error(std::move(file->failure));
   delete file;
-  return ok;
+  return status;
 }
 
 void abandonWriting(FileHandle file) {
@@ -777,13 +802,12 @@ struct PendingReplacement {
   dev_t device = 0;
 };
 
-int finishWritingLater(FileHandle file, PendingReplacement** pending,
-                       Text* reason) {
+Status finishWritingLater(FileHandle file, PendingReplacement** pending) {
   *pending = nullptr;
   Replacement* replacement = file->replacement.get();
   if (replacement == nullptr || replacement->route != Route::Replace ||
       replacement->slot < 0) {
-    return finishWriting(file, reason);
+    return finishWriting(file);
   }
   flushOutput(*file);
   struct stat info;
@@ -794,9 +818,9 @@ int finishWritingLater(FileHandle file, PendingReplacement** pending,
   if (file->failed) {
     unlink(replacement->temporary.c_str());
     forgetTemporaryFile(replacement->slot);
-    setReason(reason, file->failure);
+    Status status = Status::error(std::move(file->failure));
     delete file;
-    return 0;
+    return status;
   }
   auto* waiting = new PendingReplacement;
   waiting->temporary = std::move(replacement->temporary);
@@ -805,13 +829,13 @@ int finishWritingLater(FileHandle file, PendingReplacement** pending,
   waiting->device = info.st_dev;
   delete file;
   *pending = waiting;
-  return 1;
+  return Status();
 }
 
-std::vector<int> commitReplacements(
-    const std::vector<PendingReplacement*>& pending,
-    std::vector<Text>* reasons) {
+std::vector<Status> commitReplacements(
+    const std::vector<PendingReplacement*>& pending) {
   const size_t count = pending.size();
+  std::vector<Status> outcomes(count);
   std::vector<int> ok(count, 1);
   std::vector<Text> why(count);
   // One flush per file system, before any rename: after a crash each
@@ -861,6 +885,8 @@ std::vector<int> commitReplacements(
     }
   }
   for (PendingReplacement* file : pending) delete file;
-  if (reasons != nullptr) *reasons = std::move(why);
-  return ok;
+  for (size_t k = 0; k < count; ++k) {
+    if (!ok[k]) outcomes[k] = Status::error(std::move(why[k]));
+  }
+  return outcomes;
 }

@@ -32,7 +32,9 @@ int replace(const std::string& path, Text* reason = nullptr) {
   FileHandle file = createReplacement(textFromNativePath(path), reason);
   if (file == nullptr) return -1;
   writeLine(file, u"new");
-  return finishWriting(file, reason);
+  const Status written = finishWriting(file);
+  if (!written.ok() && reason != nullptr) *reason = written.reason();
+  return written.ok() ? 1 : 0;
 }
 
 struct stat statOf(const std::string& path) {
@@ -305,11 +307,10 @@ TEST(ReplacementTest, InPlaceFailureLeavesTheOldContentWhole) {
   FileHandle file = createReplacement(textFromNativePath(path));
   ASSERT_NE(file, nullptr);
   for (int i = 0; i < 100; ++i) writeLine(file, Text(100, u'z'));
-  Text reason;
-  const int result = finishWriting(file, &reason);
+  const Status result = finishWriting(file);
   setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(reason, u"File too large");
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(result.reason(), u"File too large");
   EXPECT_EQ(readBytes(path), old);
 }
 
@@ -327,7 +328,7 @@ TEST(ReplacementTest, ConcurrentWritersEachSucceedAndTheLastWins) {
       for (int line = 0; line < 2000; ++line) {
         writeLine(file, Text(60, static_cast<char16_t>(u'a' + k)));
       }
-      results[k] = finishWriting(file);
+      results[k] = finishWriting(file).ok() ? 1 : 0;
     });
   }
   for (std::thread& writer : writers) writer.join();
@@ -354,7 +355,7 @@ TEST(ReplacementTest, NewFileHasNoNameUntilComplete) {
   ASSERT_NE(file, nullptr);
   writeLine(file, u"new");
   EXPECT_TRUE(folderEntries(folder.path()).empty());
-  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_TRUE(finishWriting(file).ok());
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"new.svg"});
   EXPECT_EQ(readBytes(folder.file("new.svg")), "new\r\n");
 
@@ -386,7 +387,7 @@ TEST(BatchReplacementTest, BatchReplacementsTakeTheirPlaceAtTheCommit) {
     ASSERT_NE(file, nullptr);
     writeLine(file, Text(u"new ") + Text(1, char16_t(name[0])));
     PendingReplacement* waiting = nullptr;
-    ASSERT_EQ(finishWritingLater(file, &waiting), 1);
+    ASSERT_TRUE(finishWritingLater(file, &waiting).ok());
     if (waiting != nullptr) pending.push_back(waiting);
   }
   ASSERT_EQ(pending.size(), 2u);  // the new c.svg did not wait
@@ -394,8 +395,10 @@ TEST(BatchReplacementTest, BatchReplacementsTakeTheirPlaceAtTheCommit) {
   EXPECT_EQ(readBytes(folder.file("b.svg")), "old b");
   EXPECT_EQ(readBytes(folder.file("c.svg")), "new c\r\n");
   EXPECT_EQ(folderEntries(folder.path()).size(), 5u);  // two temporary files beside them
-  std::vector<Text> reasons;
-  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{1, 1}));
+  const std::vector<Status> done = commitReplacements(pending);
+  ASSERT_EQ(done.size(), 2u);
+  EXPECT_TRUE(done[0].ok());
+  EXPECT_TRUE(done[1].ok());
   EXPECT_EQ(readBytes(folder.file("a.svg")), "new a\r\n");
   EXPECT_EQ(readBytes(folder.file("b.svg")), "new b\r\n");
   struct stat info;
@@ -417,16 +420,17 @@ TEST(BatchReplacementTest, CommitReportsEachFailure) {
     FileHandle file = createReplacement(folder.text(k == 0 ? "a.svg" : "b.svg"));
     ASSERT_NE(file, nullptr);
     writeLine(file, u"new");
-    ASSERT_EQ(finishWritingLater(file, &pending[k]), 1);
+    ASSERT_TRUE(finishWritingLater(file, &pending[k]).ok());
     ASSERT_NE(pending[k], nullptr);
   }
   ASSERT_EQ(unlink(folder.file("a.svg").c_str()), 0);
   ASSERT_EQ(mkdir(folder.file("a.svg").c_str(), 0755), 0);
   ASSERT_EQ(mkdir(folder.file("a.svg/inside").c_str(), 0755), 0);
-  std::vector<Text> reasons;
-  EXPECT_EQ(commitReplacements(pending, &reasons), (std::vector<int>{0, 1}));
-  ASSERT_EQ(reasons.size(), 2u);
-  EXPECT_EQ(reasons[0], u"Is a directory");
+  const std::vector<Status> done = commitReplacements(pending);
+  ASSERT_EQ(done.size(), 2u);
+  EXPECT_FALSE(done[0].ok());
+  EXPECT_TRUE(done[1].ok());
+  EXPECT_EQ(done[0].reason(), u"Is a directory");
   EXPECT_EQ(readBytes(folder.file("b.svg")), "new\r\n");
   std::vector<std::string> names = folderEntries(folder.path());
   std::sort(names.begin(), names.end());
@@ -450,7 +454,7 @@ TEST(BatchReplacementTest, InterruptedBatchLeavesNoTemporaryFile) {
       if (file == nullptr) _exit(10);
       writeLine(file, u"new");
       PendingReplacement* waiting = nullptr;
-      if (finishWritingLater(file, &waiting) != 1 || waiting == nullptr) {
+      if (!finishWritingLater(file, &waiting).ok() || waiting == nullptr) {
         _exit(11);
       }
       pending.push_back(waiting);

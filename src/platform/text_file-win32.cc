@@ -472,7 +472,7 @@ FileHandle createReplacement(TextView path, Text* reason) {
   return file;
 }
 
-int finishWriting(FileHandle file, Text* reason) {
+Status finishWriting(FileHandle file) {
   if (file->writing) flushOutput(*file);
   Replacement* replacement = file->replacement.get();
   const Route route =
@@ -490,10 +490,10 @@ int finishWriting(FileHandle file, Text* reason) {
     if (file->failed) DeleteFileW(replacement->temporary.c_str());
     forgetTemporaryFile(replacement->slot);
   }
-  const int ok = file->failed ? 0 : 1;
-  if (!ok) setReason(reason, file->failure);
+  Status status;
+  if (file->failed) status = Status::error(std::move(file->failure));
   delete file;
-  return ok;
+  return status;
 }
 
 void abandonWriting(FileHandle file) {
@@ -514,17 +514,14 @@ void abandonWriting(FileHandle file) {
 
 struct PendingReplacement {};
 
-int finishWritingLater(FileHandle file, PendingReplacement** pending,
-                       Text* reason) {
+Status finishWritingLater(FileHandle file, PendingReplacement** pending) {
   *pending = nullptr;
-  return finishWriting(file, reason);
+  return finishWriting(file);
 }
 
-std::vector<int> commitReplacements(
-    const std::vector<PendingReplacement*>& pending,
-    std::vector<Text>* reasons) {
+std::vector<Status> commitReplacements(
+    const std::vector<PendingReplacement*>& pending) {
   // Never handed any: nothing to put in place.
   for (PendingReplacement* file : pending) delete file;
-  if (reasons != nullptr) reasons->assign(pending.size(), Text());
-  return std::vector<int>(pending.size(), 1);
+  return std::vector<Status>(pending.size());
 }

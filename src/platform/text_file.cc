@@ -129,4 +129,4 @@ void writeContent(FileHandle file, std::string_view bytes) {
   }
 }
 
-void closeFile(FileHandle file) { finishWriting(file); }
+void closeFile(FileHandle file) { (void)finishWriting(file); }

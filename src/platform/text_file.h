@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
 #include "base/strings.h"
 
 struct TextFile;
@@ -109,11 +110,11 @@ void writeContent(FileHandle file, std::string_view bytes);
 void closeFile(FileHandle file);
 
 // Writes what is still buffered, closes the file and tells whether every
-// byte reached it: 1 when every write, flush and close succeeded (and, for a
-// replacement, the file took path's place), otherwise 0 with the reason of
-// the first failure. On 0 a replacement's temporary file is removed and an
-// earlier file at path is left as it was.
-int finishWriting(FileHandle file, Text* reason = nullptr);
+// byte reached it: ok when every write, flush and close succeeded (and, for
+// a replacement, the file took path's place), otherwise failed with the
+// reason of the first failure. On failure a replacement's temporary file is
+// removed and an earlier file at path is left as it was.
+Status finishWriting(FileHandle file);
 
 // Gives up a file being written (when drawing it could not go on, memory
 // having run out, say): closes it and removes what was written of it, a
@@ -141,20 +142,18 @@ struct PendingReplacement;
 // which alone renames it over its target. For every other file (a new file,
 // a file written in place, a device, a descriptor, a temporary file that
 // could not be remembered) it does exactly what finishWriting does and sets
-// *pending to 0. Returns 1, or 0 with the reason (then *pending is 0 and
+// *pending to 0. Ok, or failed with the reason (then *pending is 0 and
 // nothing is left behind).
-int finishWritingLater(FileHandle file, PendingReplacement** pending,
-                       Text* reason = nullptr);
+Status finishWritingLater(FileHandle file, PendingReplacement** pending);
 
 // Puts the pending files in place: flushes each file system that holds them
 // once (syncfs), then renames each over its target, then flushes each of
-// their folders once. Returns one result per pending file, in order: 1 when
-// the file took its target's place durably; 0 with the reason in
-// (*reasons)[k] otherwise, the target then left as it was unless the
-// failure came after the rename (a folder that could not be flushed). Frees
-// every pending file; nothing is left behind.
-std::vector<int> commitReplacements(
-    const std::vector<PendingReplacement*>& pending,
-    std::vector<Text>* reasons);
+// their folders once. Returns one outcome per pending file, in order: ok
+// when the file took its target's place durably; failed with the reason
+// otherwise, the target then left as it was unless the failure came after
+// the rename (a folder that could not be flushed). Frees every pending
+// file; nothing is left behind.
+std::vector<Status> commitReplacements(
+    const std::vector<PendingReplacement*>& pending);
 
 #endif  // FLOWSVG_PLATFORM_TEXT_FILE_H_

@@ -34,15 +34,6 @@ class TextFileTest : public testing::Test {
   TempFolder dir_;
 };
 
-// Every byte of an open file, as a description is read.
-std::string readWhole(FileHandle file) {
-  std::string bytes;
-  readBytes(file, bytes, SIZE_MAX);
-  EXPECT_EQ(readFailure(file), u"");
-  closeFile(file);
-  return bytes;
-}
-
 // A file of several reads comes whole, each byte as it is, whatever the
 // reads cut (a line, a CR LF, a UTF-8 sequence, a UTF-16 pair).
 TEST_F(TextFileTest, ReadsWholeFilesAcrossChunkBoundaries) {
@@ -79,7 +70,7 @@ TEST_F(TextFileTest, ReadersDoNotLockEachOtherOut) {
   FileHandle writer = createReplacement(textPath("held.txt"));
   ASSERT_NE(writer, nullptr);
   writeLine(writer, u"b");
-  EXPECT_EQ(finishWriting(writer), 1);
+  EXPECT_TRUE(finishWriting(writer).ok());
   EXPECT_EQ(readWhole(first), "a\n");
   EXPECT_EQ(readWhole(second), "a\n");
   EXPECT_EQ(get("held.txt"), "b\r\n");
@@ -94,7 +85,7 @@ TEST_F(TextFileTest, WriteLineBytes) {
   writeLine(file, Text(1, char16_t(0xD83D)));
   writeLine(file, Text(5000, u'l'));  // larger than the transfer buffer
   writeLine(file, u"end");
-  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_TRUE(finishWriting(file).ok());
   EXPECT_EQ(get("out.txt"), "\r\n\xC3\xA9\r\n\xEF\xBF\xBD\r\n" +
                                 std::string(5000, 'l') + "\r\nend\r\n");
 }
@@ -113,7 +104,7 @@ TEST_F(TextFileTest, ReplacementAppearsOnlyWhenComplete) {
   ASSERT_NE(file, nullptr);
   writeLine(file, u"new");
   EXPECT_EQ(get("chart.svg"), "old");  // untouched while writing
-  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_TRUE(finishWriting(file).ok());
   EXPECT_EQ(get("chart.svg"), "new\r\n");
 #ifndef _WIN32
   struct stat info;
@@ -144,7 +135,7 @@ TEST_F(TextFileTest, FailedWriteKeepsTheEarlierFile) {
   FileHandle file = createReplacement(textPath("chart.svg"));
   ASSERT_NE(file, nullptr);
   for (int i = 0; i < 2000; ++i) writeLine(file, Text(100, u'z'));
-  int result = finishWriting(file);
+  const int result = finishWriting(file).ok() ? 1 : 0;
 
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, savedHandler);
@@ -160,7 +151,7 @@ TEST_F(TextFileTest, ReplacementOfDeviceWritesInPlace) {
   FileHandle file = createReplacement(textPath("NUL"));
   ASSERT_NE(file, nullptr);
   writeLine(file, u"discarded");
-  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_TRUE(finishWriting(file).ok());
   EXPECT_TRUE(entries().empty());
 }
 #else
@@ -168,7 +159,7 @@ TEST_F(TextFileTest, ReplacementOfDeviceWritesInPlace) {
   FileHandle file = createReplacement(u"/dev/null");
   ASSERT_NE(file, nullptr);
   writeLine(file, u"discarded");
-  EXPECT_EQ(finishWriting(file), 1);
+  EXPECT_TRUE(finishWriting(file).ok());
   struct stat info;
   ASSERT_EQ(stat("/dev/null", &info), 0);
   EXPECT_TRUE(S_ISCHR(info.st_mode));

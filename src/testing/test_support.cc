@@ -1,5 +1,7 @@
 #include "testing/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -65,6 +67,14 @@ Text textOfPath(const std::string& path) {
 
 Text TempFolder::text(const std::string& name) const {
   return textOfPath(file(name));
+}
+
+std::string readWhole(FileHandle file) {
+  std::string bytes;
+  readBytes(file, bytes, SIZE_MAX);
+  EXPECT_EQ(readFailure(file), u"");
+  closeFile(file);
+  return bytes;
 }
 
 std::string readBytes(const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "base/reporter.h"
 #include "base/strings.h"
+#include "platform/text_file.h"
 
 // A new empty folder under the system's temporary folder; its path uses "/"
 // on every platform.
@@ -42,6 +43,10 @@ class TempFolder {
 
 // Every byte of the file at path; empty when it cannot be read.
 std::string readBytes(const std::string& path);
+
+// Every byte of an open file, read as a description is read, expecting no
+// read failure; closes the file.
+std::string readWhole(FileHandle file);
 
 // Writes bytes to the file at path, replacing what was there.
 void writeBytes(const std::string& path, const std::string& bytes);

@@ -11,8 +11,13 @@ read_text() { tesseract "$1" - 2>/dev/null | tr '\n' ' ' | tr -s ' '; }
 
 # A text as read back from the screen, for comparing: without spaces,
 # slashes and line breaks (often lost or added when read), in lower case,
-# with the look-alikes "o" and "0", and "l", "1", "i" and "|", taken as one.
-plain() { tr -d ' \n/\\' <<<"$1" | tr 'A-Z' 'a-z' | tr 'o' '0' | tr 'l1|' 'iii'; }
+# with the look-alikes taken as one: "o" and "0"; "l", "1", "i" and "|";
+# "(", "{" and "["; ")", "}" and "]"; "g" and "q"; "v" and "w" (as in
+# ".svg" read as ".svq" or ".swg" on a busy machine).
+plain() {
+  tr -d ' \n/\\' <<<"$1" | tr 'A-Z' 'a-z' | tr 'o' '0' | tr 'l1|' 'iii' |
+    tr '{[}]qw' '(())gv'
+}
 
 # Whether the text $1, read back from the screen, holds the word $2.
 reads() { [[ "$(plain "$1")" == *"$(plain "$2")"* ]]; }
