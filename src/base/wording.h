@@ -36,6 +36,15 @@ inline constexpr T SummaryCommentText = u"Summary panel";
 inline constexpr T DiagramTitleCaption = u"Process Flowchart";
 inline constexpr T SummaryCaption = u"Summary";
 inline constexpr T CreateFailureCaption = u"Cannot create the SVG file: ";
+// The accessible drawing's <title> (the caption, then the subtitle after the
+// separator) and the sentences of its <desc>; {band}, {steps}, {from},
+// {to} and {id} are the chart's own names and numbers.
+inline constexpr T ReadingTitleSeparator = u": ";
+inline constexpr T ReadingBand = u"Band {band}: {steps}.";
+inline constexpr T ReadingStepSeparator = u", ";
+inline constexpr T ReadingNoSteps = u"no steps";
+inline constexpr T ReadingArrow = u"Arrow: {from} \u2192 {to}.";
+inline constexpr T ReadingUntitledBox = u"box {id}";
 
 // Failures: the sample's caption, and the reasons of our own that follow a
 // caption and path (the system's reasons come from system_error.h). The
@@ -495,6 +504,17 @@ inline constexpr T RasterTooLargeReason =
 inline constexpr T RasterDrawFailedReason = u"drawing failed ({detail})";
 inline constexpr T RasterScaleReason =
     u"the scale must be from 0.25 to 16";
+// PNG or PDF asked of a build that cannot draw them (Windows): the command
+// line's usage error, and the window's reason.
+inline constexpr T PicturesUnavailable =
+    u"PNG and PDF output are not available in this build; the browser "
+    u"page's Download PNG and Print give them";
+// The command line's -T and --scale given a word they do not take.
+inline constexpr T BadFormat =
+    u"flowsvg: -T needs the output's format: svg, png or pdf";
+inline constexpr T BadScale =
+    u"flowsvg: --scale needs the PNG's size relative to the SVG, a number "
+    u"from 0.25 to 16";
 
 }  // namespace wording
 

@@ -91,6 +91,15 @@ int watch(const CliOptions& options, RunSettings settings) {
   }
 }
 
+// Whether any output is to be a PNG or PDF (by -T or by its extension).
+bool asksForPictures(const CliOptions& options) {
+  if (options.formatGiven) return options.drawing.format != DrawingFormat::Svg;
+  for (const Text& output : options.outputs) {
+    if (formatOfPath(output) != DrawingFormat::Svg) return true;
+  }
+  return false;
+}
+
 // The whole program, given its arguments (without the program name).
 int run(const std::vector<Text>& args) {
   CliOptions options = parseCommandLine(args, platformWildcardLister());
@@ -98,6 +107,8 @@ int run(const std::vector<Text>& args) {
   RunSettings settings;
   settings.quiet = options.quiet;
   settings.threads = options.jobs;
+  settings.drawing = options.drawing;
+  settings.formatGiven = options.formatGiven;
   const bool converts = options.action == CliAction::Convert ||
                         options.action == CliAction::ConvertMany ||
                         options.action == CliAction::Watch;
@@ -106,6 +117,10 @@ int run(const std::vector<Text>& args) {
     if (readSourceDateEpoch(epoch, &settings.fixedTime) ==
         SourceDate::Invalid) {
       printLine(StandardStream::Error, sourceDateComplaint(epoch));
+      return ExitUsage;
+    }
+    if (!picturesAvailable() && asksForPictures(options)) {
+      printLine(StandardStream::Error, wording::PicturesUnavailable);
       return ExitUsage;
     }
   }

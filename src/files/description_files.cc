@@ -14,6 +14,10 @@
 #include "render/layout.h"
 #include "render/svg_document.h"
 
+#ifdef FLOWSVG_PICTURES
+#include "raster/raster.h"
+#endif
+
 Status readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
                            Reporter& reporter, DiagnosticsSink* sink) {
   clearFlowchart(chart);
@@ -65,16 +69,61 @@ class FileSink : public LineSink {
   FileHandle file_;
 };
 
+#ifdef FLOWSVG_PICTURES
+// Hands a picture's bytes to an open file; the file's failures are told by
+// finishWriting.
+class PictureSink : public ByteSink {
+ public:
+  explicit PictureSink(FileHandle file) : file_(file) {}
+  Status write(std::string_view bytes) override {
+    writeContent(file_, bytes);
+    return Status();
+  }
+
+ private:
+  FileHandle file_;
+};
+#endif
+
+// Draws the PNG or PDF picture of the SVG into the file.
+Status writePicture(std::string_view svg, FileHandle file,
+                    const DrawingSettings& settings) {
+#ifdef FLOWSVG_PICTURES
+  RasterOptions options;
+  options.format = settings.format == DrawingFormat::Pdf ? RasterFormat::Pdf
+                                                         : RasterFormat::Png;
+  options.scale = settings.scale;
+  if (settings.documentDate >= 0) options.documentDate = settings.documentDate;
+  PictureSink sink(file);
+  Status drawn = renderSvg(svg, options, sink);
+  if (drawn.isOutOfMemory()) throw std::bad_alloc();
+  return drawn;
+#else
+  (void)svg;
+  (void)file;
+  (void)settings;
+  return Status::error(Text(wording::PicturesUnavailable));
+#endif
+}
+
 }  // namespace
 
-void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated) {
-  FileSink sink(file);
-  LineBuffer drawing(&sink);
-  writeSvg(chart, drawing, generated);
-  drawing.flush();
+Status writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated,
+                    const DrawingSettings& settings) {
+  if (settings.format == DrawingFormat::Svg) {
+    FileSink sink(file);
+    LineBuffer drawing(&sink);
+    writeSvg(chart, drawing, generated, settings.accessible);
+    drawing.flush();
+    return Status();
+  }
+  LineBuffer drawing;
+  writeSvg(chart, drawing, generated, settings.accessible);
+  return writePicture(drawing.bytes(), file, settings);
 }
 
 Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
+  const DrawingFormat format = formatOfPath(path);
   Text reason;
   bool written = false;
   FileHandle file = nullptr;
@@ -82,12 +131,19 @@ Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
     // Laid out first, as the window shows the chart laid out even when its
     // SVG cannot be written.
     layoutFlowchart(chart);
+    DrawingSettings settings;
+    settings.format = format;
     file = createReplacement(path, &reason);
     if (file != nullptr) {
-      writeDrawing(chart, file, currentTime());
-      const Status finished = finishWriting(std::exchange(file, nullptr));
-      written = finished.ok();
-      reason = finished.reason();
+      const Status drawn = writeDrawing(chart, file, currentTime(), settings);
+      if (!drawn.ok()) {
+        abandonWriting(std::exchange(file, nullptr));
+        reason = drawn.reason();
+      } else {
+        const Status finished = finishWriting(std::exchange(file, nullptr));
+        written = finished.ok();
+        reason = finished.reason();
+      }
     }
   } catch (const std::bad_alloc&) {
     // Memory ran out while drawing: what was written goes, the earlier file
@@ -96,7 +152,8 @@ Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
     reason = outOfMemoryReason();
   }
   if (written) return Status();
-  reporter.reportError(wording::CreateFailureCaption, path, reason);
+  reporter.reportError(inFormat(wording::CreateFailureCaption, format), path,
+                       reason);
   return Status::error(reason);
 }
 
