@@ -119,6 +119,52 @@ for entry in INT:130 TERM:143 HUP:129; do
     fail "SIG$sig: the earlier drawing changed"
 done
 
+# The same for a PNG, drawn whole and then written: a signal while it is
+# written leaves the earlier picture and no temporary file.
+printf 'earlier picture\r\n' >"$work/signals/target.png"
+for entry in INT:130 TERM:143; do
+  sig=${entry%%:*}
+  want=${entry#*:}
+  IO_FAULTS_WRITE_DELAY_MS=3000 LD_PRELOAD=$shim env --default-signal=INT \
+    "$preloadable" -q "$example" "$work/signals/target.png" 2>"$work/signal.err" &
+  pid=$!
+  temporary() { ls -A "$work/signals" | grep -q '^\.target\.png\.'; }
+  poll temporary || fail "PNG SIG$sig: no temporary file appeared"
+  kill -s "$sig" "$pid"
+  wait "$pid"
+  rc=$?
+  expect_rc "PNG SIG$sig while writing" "$want"
+  [ "$(files_in "$work/signals")" = "target.png target.svg " ] ||
+    fail "PNG SIG$sig: folder holds $(files_in "$work/signals")"
+  [ "$(cat "$work/signals/target.png")" = $'earlier picture\r' ] ||
+    fail "PNG SIG$sig: the earlier picture changed"
+done
+
+# A full disk under a PNG and a PDF: the error names the format, exit 2.
+if [ -w /dev/full ]; then
+  for format in png pdf; do
+    "$flowsvg" -q -T "$format" "$example" - >/dev/full 2>"$work/full.err"
+    rc=$?
+    expect_rc "$format into a full disk" 2
+    expect_stderr full "Cannot create the ${format^^} file: - (No space left on device)"
+  done
+  # A file that runs out of room part-way (a 2 KiB file-size limit under
+  # a 110 KB PNG) keeps its earlier picture, and no temporary file stays.
+  mkdir "$work/room"
+  printf 'earlier picture\r\n' >"$work/room/target.png"
+  cp "$work/room/target.png" "$work/room/earlier.png"
+  (
+    ulimit -f 2
+    exec "$flowsvg" -q "$example" "$work/room/target.png"
+  ) 2>"$work/room.err"
+  rc=$?
+  expect_rc "PNG beyond the room" 2
+  expect_stderr room "Cannot create the PNG file: $work/room/target.png (File too large)"
+  expect_same "PNG beyond the room" "$work/room/target.png" "$work/room/earlier.png"
+  [ "$(files_in "$work/room")" = "earlier.png target.png " ] ||
+    fail "PNG beyond the room: folder holds $(files_in "$work/room")"
+fi
+
 # The moment between creating a temporary file and remembering it for
 # removal, widened by a slow file system: a signal then still removes the
 # file, in a single conversion and in a batch on two threads.
