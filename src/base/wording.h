@@ -109,7 +109,10 @@ inline constexpr T OpenDialogTitle = u"Choose a txt/ini description file";
 inline constexpr T OpenDialogFilter =
     u"Description files (*.txt;*.ini)|*.txt;*.ini|All files (*.*)|*.*";
 inline constexpr T SaveDialogTitle = u"Save the SVG file";
-inline constexpr T SaveDialogFilter = u"SVG files|*.svg|All files (*.*)|*.*";
+// The SVG first; a name that ends in none of the three gets ".svg".
+inline constexpr T SaveDialogFilter =
+    u"SVG files|*.svg|PNG pictures|*.png|PDF documents|*.pdf|All files "
+    u"(*.*)|*.*";
 
 // The desktop window: a picked or dropped item that names no local file,
 // the question before an edited sample is replaced, and the program's

@@ -334,7 +334,9 @@ void Shell::chooseOutput() {
     return;
   }
   Text chosen = choice.path;
-  if (lowerCase(extensionPart(chosen)) != u"svg") {
+  // A PNG or PDF is written as such; any other name is an SVG's.
+  DrawingFormat named = DrawingFormat::Svg;
+  if (!formatNamed(extensionPart(chosen), &named)) {
     chosen += u".svg";
     // The dialog asked about the name it gave; this is the one written.
     if (pathKind(chosen) == PathKind::File &&
@@ -363,8 +365,12 @@ void Shell::generate() {
   }
   const Text sections = formatInteger(chart_.sectioncount);
   const Text items = formatInteger(chart_.itemcount);
+  // The messages name what the output's extension makes of it: "SVG",
+  // "PNG" or "PDF".
+  const DrawingFormat format = formatOfPath(outputPath_);
   setStatus(Text(wording::ParsedBefore) + sections +
-            Text(wording::ParsedSections) + items + Text(wording::ParsedItems));
+            Text(wording::ParsedSections) + items +
+            inFormat(wording::ParsedItems, format));
   // The status keeps its lines; the warnings come on one more.
   Text warningsLine = warnings.statusLine();
   if (!warningsLine.empty()) warningsLine.insert(0, 1, kLineBreak);
@@ -372,21 +378,24 @@ void Shell::generate() {
   const bool ontoInput =
       sameFile(identityOf(inputPath_), identityOf(outputPath_));
   if (ontoInput) {
-    reporter_.reportError(wording::CreateFailureCaption, outputPath_,
-                          wording::ItIsTheInputReason);
+    reporter_.reportError(inFormat(wording::CreateFailureCaption, format),
+                          outputPath_, wording::ItIsTheInputReason);
   }
   if (ontoInput || !generateSvg(chart_, outputPath_, reporter_).ok()) {
-    setStatus(Text(wording::WriteFailedStatus) + warningsLine);
-    toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
+    setStatus(inFormat(wording::WriteFailedStatus, format) + warningsLine);
+    toolkit_.messageBox(wording::MessageBoxTitle,
+                        inFormat(wording::WriteFailedMessage, format),
                         MessageIcon::Error);
     return;
   }
   const Text shownOutput = shownPath(outputPath_);
-  setStatus(Text(wording::WrittenBefore) + shownOutput + kLineBreak +
+  setStatus(inFormat(wording::WrittenBefore, format) + shownOutput +
+            kLineBreak +
             Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
             Text(wording::SizeAfter) + warningsLine);
   toolkit_.messageBox(wording::MessageBoxTitle,
-                      Text(wording::GeneratedBefore) + shownOutput +
+                      inFormat(wording::GeneratedBefore, format) +
+                          shownOutput +
                           Text(wording::GeneratedSections) + sections +
                           Text(wording::GeneratedItems) + items +
                           warnings.boxLines(),

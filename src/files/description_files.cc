@@ -125,6 +125,13 @@ Status writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated,
 Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
   const DrawingFormat format = formatOfPath(path);
   Text reason;
+  if (format != DrawingFormat::Svg && !picturesAvailable()) {
+    // Said before anything is touched: an earlier file stays as it is.
+    reason = wording::PicturesUnavailable;
+    reporter.reportError(inFormat(wording::CreateFailureCaption, format),
+                         path, reason);
+    return Status::error(reason);
+  }
   bool written = false;
   FileHandle file = nullptr;
   try {
