@@ -186,7 +186,8 @@ Text defaultOutputPath(TextView input, TextView extension) {
              extensionPart(Text(input) + u"x") == u"x") {
     stem.pop_back();  // "chart." has an empty extension after its dot
   }
-  const Text dotted = u"." + Text(extension);
+  Text dotted(u".");
+  dotted += extension;
   Text output = stem + dotted;
   if (output == input) output = Text(input) + dotted;
   return output;
