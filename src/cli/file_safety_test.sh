@@ -9,8 +9,8 @@
 # and that no temporary file is left.
 # The faults injected through the preloaded shim (slow writes, read errors,
 # short writes) reach only a dynamically linked program: those cases run
-# PRELOADABLE, the same program linked dynamically when FLOWSVG is static;
-# every other case runs FLOWSVG itself.
+# PRELOADABLE, a build of the program that is linked so (today FLOWSVG
+# itself, which is dynamic on Linux); every other case runs FLOWSVG.
 # Usage: file_safety_test.sh FLOWSVG PRELOADABLE SOURCE_DIR IO_FAULTS_SHIM
 #   [sanitized]
 set -u
