@@ -171,8 +171,8 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
   if (files.size() > 2) return misuse(wording::TooManyArguments);
   options.action = watch ? CliAction::Watch : CliAction::Convert;
   options.inputs = {files[0]};
-  options.outputs = {files.size() == 2 ? files[1]
-                                       : defaultOutputPath(files[0], extension)};
+  options.outputs = {
+      files.size() == 2 ? files[1] : defaultOutputPath(files[0], extension)};
   return options;
 }
 

@@ -54,8 +54,7 @@ struct RunSettings {
 
 // How output is written in this run: its format, the PNG's scale, the
 // accessible SVG, and the PDF's date from fixedTime.
-DrawingSettings drawingSettingsOf(const RunSettings& settings,
-                                  TextView output);
+DrawingSettings drawingSettingsOf(const RunSettings& settings, TextView output);
 
 // Converts inputs[k] to outputs[k] for every k (with check, only reads the
 // inputs; outputs is then ignored), prints what each gives, and returns the

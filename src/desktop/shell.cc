@@ -390,12 +390,10 @@ void Shell::generate() {
   }
   const Text shownOutput = shownPath(outputPath_);
   setStatus(inFormat(wording::WrittenBefore, format) + shownOutput +
-            kLineBreak +
-            Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
+            kLineBreak + Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
             Text(wording::SizeAfter) + warningsLine);
   toolkit_.messageBox(wording::MessageBoxTitle,
-                      inFormat(wording::GeneratedBefore, format) +
-                          shownOutput +
+                      inFormat(wording::GeneratedBefore, format) + shownOutput +
                           Text(wording::GeneratedSections) + sections +
                           Text(wording::GeneratedItems) + items +
                           warnings.boxLines(),

@@ -128,8 +128,8 @@ Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
   if (format != DrawingFormat::Svg && !picturesAvailable()) {
     // Said before anything is touched: an earlier file stays as it is.
     reason = wording::PicturesUnavailable;
-    reporter.reportError(inFormat(wording::CreateFailureCaption, format),
-                         path, reason);
+    reporter.reportError(inFormat(wording::CreateFailureCaption, format), path,
+                         reason);
     return Status::error(reason);
   }
   bool written = false;
