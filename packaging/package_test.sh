@@ -199,6 +199,7 @@ apt-cache depends --recurse --no-suggests --no-conflicts --no-breaks \
 pass "installed flowsvg alone; the $(wc -l <"$work/closure") packages it depends on or recommends hold no GTK"
 owns_exactly flowsvg \
   /usr/bin/flowsvg \
+  /usr/lib/flowsvg/flowsvg-picture \
   /usr/share/bash-completion/completions/flowsvg \
   /usr/share/doc/flowsvg/README.md \
   /usr/share/doc/flowsvg/changelog.gz \
@@ -221,11 +222,15 @@ expect_drawing_of_example installed-sample "$work/sample.svg"
 [ "$failures" -eq 0 ] || finish
 pass "installed flowsvg draws the installed sample as testdata/sample_flowchart.svg"
 
-# PNG and PDF with what the package depends on: the libraries are opened
-# only then, so the program itself links none of them.
-ldd "$flowsvg" >"$work/ldd.txt" 2>&1
-! grep -Eq 'rsvg|cairo|fontconfig|glib|gobject' "$work/ldd.txt" ||
-  stop "flowsvg links a rendering library: $(tr '\n' ' ' <"$work/ldd.txt")"
+# PNG and PDF with what the package depends on: flowsvg hands them to its
+# picture program, which opens the libraries only then, so neither program
+# links any of them.
+picture_program=/usr/lib/flowsvg/flowsvg-picture
+for program in "$flowsvg" "$picture_program"; do
+  ldd "$program" >"$work/ldd.txt" 2>&1
+  ! grep -Eq 'rsvg|cairo|fontconfig|glib|gobject' "$work/ldd.txt" ||
+    stop "$program links a rendering library: $(tr '\n' ' ' <"$work/ldd.txt")"
+done
 for format in png pdf; do
   "$flowsvg" -q /usr/share/doc/flowsvg/sample_flowchart.txt "$work/sample.$format" \
     2>"$work/$format.err" || stop "installed flowsvg cannot write a $format: $(cat "$work/$format.err")"
@@ -233,7 +238,17 @@ done
 [ "$(head -c 4 "$work/sample.png" | od -An -c | tr -d ' ')" = 211PNG ] ||
   stop "installed flowsvg's PNG is no PNG"
 [ "$(head -c 5 "$work/sample.pdf")" = %PDF- ] || stop "installed flowsvg's PDF is no PDF"
-pass "installed flowsvg draws PNG and PDF; it links no rendering library"
+# The installed flowsvg found the installed picture program: its PNG is
+# that program's picture of flowsvg's SVG.
+SOURCE_DATE_EPOCH=0 "$flowsvg" -q -T svg /usr/share/doc/flowsvg/sample_flowchart.txt - |
+  "$picture_program" png 2 >"$work/by-program.png" ||
+  stop "the installed picture program cannot draw the sample"
+SOURCE_DATE_EPOCH=0 "$flowsvg" -q --scale 2 \
+  /usr/share/doc/flowsvg/sample_flowchart.txt "$work/by-flowsvg.png" ||
+  stop "installed flowsvg cannot write a PNG at scale 2"
+cmp -s "$work/by-program.png" "$work/by-flowsvg.png" ||
+  stop "installed flowsvg's PNG is not the installed picture program's"
+pass "installed flowsvg draws PNG and PDF through /usr/lib/flowsvg/flowsvg-picture; neither links a rendering library"
 
 # --- flowsvg-desktop beside it.
 (cd "$work/build" && apt-get install "${apt_options[@]}" ./flowsvg-desktop_*.deb) \

@@ -17,11 +17,15 @@ ldflags=$(dpkg-buildflags --get LDFLAGS)
 
 # Every option is given, so that a folder configured otherwise before never
 # packages a stale choice. Build type None: the flags above are all there is.
+# flowsvg is linked dynamically here, as Debian wants every program to pick
+# up the C library's security updates (a static one starts about 0.15 ms
+# faster, see FLOWSVG_STATIC_CLI).
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=None \
   -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
   -DFLOWSVG_DESKTOP=ON -DFLOWSVG_TESTS=OFF -DFLOWSVG_WERROR=OFF \
-  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_FUZZ=OFF -DFLOWSVG_BENCH=OFF >/dev/null
+  -DFLOWSVG_SANITIZE=OFF -DFLOWSVG_FUZZ=OFF -DFLOWSVG_BENCH=OFF \
+  -DFLOWSVG_STATIC_CLI=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 rm -f "$dir"/*.deb
 (cd "$dir" && cpack -G DEB >cpack.log) || { cat "$dir/cpack.log" >&2; exit 1; }

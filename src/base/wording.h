@@ -519,6 +519,17 @@ inline constexpr T RasterTooLargeReason =
 inline constexpr T RasterDrawFailedReason = u"drawing failed ({detail})";
 inline constexpr T RasterScaleReason =
     u"the scale must be from 0.25 to 16";
+// flowsvg's picture program (the PNG and PDF of the command line): it
+// cannot be started ({reason}: its path and the system's reason), or it
+// ended without saying why, by a signal or with an exit status.
+inline constexpr T PictureProgramStartReason =
+    u"cannot start the picture program: {reason}";
+inline constexpr T PictureProgramSignalReason =
+    u"the picture program was stopped by signal {signal}";
+inline constexpr T PictureProgramExitReason =
+    u"the picture program failed with exit status {status}";
+inline constexpr T PictureProgramUsage =
+    u"usage: flowsvg-picture png|pdf SCALE [DATE] < SVG > PICTURE";
 // PNG or PDF asked of a build that cannot draw them (Windows): the command
 // line's usage error, and the window's reason.
 inline constexpr T PicturesUnavailable =

@@ -20,6 +20,10 @@
 #include "base/utf8.h"
 #include "base/wording.h"
 
+#ifdef FLOWSVG_PICTURE_PROGRAM
+#include "files/picture_program.h"
+#endif
+
 namespace {
 
 // One line on standard error: the caption, the name as shownPath shows it,
@@ -178,6 +182,11 @@ int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
   prepareStandardStreams();
+#ifdef FLOWSVG_PICTURE_PROGRAM
+  // PNG and PDF are drawn by the picture program: flowsvg itself is
+  // static and loads no library.
+  usePictureDrawer(drawPictureByProgram);
+#endif
   try {
     std::vector<Text> args;
     for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));

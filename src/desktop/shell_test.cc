@@ -12,6 +12,9 @@
 
 #include "desktop/fake_toolkit.h"
 #include "files/drawing_format.h"
+#ifdef FLOWSVG_PICTURES_IN_PROCESS
+#include "files/pictures_in_process.h"
+#endif
 #include "model/flowchart.h"
 #include "render/connectors.h"
 #include "testing/test_support.h"
@@ -67,6 +70,9 @@ const std::string kTwoItems =
 class ShellTest : public testing::Test {
  protected:
   void SetUp() override {
+#ifdef FLOWSVG_PICTURES_IN_PROCESS
+    usePictureDrawer(drawPictureInProcess);  // as flowsvg-desktop does
+#endif
     ASSERT_FALSE(folder_.path().empty());
     bin_ = root_ / "bin";
     fs::create_directory(bin_);

@@ -13,10 +13,8 @@
 #include "platform/system_error.h"
 #include "render/layout.h"
 #include "render/svg_document.h"
+#include "files/picture_drawing.h"
 
-#ifdef FLOWSVG_PICTURES
-#include "raster/raster.h"
-#endif
 
 Status readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
                            Reporter& reporter, DiagnosticsSink* sink) {
@@ -69,43 +67,6 @@ class FileSink : public LineSink {
   FileHandle file_;
 };
 
-#ifdef FLOWSVG_PICTURES
-// Hands a picture's bytes to an open file; the file's failures are told by
-// finishWriting.
-class PictureSink : public ByteSink {
- public:
-  explicit PictureSink(FileHandle file) : file_(file) {}
-  Status write(std::string_view bytes) override {
-    writeContent(file_, bytes);
-    return Status();
-  }
-
- private:
-  FileHandle file_;
-};
-#endif
-
-// Draws the PNG or PDF picture of the SVG into the file.
-Status writePicture(std::string_view svg, FileHandle file,
-                    const DrawingSettings& settings) {
-#ifdef FLOWSVG_PICTURES
-  RasterOptions options;
-  options.format = settings.format == DrawingFormat::Pdf ? RasterFormat::Pdf
-                                                         : RasterFormat::Png;
-  options.scale = settings.scale;
-  if (settings.documentDate >= 0) options.documentDate = settings.documentDate;
-  PictureSink sink(file);
-  Status drawn = renderSvg(svg, options, sink);
-  if (drawn.isOutOfMemory()) throw std::bad_alloc();
-  return drawn;
-#else
-  (void)svg;
-  (void)file;
-  (void)settings;
-  return Status::error(Text(wording::PicturesUnavailable));
-#endif
-}
-
 }  // namespace
 
 Status writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated,
@@ -119,7 +80,7 @@ Status writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated,
   }
   LineBuffer drawing;
   writeSvg(chart, drawing, generated, settings.accessible);
-  return writePicture(drawing.bytes(), file, settings);
+  return drawPicture(drawing.bytes(), settings, file);
 }
 
 Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
