@@ -119,10 +119,13 @@ for entry in INT:130 TERM:143 HUP:129; do
     fail "SIG$sig: the earlier drawing changed"
 done
 
-# The same for a PNG, drawn whole and then written: a signal while it is
-# written leaves the earlier picture and no temporary file.
+# The same for a PNG, drawn by the picture program while flowsvg feeds it
+# the SVG (slowly here): a signal then leaves the earlier picture and no
+# temporary file, and the picture program ends with flowsvg, also when
+# flowsvg is killed outright (whose temporary file cannot be removed).
 printf 'earlier picture\r\n' >"$work/signals/target.png"
-for entry in INT:130 TERM:143; do
+picture_program() { ps -o pid= --ppid "$pid" | tr -d ' '; }
+for entry in INT:130 TERM:143 KILL:137; do
   sig=${entry%%:*}
   want=${entry#*:}
   IO_FAULTS_WRITE_DELAY_MS=3000 LD_PRELOAD=$shim env --default-signal=INT \
@@ -130,10 +133,16 @@ for entry in INT:130 TERM:143; do
   pid=$!
   temporary() { ls -A "$work/signals" | grep -q '^\.target\.png\.'; }
   poll temporary || fail "PNG SIG$sig: no temporary file appeared"
+  started() { [ -n "$(picture_program)" ]; }
+  poll started || fail "PNG SIG$sig: no picture program started"
+  child=$(picture_program)
   kill -s "$sig" "$pid"
   wait "$pid"
   rc=$?
-  expect_rc "PNG SIG$sig while writing" "$want"
+  expect_rc "PNG SIG$sig while drawing" "$want"
+  ended() { ! kill -0 "$child" 2>/dev/null; }
+  poll ended || fail "PNG SIG$sig: the picture program $child outlived flowsvg"
+  [ "$sig" != KILL ] || rm -f "$work/signals"/.target.png.*
   [ "$(files_in "$work/signals")" = "target.png target.svg " ] ||
     fail "PNG SIG$sig: folder holds $(files_in "$work/signals")"
   [ "$(cat "$work/signals/target.png")" = $'earlier picture\r' ] ||

@@ -7,11 +7,16 @@
 # the format; the accessible SVG valid and read as text.
 # Given the renderer's own tool, also checks that the pictures are those of
 # exactly the SVG flowsvg writes (the golden drawing of the example).
-# Usage: pictures_test.sh FLOWSVG SOURCE_DIR [RASTER_TOOL]
+# The pictures come from flowsvg's picture program (lib/flowsvg/
+# flowsvg-picture beside flowsvg's folder): on threads each its own; a
+# program missing or failing is the file's error and keeps the earlier
+# file; and flowsvg itself, when "static" is given, loads no library.
+# Usage: pictures_test.sh FLOWSVG SOURCE_DIR [RASTER_TOOL [static]]
 set -u
 flowsvg=$1
 src=$2
 tool=${3:-}
+linked=${4:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/flowsvg-pictures-XXXXXX")
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 . "$src/src/testing/test_support.sh"
@@ -209,5 +214,90 @@ expect_same "--accessible adds only its own lines" "$work/plain.svg" \
 run acc_png -q --accessible "$work/plan.txt" "$work/acc.png"
 run plain_png -q "$work/plan.txt" "$work/plain.png"
 expect_same "--accessible PNG" "$work/plain.png" "$work/acc.png"
+
+# --- The picture program -----------------------------------------------------
+picture_program=$(dirname "$flowsvg")/../lib/flowsvg/flowsvg-picture
+[ -x "$picture_program" ] || fail "no picture program at $picture_program"
+if [ "$linked" = static ]; then
+  ldd_said=$(LC_ALL=C ldd "$flowsvg" 2>&1)
+  [[ "$ldd_said" == *"not a dynamic executable"* ]] ||
+    fail "flowsvg is not static: ldd says $ldd_said"
+fi
+# It draws what flowsvg's SVG asks: flowsvg's PNG and PDF are its pictures.
+run svg_for_program -q -T svg "$work/plan.txt" "$work/by-program.svg"
+for format in png pdf; do
+  "$picture_program" "$format" 2 1700000000 <"$work/by-program.svg" \
+    >"$work/by-program.$format" 2>"$work/program.err" ||
+    fail "the picture program could not draw a $format: $(cat "$work/program.err")"
+  run "by_flowsvg_$format" -q --scale 2 "$work/plan.txt" "$work/by-flowsvg.$format"
+  expect_same "flowsvg's $format is the picture program's" \
+    "$work/by-program.$format" "$work/by-flowsvg.$format"
+done
+# Its own failures: an SVG it cannot read (reason, exit 1, nothing on
+# standard output), arguments it does not take (exit 64).
+printf '<svg' | "$picture_program" png 1 >"$work/bad.out" 2>"$work/bad.err"
+[ $? -eq 1 ] || fail "the picture program took a broken SVG"
+grep -q '^the SVG cannot be read for drawing (' "$work/bad.err" ||
+  fail "the picture program's reason for a broken SVG: $(cat "$work/bad.err")"
+[ ! -s "$work/bad.out" ] || fail "the picture program wrote a picture of a broken SVG"
+for arguments in "" "png" "gif 1" "png x" "png 1 -5" "png 1 2 3"; do
+  # shellcheck disable=SC2086  # split on purpose
+  "$picture_program" $arguments </dev/null >/dev/null 2>"$work/usage.err"
+  [ $? -eq 64 ] || fail "the picture program took '$arguments'"
+done
+
+# On threads each conversion runs its own picture program: the same
+# pictures as one at a time.
+mkdir "$work/threads"
+for i in 1 2 3 4 5 6; do cp "$work/plan.txt" "$work/threads/plan$i.txt"; done
+run threads -q -j 3 -T png --out-dir "$work/threads" "$work/threads"/plan*.txt
+expect_rc "six PNGs on three threads" 0
+for i in 1 2 3 4 5 6; do
+  expect_same "PNG $i of six on threads" "$work/plain.png" "$work/threads/plan$i.png"
+done
+
+# A description of 100 boxes, whose SVG (72 KB) is more than a pipe holds:
+# a picture program below never reads it, and flowsvg must not die of
+# SIGPIPE.
+{
+  for ((i = 1; i <= 100; i++)); do
+    printf '[Plan.Band%d]\nitemid = %d\nfromid = %d\ntitle = Step %d\nNote = %s\n\n' \
+      $((i % 10)) "$i" $((i - 1)) "$i" "Check it"
+  done
+} >"$work/large.txt"
+
+# flowsvg copied where no picture program is, and where a stand-in fails
+# in each way: the reason in the file's error, exit 2, the earlier file
+# kept, no temporary file; an SVG is still written.
+# name | stand-in's script (none: no program) | expected reason
+while IFS='|' read -r name script reason; do
+  place=$work/$name
+  mkdir -p "$place/bin" "$place/out"
+  cp "$flowsvg" "$place/bin/flowsvg"
+  if [ "$script" != none ]; then
+    mkdir -p "$place/lib/flowsvg"
+    printf '#!/bin/sh\n%s\n' "$script" >"$place/lib/flowsvg/flowsvg-picture"
+    [ "$script" = unrunnable ] || chmod +x "$place/lib/flowsvg/flowsvg-picture"
+  fi
+  reason=${reason//@place@/$place}
+  printf 'earlier picture\r\n' >"$place/out/plan.png"
+  cp "$place/out/plan.png" "$work/earlier.png"
+  "$place/bin/flowsvg" -q "$work/large.txt" "$place/out/plan.png" \
+    >/dev/null 2>"$work/$name.err"
+  rc=$?
+  expect_rc "$name" 2
+  expect_stderr "$name" "Cannot create the PNG file: $place/out/plan.png ($reason)"
+  expect_same "$name keeps the earlier picture" "$work/earlier.png" "$place/out/plan.png"
+  [ "$(files_in "$place/out")" = "plan.png " ] ||
+    fail "$name: the folder holds $(files_in "$place/out")"
+  "$place/bin/flowsvg" -q "$work/plan.txt" "$place/out/plan.svg" 2>"$work/$name-svg.err" ||
+    fail "$name: no SVG written: $(cat "$work/$name-svg.err")"
+done <<'TABLE'
+program_missing|none|cannot start the picture program: @place@/bin/../lib/flowsvg/flowsvg-picture: No such file or directory
+program_not_runnable|unrunnable|cannot start the picture program: @place@/bin/../lib/flowsvg/flowsvg-picture: Permission denied
+program_killed|kill -KILL $$|the picture program was stopped by signal 9
+program_refuses_early|echo 'the SVG cannot be read for drawing (no root)' >&2; exit 1|the SVG cannot be read for drawing (no root)
+program_exit_status|cat >/dev/null; exit 3|the picture program failed with exit status 3
+TABLE
 
 finish
