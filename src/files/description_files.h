@@ -33,7 +33,8 @@ Status parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
 
 // Draws the chart (svg_document.h) into an open file, which stays open. An
 // SVG's lines are handed on 64 KiB at a time; a PNG or PDF is drawn from
-// the whole SVG in memory (raster/raster.h) and handed on as it is made.
+// the whole SVG in memory by the program's picture drawer
+// (picture_drawing.h) and handed on as it is made.
 // The file's own failures are told by finishWriting; a picture that cannot
 // be drawn (its libraries or font missing, too large, PNG and PDF not in
 // this build) is the Status, and part of it may be in the file. Memory

@@ -1,5 +1,5 @@
 // The kinds of file a drawing can be written as: the SVG itself, or a PNG
-// or PDF picture of it (raster/raster.h, Linux builds only), how each is
+// or PDF picture of it (picture_drawing.h, Linux builds only), how each is
 // named and how a path or a word chooses one.
 #ifndef FLOWSVG_FILES_DRAWING_FORMAT_H_
 #define FLOWSVG_FILES_DRAWING_FORMAT_H_
