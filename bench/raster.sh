@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# PNG and PDF speed: the renderer of flowsvg (src/raster, librsvg with cairo
-# in the process) drawing the largest description's SVG, against
+# PNG and PDF speed: flowsvg writing the largest description as PNG and PDF
+# (its picture program flowsvg-picture drawing its SVG with src/raster,
+# librsvg with cairo), against
 # rsvg-convert drawing the same SVG (the goal: no slower) and, as a
 # yardstick from another tool, Graphviz's dot -Tpng drawing a graph of the
 # same size (the same 100 boxes with their titles and 15 lines each, in 20
@@ -8,7 +9,8 @@
 # processes, command after command round after round
 # (bench/alternate_runs.cc); the minimum of each.
 # Also checks that nothing of librsvg, cairo or fontconfig is linked into
-# the renderer's program: they are opened only when a picture is drawn.
+# flowsvg or its picture program: they are opened only when a picture is
+# drawn.
 # ROUNDS sets the rounds (default 3; a round takes about a minute).
 # Exits 1 when a goal is missed.
 set -euo pipefail
@@ -19,10 +21,10 @@ rounds=${ROUNDS:-3}
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DFLOWSVG_BENCH=ON -DFLOWSVG_TESTS=OFF -DFLOWSVG_DESKTOP=OFF >/dev/null
 cmake --build build-bench -j "$(nproc)" --target flowsvg flowsvg_bench \
-  alternate_runs flowsvg_raster_tool >/dev/null
+  alternate_runs flowsvg-picture >/dev/null
 bench=build-bench/bench/flowsvg_bench
 flowsvg=$PWD/build-bench/src/cli/flowsvg
-raster=$PWD/build-bench/src/raster/flowsvg_raster_tool
+picture_program=$PWD/build-bench/src/lib/flowsvg/flowsvg-picture
 alternate=build-bench/bench/alternate_runs
 results=$PWD/build-bench/results-raster
 rm -rf "$results"
@@ -73,18 +75,18 @@ echo "boxes $(grep -c '\[label=' "$results/largest.dot"), arrows $(grep -c -- '-
 
 echo "== PNG ($rounds rounds)"
 "$alternate" "$rounds" \
-  flowsvg-png - "$raster" "$results/largest.svg" "$results/a.png" png :: \
+  flowsvg-png - "$flowsvg" -q "$results/largest.txt" "$results/a.png" :: \
   rsvg-png - /usr/bin/rsvg-convert -o "$results/b.png" "$results/largest.svg" :: \
   dot-png - /usr/bin/dot -Tpng -o "$results/c.png" "$results/largest.dot" \
   | tee "$results/png.txt"
 echo "== PDF ($rounds rounds)"
 "$alternate" "$rounds" \
-  flowsvg-pdf - "$raster" "$results/largest.svg" "$results/a.pdf" pdf :: \
+  flowsvg-pdf - "$flowsvg" -q "$results/largest.txt" "$results/a.pdf" :: \
   rsvg-pdf - /usr/bin/rsvg-convert -f pdf -o "$results/b.pdf" "$results/largest.svg" \
   | tee "$results/pdf.txt"
 ls -l "$results"/a.png "$results"/b.png "$results"/c.png "$results"/a.pdf \
   "$results"/b.pdf | awk '{print $5, $NF}'
-ldd "$raster" >"$results/ldd.txt"
+{ ldd "$flowsvg" 2>&1 || true; ldd "$picture_program"; } >"$results/ldd.txt"
 
 python3 - "$results" <<'PY'
 import sys
@@ -105,8 +107,8 @@ for mine, theirs in (("flowsvg-png", "rsvg-png"), ("flowsvg-pdf", "rsvg-pdf")):
 print(f"dot -Tpng of a graph of the same size: {t['dot-png'] / 1e3:.0f} ms")
 linked = [l for l in open(f"{results}/ldd.txt")
           if any(n in l for n in ("rsvg", "cairo", "fontconfig", "glib"))]
-goals.append(("the renderer's program links none of librsvg, cairo, "
-              "fontconfig, GLib", "none" if not linked else "".join(linked),
+goals.append(("flowsvg and its picture program link none of librsvg, "
+              "cairo, fontconfig, GLib", "none" if not linked else "".join(linked),
               "none", not linked))
 print("\n== goals")
 for what, figure, target, met in goals:

@@ -32,10 +32,15 @@ groupadd "$team"
 useradd -M -N -G "$team" "$alice"
 useradd -M -N -G "$team" "$bob"
 chmod 755 "$work"
-# The program and the example must be within everybody's reach.
-cp "$flowsvg" "$work/flowsvg"
+# The program, its picture program (at the same place relative to it) and
+# the example must be within everybody's reach.
+mkdir -p "$work/bin" "$work/lib/flowsvg"
+cp "$flowsvg" "$work/bin/flowsvg"
+ln -s bin/flowsvg "$work/flowsvg"
+picture_program=$(dirname "$flowsvg")/../lib/flowsvg/flowsvg-picture
+[ ! -e "$picture_program" ] || cp "$picture_program" "$work/lib/flowsvg/"
 cp "$example" "$work/example.txt"
-chmod 755 "$work/flowsvg"
+chmod -R a+rX "$work/bin" "$work/lib"
 chmod 644 "$work/example.txt"
 as() {  # USER COMMAND...: runs the command as that user, with its groups
   local user=$1
