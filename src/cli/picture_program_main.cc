@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <new>
 #include <string>
 #include <vector>
@@ -68,6 +69,37 @@ bool readAll(std::string& out, Text* reason) {
     }
     out.append(buffer, static_cast<size_t>(got));
   }
+}
+
+// The settings the arguments (without the program's name) ask for; false
+// for arguments it does not take.
+bool pictureSettingsFromArguments(const std::vector<std::string>& arguments,
+                                  DrawingSettings* settings) {
+  if (arguments.size() < 2 || arguments.size() > 3) return false;
+  DrawingSettings read;
+  if (arguments[0] == "png") {
+    read.format = DrawingFormat::Png;
+  } else if (arguments[0] == "pdf") {
+    read.format = DrawingFormat::Pdf;
+  } else {
+    return false;
+  }
+  const std::string& scale = arguments[1];
+  const auto scaleEnd = scale.data() + scale.size();
+  const auto scaleRead = std::from_chars(scale.data(), scaleEnd, read.scale);
+  if (scaleRead.ec != std::errc() || scaleRead.ptr != scaleEnd) return false;
+  if (arguments.size() == 3) {
+    const std::string& date = arguments[2];
+    const auto dateEnd = date.data() + date.size();
+    const auto dateRead =
+        std::from_chars(date.data(), dateEnd, read.documentDate);
+    if (dateRead.ec != std::errc() || dateRead.ptr != dateEnd ||
+        read.documentDate < 0) {
+      return false;
+    }
+  }
+  *settings = read;
+  return true;
 }
 
 int fail(TextView reason) {

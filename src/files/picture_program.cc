@@ -1,7 +1,7 @@
 #include "files/picture_program.h"
 
-#include <charconv>
 #include <cstdint>
+#include <cstdio>
 
 #include "base/path_text.h"
 #include "base/utf8.h"
@@ -17,10 +17,12 @@ namespace {
 
 constexpr char kProgramName[] = "flowsvg-picture";
 
+// The number in the C locale's form, which is the only one flowsvg has
+// ("0.25", "2"): exact, as 17 digits give a double back.
 std::string numberText(double value) {
   char buffer[64];
-  const auto done = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, done.ptr);
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
 }
 
 // The program's reason: its standard error without the line end.
@@ -50,35 +52,6 @@ std::vector<std::string> pictureProgramArguments(
     arguments.push_back(std::to_string(settings.documentDate));
   }
   return arguments;
-}
-
-bool pictureSettingsFromArguments(const std::vector<std::string>& arguments,
-                                  DrawingSettings* settings) {
-  if (arguments.size() < 2 || arguments.size() > 3) return false;
-  DrawingSettings read;
-  if (arguments[0] == "png") {
-    read.format = DrawingFormat::Png;
-  } else if (arguments[0] == "pdf") {
-    read.format = DrawingFormat::Pdf;
-  } else {
-    return false;
-  }
-  const std::string& scale = arguments[1];
-  const auto scaleEnd = scale.data() + scale.size();
-  const auto scaleRead = std::from_chars(scale.data(), scaleEnd, read.scale);
-  if (scaleRead.ec != std::errc() || scaleRead.ptr != scaleEnd) return false;
-  if (arguments.size() == 3) {
-    const std::string& date = arguments[2];
-    const auto dateEnd = date.data() + date.size();
-    const auto dateRead =
-        std::from_chars(date.data(), dateEnd, read.documentDate);
-    if (dateRead.ec != std::errc() || dateRead.ptr != dateEnd ||
-        read.documentDate < 0) {
-      return false;
-    }
-  }
-  *settings = read;
-  return true;
 }
 
 Status drawPictureByProgram(std::string_view svg,

@@ -21,14 +21,10 @@
 Text pictureProgramPath();
 
 // The arguments that ask the picture program for settings' picture, its
-// own name first.
+// own name first (the program reads them back with from_chars, kept out
+// of flowsvg, whose start it would slow).
 std::vector<std::string> pictureProgramArguments(
     const DrawingSettings& settings);
-
-// The settings those arguments (without the program's name) ask for; false
-// for arguments it does not take.
-bool pictureSettingsFromArguments(const std::vector<std::string>& arguments,
-                                  DrawingSettings* settings);
 
 // A PictureDrawer (picture_drawing.h) that runs the picture program with
 // the SVG on its standard input and hands its standard output to file.
