@@ -4,8 +4,8 @@
 // the picture to standard output; touches no file. Exit 0 when the whole
 // picture is written; 1 with the reason as one line on standard error; 64
 // for arguments it does not take.
-#include <sys/prctl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>

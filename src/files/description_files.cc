@@ -12,9 +12,8 @@
 #include "platform/clock.h"
 #include "platform/system_error.h"
 #include "render/layout.h"
-#include "render/svg_document.h"
 #include "files/picture_drawing.h"
-
+#include "render/svg_document.h"
 
 Status readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
                            Reporter& reporter, DiagnosticsSink* sink) {

@@ -1,5 +1,3 @@
-#include "platform/filter_program.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -15,6 +13,7 @@
 #include <utility>
 
 #include "base/utf8.h"
+#include "platform/filter_program.h"
 #include "platform/system_error.h"
 
 extern char** environ;
@@ -32,7 +31,10 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
   bool open() const { return fd_ >= 0; }
-  void set(int fd) { reset(); fd_ = fd; }
+  void set(int fd) {
+    reset();
+    fd_ = fd;
+  }
   void reset() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
@@ -205,7 +207,8 @@ FilterOutcome runFilterProgram(
   }
   if (code != 0) return notStarted(code);
   std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : args)
+    argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
   code = posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(),

@@ -25,10 +25,10 @@
 
 struct FilterOutcome {
   bool started = false;
-  Text startReason;       // when not started: the system's reason
-  int exitStatus = -1;    // its exit status when it exited
-  int signal = 0;         // the signal that ended it, or 0
-  std::string errors;     // its standard error, the first 16 KiB
+  Text startReason;     // when not started: the system's reason
+  int exitStatus = -1;  // its exit status when it exited
+  int signal = 0;       // the signal that ended it, or 0
+  std::string errors;   // its standard error, the first 16 KiB
 };
 
 // Runs path with the arguments args (args[0] is the program's name as it

@@ -10,10 +10,9 @@ namespace {
 // Runs sh -c script with input; output collected.
 FilterOutcome runScript(const std::string& script, std::string_view input,
                         std::string* output) {
-  return runFilterProgram("/bin/sh", {"sh", "-c", script}, input,
-                          [output](std::string_view bytes) {
-                            output->append(bytes);
-                          });
+  return runFilterProgram(
+      "/bin/sh", {"sh", "-c", script}, input,
+      [output](std::string_view bytes) { output->append(bytes); });
 }
 
 TEST(FilterProgramTest, InputComesBackThroughAProgramThatReadsItAll) {
