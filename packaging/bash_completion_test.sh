@@ -3,7 +3,8 @@
 # completion's own functions, COMP_WORDS and COMP_CWORD set as for the
 # typed line) in a folder of known files, and checks what it offers: every
 # option of `flowsvg --help` after "-", a folder after --out-dir, nothing
-# after -j and --port, file names elsewhere and after "--".
+# after -j, --port and --scale, the formats after -T, file names elsewhere
+# and after "--".
 # Usage: bash_completion_test.sh COMPLETION_FILE FLOWSVG
 set -u
 completion=$(realpath "$1")
@@ -63,6 +64,10 @@ flowsvg --out-dir d|drawings
 flowsvg -j |
 flowsvg --serve --port |
 flowsvg --serve --port 8123 pl|plan.svg plan.txt plans 
+flowsvg --scale |
+flowsvg -T |pdf png svg 
+flowsvg -T p|pdf png 
+flowsvg -T png pl|plan.svg plan.txt plans 
 flowsvg --sample pl|plan.svg plan.txt plans 
 flowsvg -- -|-odd.txt 
 flowsvg plan.txt |-odd.txt drawings plan.svg plan.txt plans 

@@ -1,6 +1,6 @@
 # Bash completion for flowsvg: its options after "-", a folder after
-# --out-dir, nothing after -j and --port (numbers), and file names
-# everywhere else
+# --out-dir, the formats after -T, nothing after -j, --port and --scale
+# (numbers), and file names everywhere else
 # (descriptions, an OUTPUT, the PATH of --sample; after "--" only files).
 # Installed as share/bash-completion/completions/flowsvg.
 
@@ -21,14 +21,18 @@ _flowsvg() {
       _filedir -d
       return
       ;;
-    -j | --jobs | --port)
+    -j | --jobs | --port | --scale)
+      return
+      ;;
+    -T)
+      mapfile -t COMPREPLY < <(compgen -W "svg png pdf" -- "$cur")
       return
       ;;
   esac
 
   if [[ $cur == -* ]]; then
-    local options="-q --quiet -O --out-dir -j --jobs --check --watch
-      --serve --port --open --sample --help --version"
+    local options="-q --quiet -O --out-dir -j --jobs -T --scale --accessible
+      --check --watch --serve --port --open --sample --help --version"
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return
   fi

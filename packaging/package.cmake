@@ -35,10 +35,14 @@ if(UNIX AND NOT APPLE)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 
   set(CPACK_DEBIAN_CLI_PACKAGE_NAME flowsvg)
-  # Liberation Sans has the widths of Arial, the drawing's font, that the
-  # width warnings were measured with: with it a browser on Linux draws the
-  # text as wide as flowsvg expects.
-  set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS fonts-liberation2)
+  # PNG and PDF output open librsvg, cairo and fontconfig with dlopen when
+  # a picture is asked for, so dpkg-shlibdeps cannot see them: they are
+  # named here (the oldest versions with the functions used). The pictures
+  # are drawn in Liberation Sans, which has the widths of Arial, the
+  # drawing's font, that the width warnings were measured with; with it a
+  # browser on Linux draws the SVG's text as wide as flowsvg expects too.
+  set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS
+    "librsvg2-2 (>= 2.52), libcairo2 (>= 1.16), libfontconfig1 (>= 2.13), fonts-liberation2")
   set(CPACK_DEBIAN_CLI_DESCRIPTION
 "convert flowchart descriptions into SVG drawings
 A person writes a flowchart by hand as a small INI-like text file: sections
@@ -48,8 +52,9 @@ self-contained SVG drawing: a header, one band per section, white boxes with
 a green title bar, curved connectors with arrowheads and a summary panel.
 .
 This package holds the command flowsvg, for scripts and pipelines: one
-description or many at once, a check of descriptions, and a watch that
-draws again on every save. The window is in flowsvg-desktop.")
+description or many at once, as SVG, PNG or PDF, a check of descriptions,
+and a watch that draws again on every save. The window is in
+flowsvg-desktop.")
 
   set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME flowsvg-desktop)
   set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "flowsvg (= ${PROJECT_VERSION})")

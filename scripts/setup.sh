@@ -6,7 +6,9 @@
 # documents folder with, xmllint and libxml2, Chromium for the render check,
 # what the Windows build needs, Liberation Sans and fontTools for the table
 # of text widths, and perf; emscripten, Node.js and npm for the browser
-# page (scripts/web.sh); Boost's headers, curl and ss for the preview server.
+# page (scripts/web.sh); Boost's headers, curl and ss for the preview server;
+# librsvg, cairo and fontconfig's headers, poppler's tools and Graphviz for
+# PNG and PDF output, its tests and benchmarks.
 # As root it runs apt-get itself; otherwise it prints the line to run.
 set -euo pipefail
 
@@ -28,6 +30,13 @@ packages+=(fonts-liberation2 python3-fonttools linux-perf)
 # The preview server: Boost.Beast and Boost.Asio (header-only, for both the
 # Linux and the Windows builds); curl and ss (iproute2) for its tests.
 packages+=(libboost-dev curl iproute2)
+
+# PNG and PDF output: the headers of librsvg, cairo and fontconfig (the
+# libraries themselves are opened at run time, only for PNG and PDF),
+# poppler's pdfinfo, pdftotext and pdffonts to read the PDFs back in the
+# tests, and Graphviz's dot as the benchmarks' yardstick for a PNG.
+packages+=(librsvg2-dev libcairo2-dev libfontconfig-dev poppler-utils
+  graphviz)
 
 # Building and checking the Debian packages: dpkg-shlibdeps and
 # dpkg-buildflags, lintian, the desktop entry's and metadata's validators,

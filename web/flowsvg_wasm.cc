@@ -26,13 +26,15 @@ FLOWSVG_EXPORT void* flowsvg_alloc(size_t size) {
 FLOWSVG_EXPORT void flowsvg_free(void* block) { std::free(block); }
 
 // Converts size bytes at description, with timestamp (timestampSize bytes)
-// as flowsvg::Options::timestamp. Null when memory ran out.
+// as flowsvg::Options::timestamp and accessible (0 or 1) as its accessible.
+// Null when memory ran out.
 FLOWSVG_EXPORT Result* flowsvg_convert(const char* description, size_t size,
                                        const char* timestamp,
-                                       size_t timestampSize) {
+                                       size_t timestampSize, int accessible) {
   try {
     flowsvg::Options options;
     options.timestamp.assign(timestamp, timestampSize);
+    options.accessible = accessible != 0;
     auto result = std::make_unique<Result>(
         flowsvg::convert(std::string_view(description, size), options));
     // The page checks the timestamp first: what is left is memory.

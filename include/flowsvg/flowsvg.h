@@ -29,6 +29,11 @@ struct Options {
   // real date and time from 1970-01-01 00:00:00 on; empty: the current
   // local time.
   std::string timestamp;
+  // Also say the drawing as text to a screen reader: role="img" and
+  // aria-labelledby on the root, a <title> (the chart's title and subtitle)
+  // and a <desc> reading each band with its steps and each arrow. Off, the
+  // bytes are the plain drawing's.
+  bool accessible = false;
 };
 
 struct Warning {

@@ -119,7 +119,7 @@ Result convert(std::string_view description, const Options& options) {
         result.warnings.begin(), result.warnings.end(),
         [](const Warning& a, const Warning& b) { return a.line < b.line; });
     LineBuffer drawing;
-    writeSvg(*chart, drawing, generated);
+    writeSvg(*chart, drawing, generated, options.accessible);
     result.svg = drawing.take();
     result.sections = chart->sectioncount;
     result.items = chart->itemcount;

@@ -28,6 +28,26 @@ TEST(ConvertTest, TheSampleIsTheGoldenDrawing) {
             readBytes(FLOWSVG_SOURCE_DIR "/examples/sample_flowchart.txt"));
 }
 
+// accessible adds the title and reading; off, the bytes are the plain ones.
+TEST(ConvertTest, AccessibleAddsATitleAndAReadingOfTheChart) {
+  flowsvg::Options options{kTime};
+  const flowsvg::Result plain =
+      flowsvg::convert(flowsvg::sampleDescription(), options);
+  options.accessible = true;
+  const flowsvg::Result accessible =
+      flowsvg::convert(flowsvg::sampleDescription(), options);
+  ASSERT_EQ(accessible.error, "");
+  EXPECT_NE(accessible.svg.find(
+                " role=\"img\" aria-labelledby=\"flowchart-title "
+                "flowchart-desc\">\r\n<title id=\"flowchart-title\">Process "
+                "Flowchart: 5L bottling line: from order to shipment</title>"),
+            std::string::npos);
+  EXPECT_NE(accessible.svg.find("Arrow: Process step \u2192 Process step."),
+            std::string::npos);
+  EXPECT_EQ(plain.svg.find("<title"), std::string::npos);
+  EXPECT_GT(accessible.svg.size(), plain.svg.size());
+}
+
 TEST(ConvertTest, WarningsAreListedInLineOrderAndCappedAsTheCommandLineDoes) {
   std::string many = "[A.b]\nitemid = 1\ntitel = x\n";
   for (int k = 0; k < 1200; ++k) many += "stray line\n";

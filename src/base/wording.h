@@ -36,6 +36,15 @@ inline constexpr T SummaryCommentText = u"Summary panel";
 inline constexpr T DiagramTitleCaption = u"Process Flowchart";
 inline constexpr T SummaryCaption = u"Summary";
 inline constexpr T CreateFailureCaption = u"Cannot create the SVG file: ";
+// The accessible drawing's <title> (the caption, then the subtitle after the
+// separator) and the sentences of its <desc>; {band}, {steps}, {from},
+// {to} and {id} are the chart's own names and numbers.
+inline constexpr T ReadingTitleSeparator = u": ";
+inline constexpr T ReadingBand = u"Band {band}: {steps}.";
+inline constexpr T ReadingStepSeparator = u", ";
+inline constexpr T ReadingNoSteps = u"no steps";
+inline constexpr T ReadingArrow = u"Arrow: {from} \u2192 {to}.";
+inline constexpr T ReadingUntitledBox = u"box {id}";
 
 // Failures: the sample's caption, and the reasons of our own that follow a
 // caption and path (the system's reasons come from system_error.h). The
@@ -101,7 +110,10 @@ inline constexpr T OpenDialogTitle = u"Choose a txt/ini description file";
 inline constexpr T OpenDialogFilter =
     u"Description files (*.txt;*.ini)|*.txt;*.ini|All files (*.*)|*.*";
 inline constexpr T SaveDialogTitle = u"Save the SVG file";
-inline constexpr T SaveDialogFilter = u"SVG files|*.svg|All files (*.*)|*.*";
+// The SVG first; a name that ends in none of the three gets ".svg".
+inline constexpr T SaveDialogFilter =
+    u"SVG files|*.svg|PNG pictures|*.png|PDF documents|*.pdf|All files "
+    u"(*.*)|*.*";
 
 // The desktop window: a picked or dropped item that names no local file,
 // the question before an edited sample is replaced, and the program's
@@ -358,12 +370,12 @@ inline constexpr T WatchHelpMark = u"{watch}";
 // The lines starting with ServeHelpMark likewise where --serve is.
 inline constexpr T ServeHelpMark = u"{serve}";
 inline constexpr T HelpLines[] = {
-    u"Usage: flowsvg [-q] INPUT [OUTPUT]",
-    u"       flowsvg [-q] [-j N] -O FILE...",
-    u"       flowsvg [-q] [-j N] --out-dir DIR FILE...",
+    u"Usage: flowsvg [-q] [DRAWING] INPUT [OUTPUT]",
+    u"       flowsvg [-q] [-j N] [DRAWING] -O FILE...",
+    u"       flowsvg [-q] [-j N] [DRAWING] --out-dir DIR FILE...",
     u"       flowsvg [-q] --check FILE...",
-    u"{watch}       flowsvg [-q] --watch INPUT [OUTPUT]",
-    u"{watch}       flowsvg [-q] --watch -O FILE... | --watch --out-dir DIR "
+    u"{watch}       flowsvg [-q] [DRAWING] --watch INPUT [OUTPUT]",
+    u"{watch}       flowsvg [-q] [DRAWING] --watch (-O | --out-dir DIR) "
     u"FILE...",
     u"{serve}       flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT]",
     u"       flowsvg --sample PATH",
@@ -376,6 +388,9 @@ inline constexpr T HelpLines[] = {
     u"has none; standard output when INPUT is \"-\"). Lines of a description",
     u"that have no effect, or only part of it, are reported on standard error",
     u"as FILE:LINE: warning: ...",
+    u"",
+    u"OUTPUT's extension chooses the drawing's format: .png a PNG picture,",
+    u".pdf a PDF page, anything else SVG (-T chooses it instead).",
     u"",
     u"  -q             print nothing on success, and no warnings",
     u"  -O             convert each FILE to the SVG beside it (plan.txt gives",
@@ -400,9 +415,18 @@ inline constexpr T HelpLines[] = {
     u"  --help         show this help",
     u"  --version      show the version",
     u"",
+    u"DRAWING, for every output of the run:",
+    u"  -T FORMAT      write svg, png or pdf, whatever the extension (and",
+    u"                 name the outputs flowsvg names itself .png, .pdf)",
+    u"  --scale S      the PNG's size relative to the SVG's, 0.25 to 16",
+    u"                 (default 1)",
+    u"  --accessible   give the SVG a title and a description that reads",
+    u"                 the chart as text, for screen readers",
+    u"",
     u"With SOURCE_DATE_EPOCH set to a number of seconds since 1970-01-01",
     u"00:00:00 UTC, conversions write that moment, in UTC, as the drawing's",
-    u"time, so the same description always gives the same bytes.",
+    u"time (and a PDF's date), so the same description always gives the same",
+    u"bytes.",
     u"",
     u"Description format, one line at a time, spaces at both ends ignored:",
     u"  # ... or ; ...    a comment",
@@ -532,6 +556,50 @@ inline constexpr T NoBreakSpaceName = u"a no-break space";
 inline constexpr T IdeographicSpaceName = u"an ideographic space";
 inline constexpr T WhereStart = u"start";
 inline constexpr T WhereEnd = u"end";
+
+// PNG and PDF output: reasons shown after the caption of the failure.
+inline constexpr T RasterLibraryMissingReason =
+    u"PNG and PDF output need {library}, which cannot be loaded ({detail})";
+inline constexpr T RasterStaticProgramReason =
+    u"PNG and PDF output cannot be drawn by a statically linked program "
+    u"(librsvg and cairo cannot be loaded into it)";
+inline constexpr T RasterFontMissingReason =
+    u"PNG and PDF output need the font Liberation Sans, which is not "
+    u"installed ({path} is missing)";
+inline constexpr T RasterFontSetupReason =
+    u"the fonts for PNG and PDF output cannot be set up";
+inline constexpr T RasterSvgUnreadableReason =
+    u"the SVG cannot be read for drawing ({detail})";
+inline constexpr T RasterNoSizeReason =
+    u"the SVG gives no width and height in pixels to draw it at";
+inline constexpr T RasterTooLargeReason =
+    u"the picture would be {width} x {height} pixels, more than the {most} "
+    u"a side that can be drawn";
+inline constexpr T RasterDrawFailedReason = u"drawing failed ({detail})";
+inline constexpr T RasterScaleReason =
+    u"the scale must be from 0.25 to 16";
+// flowsvg's picture program (the PNG and PDF of the command line): it
+// cannot be started ({reason}: its path and the system's reason), or it
+// ended without saying why, by a signal or with an exit status.
+inline constexpr T PictureProgramStartReason =
+    u"cannot start the picture program: {reason}";
+inline constexpr T PictureProgramSignalReason =
+    u"the picture program was stopped by signal {signal}";
+inline constexpr T PictureProgramExitReason =
+    u"the picture program failed with exit status {status}";
+inline constexpr T PictureProgramUsage =
+    u"usage: flowsvg-picture png|pdf SCALE [DATE] < SVG > PICTURE";
+// PNG or PDF asked of a build that cannot draw them (Windows): the command
+// line's usage error, and the window's reason.
+inline constexpr T PicturesUnavailable =
+    u"PNG and PDF output are not available in this build; the browser "
+    u"page's Download PNG and Print give them";
+// The command line's -T and --scale given a word they do not take.
+inline constexpr T BadFormat =
+    u"flowsvg: -T needs the output's format: svg, png or pdf";
+inline constexpr T BadScale =
+    u"flowsvg: --scale needs the PNG's size relative to the SVG, a number "
+    u"from 0.25 to 16";
 
 }  // namespace wording
 

@@ -107,6 +107,21 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
       options.jobs =
           jobsNumber(joined ? TextView(arg).substr(2) : TextView(args[++i]));
       if (options.jobs == 0) return misuse(wording::BadJobs);
+    } else if (arg.compare(0, 2, u"-T") == 0) {
+      const bool joined = arg.size() > 2;
+      if (!joined && i + 1 == args.size()) return misuse(wording::BadFormat);
+      if (!formatNamed(joined ? TextView(arg).substr(2) : TextView(args[++i]),
+                       &options.drawing.format)) {
+        return misuse(wording::BadFormat);
+      }
+      options.formatGiven = true;
+    } else if (arg == u"--scale") {
+      if (i + 1 == args.size() ||
+          !scaleNamed(args[++i], &options.drawing.scale)) {
+        return misuse(wording::BadScale);
+      }
+    } else if (arg == u"--accessible") {
+      options.drawing.accessible = true;
     } else if (arg == u"--check") {
       check = true;
     } else if (arg == u"--watch") {
@@ -172,6 +187,7 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
   }
   if (beside && outDir) return misuse(wording::BesideAndOutDir);
   const bool many = beside || outDir;
+  const TextView extension = formatExtension(options.drawing.format);
   if (many || watch) {
     for (const Text& file : files) {
       if (file == u"-") return misuse(wording::StandardStreamsInBatch);
@@ -181,7 +197,8 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
     options.action = watch ? CliAction::Watch : CliAction::ConvertMany;
     options.inputs = files;
     for (const Text& file : files) {
-      options.outputs.push_back(batchOutputPath(file, options.outDir));
+      options.outputs.push_back(
+          batchOutputPath(file, options.outDir, extension));
     }
     return options;
   }
@@ -196,28 +213,30 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
                    : watch ? CliAction::Watch
                            : CliAction::Convert;
   options.inputs = {files[0]};
-  options.outputs = {files.size() == 2 ? files[1]
-                                       : defaultOutputPath(files[0])};
+  options.outputs = {
+      files.size() == 2 ? files[1] : defaultOutputPath(files[0], extension)};
   return options;
 }
 
-Text defaultOutputPath(TextView input) {
+Text defaultOutputPath(TextView input, TextView extension) {
   if (input == u"-") return Text(u"-");
-  Text extension = extensionPart(input);
+  const Text current = extensionPart(input);
   Text stem(input);
-  if (!extension.empty()) {
-    stem = leftPart(input, textLength(input) - textLength(extension) - 1);
+  if (!current.empty()) {
+    stem = leftPart(input, textLength(input) - textLength(current) - 1);
   } else if (!stem.empty() && stem.back() == u'.' &&
              extensionPart(Text(input) + u"x") == u"x") {
     stem.pop_back();  // "chart." has an empty extension after its dot
   }
-  Text output = stem + u".svg";
-  if (output == input) output = Text(input) + u".svg";
+  Text dotted(u".");
+  dotted += extension;
+  Text output = stem + dotted;
+  if (output == input) output = Text(input) + dotted;
   return output;
 }
 
-Text batchOutputPath(TextView input, TextView outDir) {
-  const Text beside = defaultOutputPath(input);
+Text batchOutputPath(TextView input, TextView outDir, TextView extension) {
+  const Text beside = defaultOutputPath(input, extension);
   if (outDir.empty()) return beside;
   const Text name = midPart(beside, textLength(folderPart(beside)) + 1);
   Text path(outDir);
@@ -268,8 +287,9 @@ Text helpText() {
   return help;
 }
 
-Text successLine(TextView output, int32_t sections, int32_t items) {
-  Text message = Text(wording::GeneratedBefore) + Text(output) +
+Text successLine(TextView output, int32_t sections, int32_t items,
+                 DrawingFormat format) {
+  Text message = inFormat(wording::GeneratedBefore, format) + Text(output) +
                  Text(wording::GeneratedSections) + formatInteger(sections) +
                  Text(wording::GeneratedItems) + formatInteger(items);
   message = replaceAll(message, u"\r\r", u" ");

@@ -8,6 +8,7 @@
 #include "platform/wildcards.h"
 #include "base/clock.h"
 #include "base/strings.h"
+#include "files/drawing_format.h"
 
 enum class CliAction {
   Convert,      // one description to one SVG
@@ -39,6 +40,10 @@ struct CliOptions {
   bool open = false;            // Serve: --open, the browser opened too
   Text complaint;               // Misuse: one line telling what is wrong
   std::vector<Text> unmatched;  // NoMatch: the patterns, in argument order
+  // -T, --scale and --accessible. Without -T (formatGiven false) each
+  // output's extension chooses its format (drawing_format.h).
+  DrawingSettings drawing;
+  bool formatGiven = false;
 };
 
 // Reads the arguments (without the program name). "-q", "-O", "--out-dir
@@ -64,12 +69,13 @@ CliOptions parseCommandLine(const std::vector<Text>& args,
 // Where the SVG of input goes when no output is named: input with its
 // extension replaced by "svg", or ".svg" appended when it has none (also
 // when that would name input itself, as for "chart.svg"). Standard output
-// ("-") for input "-".
-Text defaultOutputPath(TextView input);
+// ("-") for input "-". With -T the format's extension stands for "svg".
+Text defaultOutputPath(TextView input, TextView extension = u"svg");
 
 // Where the SVG of input goes in a run of many: defaultOutputPath beside the
 // input when outDir is empty, else that path's file name inside outDir.
-Text batchOutputPath(TextView input, TextView outDir);
+Text batchOutputPath(TextView input, TextView outDir,
+                     TextView extension = u"svg");
 
 // SOURCE_DATE_EPOCH, the reproducible-builds convention for "the moment to
 // write instead of now": a non-negative decimal count of seconds since
@@ -95,7 +101,8 @@ Text helpText();
 bool serveAvailable();
 
 // The one-line success report: the window's generated-file message with its
-// line breaks turned into ", ".
-Text successLine(TextView output, int32_t sections, int32_t items);
+// line breaks turned into ", ", naming the format written.
+Text successLine(TextView output, int32_t sections, int32_t items,
+                 DrawingFormat format = DrawingFormat::Svg);
 
 #endif  // FLOWSVG_CLI_CLI_OPTIONS_H_

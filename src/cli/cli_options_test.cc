@@ -448,3 +448,119 @@ TEST(CommandLineTest, WatchIsOfferedWhereItIsAvailable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLineTest, DrawingOptionsChooseFormatScaleAndAccessibility) {
+  const struct {
+    std::vector<std::string> args;
+    bool formatGiven;
+    DrawingFormat format;
+    double scale;
+    bool accessible;
+    std::vector<std::string> outputs;
+  } cases[] = {
+      {{"a.txt"}, false, DrawingFormat::Svg, 1, false, {"a.svg"}},
+      {{"a.txt", "a.png"}, false, DrawingFormat::Svg, 1, false, {"a.png"}},
+      {{"-T", "png", "a.txt"}, true, DrawingFormat::Png, 1, false, {"a.png"}},
+      {{"-Tpdf", "a.txt"}, true, DrawingFormat::Pdf, 1, false, {"a.pdf"}},
+      {{"-T", "PDF", "a.txt", "x.svg"}, true, DrawingFormat::Pdf, 1, false,
+       {"x.svg"}},
+      {{"-T", "svg", "a.txt"}, true, DrawingFormat::Svg, 1, false, {"a.svg"}},
+      {{"-T", "png", "-T", "pdf", "a.txt"}, true, DrawingFormat::Pdf, 1,
+       false, {"a.pdf"}},
+      {{"-T", "png", "-"}, true, DrawingFormat::Png, 1, false, {"-"}},
+      {{"-T", "pdf", "a.png"}, true, DrawingFormat::Pdf, 1, false, {"a.pdf"}},
+      {{"-T", "png", "-O", "a.txt", "d/b"}, true, DrawingFormat::Png, 1, false,
+       {"a.png", "d/b.png"}},
+      {{"-T", "pdf", "--out-dir", "o", "d/a.txt"}, true, DrawingFormat::Pdf, 1,
+       false, {"o/a.pdf"}},
+      {{"--scale", "2", "a.txt", "a.png"}, false, DrawingFormat::Svg, 2, false,
+       {"a.png"}},
+      {{"--scale", "0.25", "a.txt"}, false, DrawingFormat::Svg, 0.25, false,
+       {"a.svg"}},
+      {{"--scale", "16", "a.txt"}, false, DrawingFormat::Svg, 16, false,
+       {"a.svg"}},
+      {{"--scale", "1.5", "a.txt"}, false, DrawingFormat::Svg, 1.5, false,
+       {"a.svg"}},
+      {{"--scale", ".5", "a.txt"}, false, DrawingFormat::Svg, 0.5, false,
+       {"a.svg"}},
+      {{"--scale", "16.000", "a.txt"}, false, DrawingFormat::Svg, 16, false,
+       {"a.svg"}},
+      {{"--accessible", "a.txt"}, false, DrawingFormat::Svg, 1, true,
+       {"a.svg"}},
+      {{"--", "-T", "png"}, false, DrawingFormat::Svg, 1, false, {"png"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const CliOptions options = parseCommandLine(texts(c.args));
+    ASSERT_NE(options.action, CliAction::Misuse) << utf8(options.complaint);
+    EXPECT_EQ(options.formatGiven, c.formatGiven);
+    EXPECT_EQ(options.drawing.format, c.format);
+    EXPECT_EQ(options.drawing.scale, c.scale);
+    EXPECT_EQ(options.drawing.accessible, c.accessible);
+    EXPECT_EQ(utf8All(options.outputs), c.outputs);
+  }
+}
+
+TEST(CommandLineTest, DrawingOptionsTakeOnlyWhatTheyName) {
+  const struct {
+    std::vector<std::string> args;
+    const char* complaint;
+  } cases[] = {
+      {{"-T", "gif", "a.txt"}, "-T needs the output's format"},
+      {{"-Tjpeg", "a.txt"}, "-T needs the output's format"},
+      {{"-T", "", "a.txt"}, "-T needs the output's format"},
+      {{"a.txt", "-T"}, "-T needs the output's format"},
+      {{"-T", "png.", "a.txt"}, "-T needs the output's format"},
+      {{"--scale", "0.2", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "16.01", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "0", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "-1", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "1,5", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "1.2.3", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "1e1", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", ".", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "nan", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "", "a.txt"}, "--scale needs the PNG's size"},
+      {{"--scale", "99999999999999999999", "a.txt"},
+       "--scale needs the PNG's size"},
+      {{"a.txt", "--scale"}, "--scale needs the PNG's size"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const CliOptions options = parseCommandLine(texts(c.args));
+    EXPECT_EQ(options.action, CliAction::Misuse);
+    EXPECT_EQ(utf8(options.complaint).rfind(std::string("flowsvg: ") +
+                                                c.complaint, 0),
+              0u)
+        << utf8(options.complaint);
+  }
+}
+
+TEST(CommandLineTest, TheFormatOfAPathIsItsExtensionInAnyCase) {
+  const struct {
+    const char* path;
+    DrawingFormat format;
+  } cases[] = {
+      {"a.png", DrawingFormat::Png},   {"a.PNG", DrawingFormat::Png},
+      {"a.Pdf", DrawingFormat::Pdf},   {"d.png/a", DrawingFormat::Svg},
+      {"a.svg", DrawingFormat::Svg},   {"a.png.svg", DrawingFormat::Svg},
+      {"a.svg.pdf", DrawingFormat::Pdf}, {"a", DrawingFormat::Svg},
+      {"-", DrawingFormat::Svg},       {".png", DrawingFormat::Svg},
+      {"a.jpg", DrawingFormat::Svg},   {"a. png", DrawingFormat::Svg},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(formatOfPath(decodeUtf8(c.path)), c.format);
+  }
+}
+
+TEST(CommandLineTest, SuccessLineNamesTheFormatWritten) {
+  EXPECT_EQ(utf8(successLine(u"p.png", 1, 4, DrawingFormat::Png)),
+            "PNG file generated. File: p.png, Sections: 1, Items: 4");
+  EXPECT_EQ(utf8(successLine(u"p.pdf", 2, 0, DrawingFormat::Pdf)),
+            "PDF file generated. File: p.pdf, Sections: 2, Items: 0");
+}
+
+}  // namespace

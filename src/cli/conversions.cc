@@ -118,28 +118,36 @@ bool outputIsInput(const Text& input, const Text& output) {
   return sameFile(in, out);
 }
 
-// Writes the drawing of chart to output; false (after reporting) when it
-// cannot be written. With later, a file that replaces an existing one is
-// left in outcome.pending for the batch's flush.
+// Writes the drawing of chart to output as drawing says; false (after
+// reporting) when it cannot be written. With later, a file that replaces an
+// existing one is left in outcome.pending for the batch's flush.
 bool writeOutput(Flowchart& chart, const Text& output, Timestamp generated,
-                 bool later, Outcome& outcome, Reporter& reporter) {
+                 const DrawingSettings& drawing, bool later, Outcome& outcome,
+                 Reporter& reporter) {
   Text reason;
   FileHandle file = output == u"-" ? attachStandardOutput()
                                    : createReplacement(output, &reason);
   if (file != nullptr) {
+    Status drawn;
     try {
-      writeDrawing(chart, file, generated);
+      drawn = writeDrawing(chart, file, generated, drawing);
     } catch (const std::bad_alloc&) {
       abandonWriting(file);  // the earlier file stays as it was
       throw;
     }
-    const Status written = later && output != u"-"
-                               ? finishWritingLater(file, &outcome.pending)
-                               : finishWriting(file);
-    if (written.ok()) return true;
-    reason = written.reason();
+    if (!drawn.ok()) {
+      abandonWriting(file);  // a picture that cannot be drawn: the same
+      reason = drawn.reason();
+    } else {
+      const Status written = later && output != u"-"
+                                 ? finishWritingLater(file, &outcome.pending)
+                                 : finishWriting(file);
+      if (written.ok()) return true;
+      reason = written.reason();
+    }
   }
-  reporter.reportError(wording::CreateFailureCaption, output, reason);
+  reporter.reportError(inFormat(wording::CreateFailureCaption, drawing.format),
+                       output, reason);
   return false;
 }
 
@@ -152,7 +160,24 @@ struct Run {
   std::vector<Outcome> outcomes;
   Text printing = Text();  // where a file's lines are gathered to be printed
   Text outOfMemory = outOfMemoryReason();  // made before memory can run out
+  std::vector<DrawingFormat> formats = {};  // of each output
 };
+
+// Appends the caption of a failure to write file k, "SVG" in it the name of
+// its format, to out; takes no new memory while out has room.
+void appendCreateCaption(const Run& run, size_t k, Text& out) {
+  const TextView caption = wording::CreateFailureCaption;
+  const size_t name = caption.find(u"SVG");
+  out += caption.substr(0, name);
+  out += formatName(run.formats[k]);
+  out += caption.substr(name + 3);
+}
+
+Text createCaption(const Run& run, size_t k) {
+  Text caption;
+  appendCreateCaption(run, k, caption);
+  return caption;
+}
 
 // Converts file k; with check, only reads it. Memory running out is the
 // file's error, never the run's end.
@@ -177,21 +202,23 @@ void convertOne(Run& run, size_t k, Flowchart* chart) {
     if (settings.check) return;
     reading = false;
     const Text& output = run.outputs[k];
+    const DrawingSettings drawing = drawingSettingsOf(settings, output);
     if (!run.many && outputIsInput(input, output)) {
-      reporter.reportError(wording::CreateFailureCaption, output,
+      reporter.reportError(createCaption(run, k), output,
                            wording::ItIsTheInputReason);
       outcome.status = ExitOutputUnwritable;
       return;
     }
     const Timestamp generated =
         settings.fixedTime >= 0 ? settings.fixedTime : currentTime();
-    if (!writeOutput(*chart, output, generated, run.later, outcome, reporter)) {
+    if (!writeOutput(*chart, output, generated, drawing, run.later, outcome,
+                     reporter)) {
       outcome.status = ExitOutputUnwritable;
       return;
     }
     if (!settings.quiet) {
-      outcome.success =
-          successLine(shownPath(output), chart->sectioncount, chart->itemcount);
+      outcome.success = successLine(shownPath(output), chart->sectioncount,
+                                    chart->itemcount, drawing.format);
     }
   } catch (const std::bad_alloc&) {
     // What the file held goes, to leave room for the others; its error line
@@ -267,7 +294,7 @@ void refuseClashes(Run& run) {
     }
     if (reason.empty()) continue;
     run.outcomes[k].errors.push_back(
-        errorLine(wording::CreateFailureCaption, output, reason));
+        errorLine(createCaption(run, k), output, reason));
     run.outcomes[k].status = ExitOutputUnwritable;
   }
 }
@@ -298,7 +325,7 @@ void commitPending(Run& run, const std::vector<size_t>& files) {
       Outcome& outcome = run.outcomes[files[p]];
       outcome.pending = nullptr;
       if (done[p].ok()) continue;
-      outcome.errors.push_back(errorLine(wording::CreateFailureCaption,
+      outcome.errors.push_back(errorLine(createCaption(run, files[p]),
                                          run.outputs[files[p]],
                                          done[p].reason()));
       outcome.success.clear();
@@ -335,8 +362,11 @@ void appendOutcomeLines(const Run& run, size_t k, TextView time, Text& out) {
   if (outcome.outOfMemory) {
     const bool reading = outcome.status == ExitInputUnreadable;
     out += time;
-    out +=
-        reading ? wording::OpenFailureCaption : wording::CreateFailureCaption;
+    if (reading) {
+      out += wording::OpenFailureCaption;
+    } else {
+      appendCreateCaption(run, k, out);
+    }
     appendShownPath(out, reading ? run.inputs[k] : run.outputs[k]);
     out += wording::ReasonBefore;
     out += run.outOfMemory;
@@ -480,6 +510,14 @@ void printReady(Run& run, const std::vector<size_t>& chosen, Progress& progress,
 
 }  // namespace
 
+DrawingSettings drawingSettingsOf(const RunSettings& settings,
+                                  TextView output) {
+  DrawingSettings drawing = settings.drawing;
+  if (!settings.formatGiven) drawing.format = formatOfPath(output);
+  if (settings.fixedTime >= 0) drawing.documentDate = settings.fixedTime;
+  return drawing;
+}
+
 Text errorLine(TextView caption, TextView path, TextView reason) {
   Text line = Text(caption) + shownPath(path);
   if (!reason.empty()) {
@@ -515,6 +553,11 @@ int runConversions(const std::vector<Text>& inputs,
   Run run{inputs,    outputs,
           settings,  inputs.size() > 1,
           count > 1, std::vector<Outcome>(inputs.size())};
+  if (!settings.check) {
+    for (const Text& output : outputs) {
+      run.formats.push_back(drawingSettingsOf(settings, output).format);
+    }
+  }
   if (run.many && !settings.check) refuseClashes(run);
 
   // Asking for the processors reads a file; one conversion needs no answer.

@@ -23,6 +23,7 @@
 #include "platform/console.h"
 #include "base/clock.h"
 #include "base/strings.h"
+#include "files/drawing_format.h"
 
 inline constexpr int ExitWritten = 0;
 inline constexpr int ExitInputUnreadable = 1;
@@ -46,7 +47,15 @@ struct RunSettings {
   std::vector<char>* waitingFor = nullptr;
   Timestamp fixedTime = -1;  // the drawings' time; -1 for each one's now
   int32_t threads = 0;       // conversions at once; 0 for defaultThreads()
+  // What each output is written as: with formatGiven drawing.format, else
+  // the format its extension names (drawingSettingsOf).
+  DrawingSettings drawing;
+  bool formatGiven = false;
 };
+
+// How output is written in this run: its format, the PNG's scale, the
+// accessible SVG, and the PDF's date from fixedTime.
+DrawingSettings drawingSettingsOf(const RunSettings& settings, TextView output);
 
 // Converts inputs[k] to outputs[k] for every k (with check, only reads the
 // inputs; outputs is then ignored), prints what each gives, and returns the

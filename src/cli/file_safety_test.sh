@@ -9,8 +9,8 @@
 # and that no temporary file is left.
 # The faults injected through the preloaded shim (slow writes, read errors,
 # short writes) reach only a dynamically linked program: those cases run
-# PRELOADABLE, the same program linked dynamically when FLOWSVG is static;
-# every other case runs FLOWSVG itself.
+# PRELOADABLE, a build of the program that is linked so (today FLOWSVG
+# itself, which is dynamic on Linux); every other case runs FLOWSVG.
 # Usage: file_safety_test.sh FLOWSVG PRELOADABLE SOURCE_DIR IO_FAULTS_SHIM
 #   [sanitized]
 set -u
@@ -118,6 +118,61 @@ for entry in INT:130 TERM:143 HUP:129; do
   [ "$(cat "$work/signals/target.svg")" = $'earlier drawing\r' ] ||
     fail "SIG$sig: the earlier drawing changed"
 done
+
+# The same for a PNG, drawn by the picture program while flowsvg feeds it
+# the SVG (slowly here): a signal then leaves the earlier picture and no
+# temporary file, and the picture program ends with flowsvg, also when
+# flowsvg is killed outright (whose temporary file cannot be removed).
+printf 'earlier picture\r\n' >"$work/signals/target.png"
+picture_program() { ps -o pid= --ppid "$pid" | tr -d ' '; }
+for entry in INT:130 TERM:143 KILL:137; do
+  sig=${entry%%:*}
+  want=${entry#*:}
+  IO_FAULTS_WRITE_DELAY_MS=3000 LD_PRELOAD=$shim env --default-signal=INT \
+    "$preloadable" -q "$example" "$work/signals/target.png" 2>"$work/signal.err" &
+  pid=$!
+  temporary() { ls -A "$work/signals" | grep -q '^\.target\.png\.'; }
+  poll temporary || fail "PNG SIG$sig: no temporary file appeared"
+  started() { [ -n "$(picture_program)" ]; }
+  poll started || fail "PNG SIG$sig: no picture program started"
+  child=$(picture_program)
+  kill -s "$sig" "$pid"
+  wait "$pid"
+  rc=$?
+  expect_rc "PNG SIG$sig while drawing" "$want"
+  ended() { ! kill -0 "$child" 2>/dev/null; }
+  poll ended || fail "PNG SIG$sig: the picture program $child outlived flowsvg"
+  [ "$sig" != KILL ] || rm -f "$work/signals"/.target.png.*
+  [ "$(files_in "$work/signals")" = "target.png target.svg " ] ||
+    fail "PNG SIG$sig: folder holds $(files_in "$work/signals")"
+  [ "$(cat "$work/signals/target.png")" = $'earlier picture\r' ] ||
+    fail "PNG SIG$sig: the earlier picture changed"
+done
+
+# A full disk under a PNG and a PDF: the error names the format, exit 2.
+if [ -w /dev/full ]; then
+  for format in png pdf; do
+    "$flowsvg" -q -T "$format" "$example" - >/dev/full 2>"$work/full.err"
+    rc=$?
+    expect_rc "$format into a full disk" 2
+    expect_stderr full "Cannot create the ${format^^} file: - (No space left on device)"
+  done
+  # A file that runs out of room part-way (a 2 KiB file-size limit under
+  # a 110 KB PNG) keeps its earlier picture, and no temporary file stays.
+  mkdir "$work/room"
+  printf 'earlier picture\r\n' >"$work/room/target.png"
+  cp "$work/room/target.png" "$work/room/earlier.png"
+  (
+    ulimit -f 2
+    exec "$flowsvg" -q "$example" "$work/room/target.png"
+  ) 2>"$work/room.err"
+  rc=$?
+  expect_rc "PNG beyond the room" 2
+  expect_stderr room "Cannot create the PNG file: $work/room/target.png (File too large)"
+  expect_same "PNG beyond the room" "$work/room/target.png" "$work/room/earlier.png"
+  [ "$(files_in "$work/room")" = "earlier.png target.png " ] ||
+    fail "PNG beyond the room: folder holds $(files_in "$work/room")"
+fi
 
 # The moment between creating a temporary file and remembering it for
 # removal, widened by a slow file system: a signal then still removes the

@@ -23,6 +23,10 @@
 #include "base/utf8.h"
 #include "base/wording.h"
 
+#ifdef FLOWSVG_PICTURE_PROGRAM
+#include "files/picture_program.h"
+#endif
+
 namespace {
 
 // One line on standard error: the caption, the name as shownPath shows it,
@@ -127,6 +131,15 @@ int serve(const CliOptions& options, RunSettings settings) {
   return watch(options, settings, &preview);
 }
 
+// Whether any output is to be a PNG or PDF (by -T or by its extension).
+bool asksForPictures(const CliOptions& options) {
+  if (options.formatGiven) return options.drawing.format != DrawingFormat::Svg;
+  for (const Text& output : options.outputs) {
+    if (formatOfPath(output) != DrawingFormat::Svg) return true;
+  }
+  return false;
+}
+
 // The whole program, given its arguments (without the program name).
 int run(const std::vector<Text>& args) {
   CliOptions options = parseCommandLine(args, platformWildcardLister());
@@ -134,6 +147,8 @@ int run(const std::vector<Text>& args) {
   RunSettings settings;
   settings.quiet = options.quiet;
   settings.threads = options.jobs;
+  settings.drawing = options.drawing;
+  settings.formatGiven = options.formatGiven;
   const bool converts = options.action == CliAction::Convert ||
                         options.action == CliAction::ConvertMany ||
                         options.action == CliAction::Watch ||
@@ -143,6 +158,10 @@ int run(const std::vector<Text>& args) {
     if (readSourceDateEpoch(epoch, &settings.fixedTime) ==
         SourceDate::Invalid) {
       printLine(StandardStream::Error, sourceDateComplaint(epoch));
+      return ExitUsage;
+    }
+    if (!picturesAvailable() && asksForPictures(options)) {
+      printLine(StandardStream::Error, wording::PicturesUnavailable);
       return ExitUsage;
     }
   }
@@ -209,6 +228,11 @@ int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
   prepareStandardStreams();
+#ifdef FLOWSVG_PICTURE_PROGRAM
+  // PNG and PDF are drawn by the picture program: flowsvg itself is
+  // static and loads no library.
+  usePictureDrawer(drawPictureByProgram);
+#endif
   try {
     std::vector<Text> args;
     for (int i = 1; i < argc; ++i) args.push_back(textFromNativePath(argv[i]));

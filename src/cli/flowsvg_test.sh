@@ -428,6 +428,31 @@ run forbidden "$(native "$src/testdata/forbidden_characters.txt")" \
   "$(native "$work/forbidden.svg")"
 expect_rc forbidden 0
 
+# --- PNG and PDF where the build has them not (Windows) ------------------
+# Asked by extension or by -T, they are a usage error that says where to
+# get them; nothing is written, and the SVG path is as before.
+if [ -n "$windows" ]; then
+  unavailable="PNG and PDF output are not available in this build; the browser page's Download PNG and Print give them"
+  cp "$example" "$work/pictures.txt"
+  printf 'earlier\r\n' >"$work/pictures.png"
+  for args in "pictures.txt pictures.png" "pictures.txt pictures.PDF" \
+    "-T png pictures.txt -" "-T pdf -O pictures.txt"; do
+    # shellcheck disable=SC2086  # the words are the arguments
+    (cd "$work" && ${runner[@]+"${runner[@]}"} "$flowsvg" $args) \
+      >"$work/pictures.out" 2>"$work/pictures.err"
+    rc=$?
+    expect_rc "pictures ($args)" 64
+    expect_stderr pictures "$unavailable"
+    [ ! -s "$work/pictures.out" ] || fail "pictures ($args): wrote to standard output"
+  done
+  [ "$(cat "$work/pictures.png")" = $'earlier\r' ] || fail "pictures: the earlier PNG changed"
+  [ ! -e "$work/pictures.PDF" ] || fail "pictures: a PDF was written"
+  (cd "$work" && ${runner[@]+"${runner[@]}"} "$flowsvg" -q -T svg pictures.txt pictures.svg)
+  rc=$?
+  expect_rc "pictures: -T svg" 0
+  expect_drawing_of_example "pictures: -T svg" "$work/pictures.svg"
+fi
+
 # --- Every drawing is well-formed XML ------------------------------------
 for svg in "$golden" "$work/golden/example.svg" "$work/pipe.svg" \
   "$work/pipe_default.svg" "$work/names/"*.svg "$work/keep/target.svg" \

@@ -32,10 +32,15 @@ groupadd "$team"
 useradd -M -N -G "$team" "$alice"
 useradd -M -N -G "$team" "$bob"
 chmod 755 "$work"
-# The program and the example must be within everybody's reach.
-cp "$flowsvg" "$work/flowsvg"
+# The program, its picture program (at the same place relative to it) and
+# the example must be within everybody's reach.
+mkdir -p "$work/bin" "$work/lib/flowsvg"
+cp "$flowsvg" "$work/bin/flowsvg"
+ln -s bin/flowsvg "$work/flowsvg"
+picture_program=$(dirname "$flowsvg")/../lib/flowsvg/flowsvg-picture
+[ ! -e "$picture_program" ] || cp "$picture_program" "$work/lib/flowsvg/"
 cp "$example" "$work/example.txt"
-chmod 755 "$work/flowsvg"
+chmod -R a+rX "$work/bin" "$work/lib"
 chmod 644 "$work/example.txt"
 as() {  # USER COMMAND...: runs the command as that user, with its groups
   local user=$1
@@ -105,6 +110,26 @@ expect_rc "another user's file" 2
 expect_stderr denied "Cannot create the SVG file: $work/ro/chart.svg (Permission denied)"
 expect_same "another user's file" "$work/ro/chart.svg" "$work/before.svg"
 [ "$(ls -A "$work/ro")" = chart.svg ] || fail "ro: $(ls -A "$work/ro")"
+
+# --- The same for a PNG: a new one is refused, a writable one written -----
+mkdir "$work/ro-png"
+printf 'old\r\n' >"$work/ro-png/kept.png"
+chown -R "$alice" "$work/ro-png"
+chmod 555 "$work/ro-png"
+as "$alice" "$work/flowsvg" -q "$work/example.txt" "$work/ro-png/new.png" \
+  >/dev/null 2>"$work/ro_png.err"
+rc=$?
+expect_rc "new PNG in a read-only folder" 2
+expect_stderr ro_png \
+  "Cannot create the PNG file: $work/ro-png/new.png (Permission denied)"
+as "$alice" "$work/flowsvg" -q "$work/example.txt" "$work/ro-png/kept.png" \
+  >/dev/null 2>"$work/ro_png_kept.err"
+rc=$?
+expect_rc "PNG in a read-only folder, writable file" 0
+[ "$(head -c 4 "$work/ro-png/kept.png" | od -An -c | tr -d ' ')" = 211PNG ] ||
+  fail "PNG in a read-only folder: not a PNG"
+[ "$(ls -A "$work/ro-png")" = kept.png ] || fail "ro-png: $(ls -A "$work/ro-png")"
+chmod 755 "$work/ro-png"
 
 # --- Links in a sticky world-writable folder --------------------------------
 mkdir "$work/tmp"

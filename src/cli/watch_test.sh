@@ -95,6 +95,22 @@ expect_rc "quick, after SIGTERM" 143
 [ "$(files_in "$work/quick")" = "plan.svg plan.txt " ] ||
   fail "quick: folder holds $(files_in "$work/quick")"
 
+# --- -T png: the watch draws the picture beside the description ---------
+mkdir "$work/png"
+save "$work/png/plan.txt" "Picture"
+start "$work/png.log" --watch -T png "$work/png/plan.txt"
+poll grep -q "^\[..:..:..\] PNG file generated. File: $work/png/plan.png, Sections: 1, Items: 1$" \
+  "$work/png.log" || fail "png: no first picture: $(cat "$work/png.log")"
+save "$work/png/plan.txt" "Picture 2" 2
+poll grep -q "PNG file generated. File: $work/png/plan.png, Sections: 1, Items: 2$" \
+  "$work/png.log" || fail "png: the save gave no picture: $(cat "$work/png.log")"
+stop TERM
+expect_rc "png, after SIGTERM" 143
+[ "$(head -c 4 "$work/png/plan.png" | od -An -c | tr -d ' ')" = 211PNG ] ||
+  fail "png: plan.png is no PNG"
+[ "$(files_in "$work/png")" = "plan.png plan.txt " ] ||
+  fail "png: folder holds $(files_in "$work/png")"
+
 # --- Several files: a save converts only its own, with its warnings ------
 mkdir "$work/many" "$work/many/out"
 save "$work/many/a.txt" "A"

@@ -20,6 +20,10 @@
 #include "platform/temporary_files.h"
 #include "base/wording.h"
 
+#ifdef FLOWSVG_PICTURES_IN_PROCESS
+#include "files/pictures_in_process.h"
+#endif
+
 #if !defined(_WIN32) && !defined(FLOWSVG_INSTALL_BINDIR)
 #error "FLOWSVG_INSTALL_BINDIR names the bin folder the program installs to"
 #endif
@@ -99,6 +103,10 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
 #endif
   guardTemporaryFiles();
+#ifdef FLOWSVG_PICTURES_IN_PROCESS
+  // The window is linked dynamically anyway: it draws PNG and PDF itself.
+  usePictureDrawer(drawPictureInProcess);
+#endif
   // Started from a console, --help and the complaints are shown there.
   useParentConsole();
   try {

@@ -360,7 +360,9 @@ void Shell::chooseOutput() {
     return;
   }
   Text chosen = choice.path;
-  if (lowerCase(extensionPart(chosen)) != u"svg") {
+  // A PNG or PDF is written as such; any other name is an SVG's.
+  DrawingFormat named = DrawingFormat::Svg;
+  if (!formatNamed(extensionPart(chosen), &named)) {
     chosen += u".svg";
     // The dialog asked about the name it gave; this is the one written.
     if (pathKind(chosen) == PathKind::File &&
@@ -384,14 +386,16 @@ void Shell::generate() {
   Text boxLines;
   const Converted converted = convert(Text(), &boxLines);
   if (converted == Converted::LoadFailed) return;
+  const DrawingFormat format = formatOfPath(outputPath_);
   if (converted == Converted::WriteFailed) {
-    toolkit_.messageBox(wording::MessageBoxTitle, wording::WriteFailedMessage,
+    toolkit_.messageBox(wording::MessageBoxTitle,
+                        inFormat(wording::WriteFailedMessage, format),
                         MessageIcon::Error);
     return;
   }
   toolkit_.messageBox(
       wording::MessageBoxTitle,
-      Text(wording::GeneratedBefore) + shownPath(outputPath_) +
+      inFormat(wording::GeneratedBefore, format) + shownPath(outputPath_) +
           Text(wording::GeneratedSections) +
           formatInteger(chart_.sectioncount) + Text(wording::GeneratedItems) +
           formatInteger(chart_.itemcount) + boxLines,
@@ -405,10 +409,13 @@ Shell::Converted Shell::convert(const Text& before, Text* boxLines) {
     setStatus(before + Text(wording::LoadFailedStatus));
     return Converted::LoadFailed;
   }
+  // The messages name what the output's extension makes of it: "SVG",
+  // "PNG" or "PDF".
+  const DrawingFormat format = formatOfPath(outputPath_);
   setStatus(before + Text(wording::ParsedBefore) +
             formatInteger(chart_.sectioncount) +
             Text(wording::ParsedSections) + formatInteger(chart_.itemcount) +
-            Text(wording::ParsedItems));
+            inFormat(wording::ParsedItems, format));
   // The status keeps its lines; the warnings come on one more.
   Text warningsLine = warnings.statusLine();
   if (!warningsLine.empty()) warningsLine.insert(0, 1, kLineBreak);
@@ -416,16 +423,17 @@ Shell::Converted Shell::convert(const Text& before, Text* boxLines) {
   const bool ontoInput =
       sameFile(identityOf(inputPath_), identityOf(outputPath_));
   if (ontoInput) {
-    reporter_.reportError(wording::CreateFailureCaption, outputPath_,
-                          wording::ItIsTheInputReason);
+    reporter_.reportError(inFormat(wording::CreateFailureCaption, format),
+                          outputPath_, wording::ItIsTheInputReason);
   }
   if (ontoInput || !generateSvg(chart_, outputPath_, reporter_).ok()) {
-    setStatus(before + Text(wording::WriteFailedStatus) + warningsLine);
+    setStatus(before + inFormat(wording::WriteFailedStatus, format) +
+              warningsLine);
     return Converted::WriteFailed;
   }
-  setStatus(before + Text(wording::WrittenBefore) + shownPath(outputPath_) +
-            kLineBreak + Text(wording::SizeBefore) + kilobytesOf(outputPath_) +
-            Text(wording::SizeAfter) + warningsLine);
+  setStatus(before + inFormat(wording::WrittenBefore, format) +
+            shownPath(outputPath_) + kLineBreak + Text(wording::SizeBefore) +
+            kilobytesOf(outputPath_) + Text(wording::SizeAfter) + warningsLine);
   *boxLines = warnings.boxLines();
   return Converted::Written;
 }

@@ -12,11 +12,16 @@
 
 #include "desktop/fake_preview.h"
 #include "desktop/fake_toolkit.h"
+#include "files/drawing_format.h"
+#ifdef FLOWSVG_PICTURES_IN_PROCESS
+#include "files/pictures_in_process.h"
+#endif
 #include "model/flowchart.h"
 #include "render/connectors.h"
 #include "testing/test_support.h"
 #include "platform/paths.h"
 #include "base/utf8.h"
+#include "base/wording.h"
 
 namespace {
 
@@ -34,17 +39,18 @@ const Text kHelp =
 const Text kParsing =
     u"text 13: Status: Parsing the description...\rPlease wait...";
 
-Text parsedStatus(int sections, int items) {
+Text parsedStatus(int sections, int items, TextView format = u"SVG") {
   return u"text 13: Status: Parsed " + formatInteger(sections) +
-         u" sections, " + formatInteger(items) +
-         u" items\rWriting the SVG drawing...";
+         u" sections, " + formatInteger(items) + u" items\rWriting the " +
+         Text(format) + u" drawing...";
 }
 
 // The information box after a drawing of output was written.
-Text generatedBox(const Text& output, int sections, int items) {
-  return u"box information: " + kTitle + u": SVG file generated.\r\rFile: " +
-         output + u"\rSections: " + formatInteger(sections) + u"\rItems: " +
-         formatInteger(items);
+Text generatedBox(const Text& output, int sections, int items,
+                  TextView format = u"SVG") {
+  return u"box information: " + kTitle + u": " + Text(format) +
+         u" file generated.\r\rFile: " + output + u"\rSections: " +
+         formatInteger(sections) + u"\rItems: " + formatInteger(items);
 }
 
 // The lines the information box adds for the two warnings of the sample.
@@ -65,6 +71,9 @@ const std::string kTwoItems =
 class ShellTest : public testing::Test {
  protected:
   void SetUp() override {
+#ifdef FLOWSVG_PICTURES_IN_PROCESS
+    usePictureDrawer(drawPictureInProcess);  // as flowsvg-desktop does
+#endif
     ASSERT_FALSE(folder_.path().empty());
     bin_ = root_ / "bin";
     fs::create_directory(bin_);
@@ -257,7 +266,7 @@ TEST_F(ShellTest, ChooseInputShowsThePathAndTheSizeInKilobytes) {
   }
 }
 
-TEST_F(ShellTest, ChooseOutputEndsThePathInSvg) {
+TEST_F(ShellTest, ChooseOutputKeepsSvgPngAndPdfAndEndsOtherPathsInSvg) {
   struct Case {
     std::string answer;  // relative to the test folder; empty: cancelled
     std::string chosen;  // the output path afterwards; empty: the default
@@ -267,6 +276,9 @@ TEST_F(ShellTest, ChooseOutputEndsThePathInSvg) {
       {"out.svg", "out.svg"},
       {"out.SVG", "out.SVG"},
       {"out.sVg", "out.sVg"},
+      {"out.png", "out.png"},
+      {"out.PDF", "out.PDF"},
+      {"out.jpg", "out.jpg.svg"},
       {"out.txt", "out.txt.svg"},
       {"out.svgz", "out.svgz.svg"},
       {"out.", "out..svg"},
@@ -292,7 +304,9 @@ TEST_F(ShellTest, ChooseOutputEndsThePathInSvg) {
     EXPECT_EQ(fake.dialogs[0].title, u"Save the SVG file");
     // It starts in the output's folder with its name filled in.
     EXPECT_EQ(fake.dialogs[0].initialPath, defaultOutput());
-    EXPECT_EQ(fake.dialogs[0].filter, u"SVG files|*.svg|All files (*.*)|*.*");
+    EXPECT_EQ(fake.dialogs[0].filter,
+              u"SVG files|*.svg|PNG pictures|*.png|PDF documents|*.pdf|All "
+              u"files (*.*)|*.*");
     EXPECT_EQ(fake.dialogs[0].filterIndex, 0);
   }
 }
@@ -382,6 +396,10 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
       {"empty description", "empty.ini", "", "empty.svg", Written, 0, 0},
       {"ampersands", "R&D in.txt", kTwoItems.c_str(), "R&D/a&b.svg", Written, 1,
        2},
+      {"png", "in.txt", kTwoItems.c_str(), "o.png", Written, 1, 2},
+      {"pdf in capitals", "in.txt", kTwoItems.c_str(), "o.PDF", Written, 1, 2},
+      {"png folder missing", "in.txt", kTwoItems.c_str(), "nowhere/o.png",
+       WriteFailed, 1, 2, u"No such file or directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -402,8 +420,18 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
     clickMarked(fake, GenerateButton);
     run(fake);
 
+    // The messages name the format the output's extension asks for; a
+    // build without PNG and PDF says so and writes nothing.
+    const DrawingFormat format = formatOfPath(output);
+    const Text word(formatName(format));
+    Outcome outcome = c.outcome;
+    Text reason = c.reason;
+    if (format != DrawingFormat::Svg && !picturesAvailable()) {
+      outcome = WriteFailed;
+      reason = wording::PicturesUnavailable;
+    }
     std::vector<Text> expected;
-    switch (c.outcome) {
+    switch (outcome) {
       case ChooseFirst:
         expected = {u"box warning: " + kTitle +
                     u": Please choose a txt/ini file first"};
@@ -419,11 +447,12 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
         break;
       case WriteFailed:
         expected = {
-            kParsing, parsedStatus(c.sections, c.items),
-            u"box error: " + kTitle + u": Cannot create the SVG file: " +
-                output + u"\r" + c.reason,
-            u"text 13: Status: \u2717 SVG file could not be written",
-            u"box error: " + kTitle + u": SVG file could not be written."};
+            kParsing, parsedStatus(c.sections, c.items, word),
+            u"box error: " + kTitle + u": Cannot create the " + word +
+                u" file: " + output + u"\r" + reason,
+            u"text 13: Status: \u2717 " + word + u" file could not be written",
+            u"box error: " + kTitle + u": " + word +
+                u" file could not be written."};
         if (std::string(c.input) == c.output) {
           EXPECT_EQ(readBytes(root_ / c.input), c.description);
         }
@@ -432,11 +461,15 @@ TEST_F(ShellTest, GenerateReportsEachOutcome) {
         const uintmax_t size = fs::file_size(encodeUtf8(output));
         EXPECT_GT(size, 0u);
         const Text kb = formatInteger(static_cast<int64_t>(size / 1024));
-        expected = {kParsing, parsedStatus(c.sections, c.items),
-                    u"text 13: Status: \u2713 SVG file written\rOutput file: " +
-                        output + u"\rSize: " + kb + u" KB",
-                    generatedBox(output, c.sections, c.items)};
-        EXPECT_EQ(readBytes(encodeUtf8(output)).rfind("<?xml", 0), 0u);
+        expected = {kParsing, parsedStatus(c.sections, c.items, word),
+                    u"text 13: Status: \u2713 " + word +
+                        u" file written\rOutput file: " + output +
+                        u"\rSize: " + kb + u" KB",
+                    generatedBox(output, c.sections, c.items, word)};
+        const char* magic = format == DrawingFormat::Png   ? "\x89PNG"
+                            : format == DrawingFormat::Pdf ? "%PDF-"
+                                                           : "<?xml";
+        EXPECT_EQ(readBytes(encodeUtf8(output)).rfind(magic, 0), 0u);
         break;
       }
     }

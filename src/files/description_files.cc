@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/system_error.h"
 #include "render/layout.h"
+#include "files/picture_drawing.h"
 #include "render/svg_document.h"
 
 Status readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
@@ -67,27 +68,49 @@ class FileSink : public LineSink {
 
 }  // namespace
 
-void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated) {
-  FileSink sink(file);
-  LineBuffer drawing(&sink);
-  writeSvg(chart, drawing, generated);
-  drawing.flush();
+Status writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated,
+                    const DrawingSettings& settings) {
+  if (settings.format == DrawingFormat::Svg) {
+    FileSink sink(file);
+    LineBuffer drawing(&sink);
+    writeSvg(chart, drawing, generated, settings.accessible);
+    drawing.flush();
+    return Status();
+  }
+  LineBuffer drawing;
+  writeSvg(chart, drawing, generated, settings.accessible);
+  return drawPicture(drawing.bytes(), settings, file);
 }
 
 Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
+  const DrawingFormat format = formatOfPath(path);
   Text reason;
+  if (format != DrawingFormat::Svg && !picturesAvailable()) {
+    // Said before anything is touched: an earlier file stays as it is.
+    reason = wording::PicturesUnavailable;
+    reporter.reportError(inFormat(wording::CreateFailureCaption, format), path,
+                         reason);
+    return Status::error(reason);
+  }
   bool written = false;
   FileHandle file = nullptr;
   try {
     // Laid out first, as the window shows the chart laid out even when its
     // SVG cannot be written.
     layoutFlowchart(chart);
+    DrawingSettings settings;
+    settings.format = format;
     file = createReplacement(path, &reason);
     if (file != nullptr) {
-      writeDrawing(chart, file, currentTime());
-      const Status finished = finishWriting(std::exchange(file, nullptr));
-      written = finished.ok();
-      reason = finished.reason();
+      const Status drawn = writeDrawing(chart, file, currentTime(), settings);
+      if (!drawn.ok()) {
+        abandonWriting(std::exchange(file, nullptr));
+        reason = drawn.reason();
+      } else {
+        const Status finished = finishWriting(std::exchange(file, nullptr));
+        written = finished.ok();
+        reason = finished.reason();
+      }
     }
   } catch (const std::bad_alloc&) {
     // Memory ran out while drawing: what was written goes, the earlier file
@@ -96,7 +119,8 @@ Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter) {
     reason = outOfMemoryReason();
   }
   if (written) return Status();
-  reporter.reportError(wording::CreateFailureCaption, path, reason);
+  reporter.reportError(inFormat(wording::CreateFailureCaption, format), path,
+                       reason);
   return Status::error(reason);
 }
 

@@ -13,6 +13,7 @@
 #include "base/reporter.h"
 #include "base/status.h"
 #include "base/strings.h"
+#include "files/drawing_format.h"
 #include "model/diagnostics.h"
 #include "model/flowchart.h"
 #include "platform/text_file.h"
@@ -30,17 +31,24 @@ Status readDescriptionFile(Flowchart& chart, FileHandle file, TextView name,
 Status parseDescription(Flowchart& chart, TextView path, Reporter& reporter,
                         DiagnosticsSink* sink = nullptr);
 
-// Draws the chart (svg_document.h) into an open file, which stays open, its
-// lines handed on 64 KiB at a time; the file's own failures are told by
-// finishWriting. Memory running out throws std::bad_alloc: the caller then
-// abandons the file (abandonWriting).
-void writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated);
+// Draws the chart (svg_document.h) into an open file, which stays open. An
+// SVG's lines are handed on 64 KiB at a time; a PNG or PDF is drawn from
+// the whole SVG in memory by the program's picture drawer
+// (picture_drawing.h) and handed on as it is made.
+// The file's own failures are told by finishWriting; a picture that cannot
+// be drawn (its libraries or font missing, too large, PNG and PDF not in
+// this build) is the Status, and part of it may be in the file. Memory
+// running out throws std::bad_alloc. On either failure the caller abandons
+// the file (abandonWriting).
+Status writeDrawing(Flowchart& chart, FileHandle file, Timestamp generated,
+                    const DrawingSettings& settings = {});
 
-// Draws the chart, stamped with the present local time, and writes it to
-// path by createReplacement (text_file.h), so an earlier file at path keeps
-// its content until the new one is complete. Fails after reporting
-// CreateFailureCaption when it cannot be drawn (memory) or written; an
-// earlier file at path is then left as it was.
+// Draws the chart, stamped with the present local time, in the format the
+// extension of path names (drawing_format.h: formatOfPath), and writes it
+// to path by createReplacement (text_file.h), so an earlier file at path
+// keeps its content until the new one is complete. Fails after reporting
+// CreateFailureCaption, with "SVG" in it the format's name, when it cannot
+// be drawn or written; an earlier file at path is then left as it was.
 Status generateSvg(Flowchart& chart, TextView path, Reporter& reporter);
 
 // Writes the sample description (sample_description.h) to path through the

@@ -93,6 +93,21 @@ void writeConnectors(const Flowchart& chart, LineBuffer& out) {
   line.write("");
 }
 
+std::vector<std::pair<int32_t, int32_t>> connectorEnds(const Flowchart& chart) {
+  std::vector<std::pair<int32_t, int32_t>> ends;
+  const ParentFinder parents(chart);
+  for (int32_t c = 0; c < chart.itemcount; ++c) {
+    const FlowItem& child = chart.items[c];
+    for (int32_t j = 0; j < child.parentcount; ++j) {
+      const int32_t id = child.parents[j];
+      if (id <= 0) continue;
+      const int32_t p = parents.find(id);
+      if (p >= 0) ends.emplace_back(p, c);
+    }
+  }
+  return ends;
+}
+
 void writeSummaryPanel(const Flowchart& chart, const CanvasSize& canvas,
                        LineBuffer& out) {
   const int32_t top = canvas.yend + 15;

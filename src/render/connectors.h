@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/flowchart.h"
 #include "render/layout.h"
@@ -22,6 +24,10 @@ std::string_view connectorColour(int32_t a, int32_t b);
 // Writes the connectors comment, one path per parent reference of every
 // item (placed or not) and an empty line.
 void writeConnectors(const Flowchart& chart, LineBuffer& out);
+
+// The connectors writeConnectors draws, in its order: each as the slots of
+// its parent and child item.
+std::vector<std::pair<int32_t, int32_t>> connectorEnds(const Flowchart& chart);
 
 // Writes the summary panel below the last band, with up to six lines of the
 // summary split at "|" and "\n".

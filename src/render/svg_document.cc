@@ -69,15 +69,34 @@ constexpr TextView DefinitionLines[] = {
     u"",
 };
 
-void writeProlog(const CanvasSize& canvas, SvgLine& line, Timestamp generated) {
+// The title and the reading of the chart for a screen reader, right inside
+// the root, where assistive software looks for them.
+void writeAccessibleText(const Flowchart& chart, SvgLine& line) {
+  const Text title = chartTitleText(chart);
+  line << "<title id=\"flowchart-title\">" << Escaped{title} << "</title>";
+  line.end();
+  line.write("<desc id=\"flowchart-desc\">");
+  for (const Text& sentence : chartReading(chart)) {
+    line << Escaped{sentence};
+    line.end();
+  }
+  line.write("</desc>");
+}
+
+void writeProlog(const Flowchart& chart, const CanvasSize& canvas,
+                 SvgLine& line, Timestamp generated, bool accessible) {
   line.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
   line.write("<svg xmlns=\"http://www.w3.org/2000/svg\" ");
   line << "     width=\"" << canvas.width << "\" height=\"" << canvas.height
        << "\" ";
   line.end();
-  line << "     viewBox=\"0 0 " << canvas.width << " " << canvas.height
-       << "\">";
+  line << "     viewBox=\"0 0 " << canvas.width << " " << canvas.height << "\"";
+  if (accessible) {
+    line << " role=\"img\" aria-labelledby=\"flowchart-title flowchart-desc\"";
+  }
+  line << ">";
   line.end();
+  if (accessible) writeAccessibleText(chart, line);
   line.write("");
   line.comment(wording::OriginCommentText);
   line << "<!-- " << wording::TimestampLabel << ": "
@@ -135,11 +154,11 @@ void writeBand(const Section& section, SvgLine& line) {
 }
 
 void writeDocument(Flowchart& chart, const CanvasSize& canvas, LineBuffer& out,
-                   Timestamp generated) {
+                   Timestamp generated, bool accessible) {
   // The boxes, connectors and summary panel write lines of their own: the
   // lines built here go to the file before each of them.
   SvgLine line(out);
-  writeProlog(canvas, line, generated);
+  writeProlog(chart, canvas, line, generated, accessible);
   writeHeader(chart, canvas, line);
   line.comment(wording::SectionsCommentText);
   for (int32_t b = 0; b < chart.sectioncount; ++b) {
@@ -157,8 +176,46 @@ void writeDocument(Flowchart& chart, const CanvasSize& canvas, LineBuffer& out,
 
 }  // namespace
 
-void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated) {
-  writeDocument(chart, layoutFlowchart(chart), out, generated);
+void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated,
+              bool accessible) {
+  writeDocument(chart, layoutFlowchart(chart), out, generated, accessible);
+}
+
+Text chartTitleText(const Flowchart& chart) {
+  Text title(wording::DiagramTitleCaption);
+  if (!chart.subtitle.empty()) {
+    title += Text(wording::ReadingTitleSeparator) + chart.subtitle;
+  }
+  return title;
+}
+
+std::vector<Text> chartReading(const Flowchart& chart) {
+  // A box is read by its title; one without a title by its number.
+  auto boxName = [&](int32_t slot) {
+    const FlowItem& item = chart.items[slot];
+    if (!item.title.empty()) return item.title;
+    return replaceAll(wording::ReadingUntitledBox, u"{id}",
+                      formatInteger(item.itemid));
+  };
+  std::vector<Text> reading;
+  for (int32_t b = 0; b < chart.sectioncount; ++b) {
+    Text steps;
+    for (int32_t i = 0; i < chart.itemcount; ++i) {
+      if (chart.items[i].sectionno != b + 1) continue;
+      if (!steps.empty()) steps += wording::ReadingStepSeparator;
+      steps += boxName(i);
+    }
+    if (steps.empty()) steps = wording::ReadingNoSteps;
+    reading.push_back(replaceAll(
+        replaceAll(wording::ReadingBand, u"{band}", chart.sections[b].name),
+        u"{steps}", steps));
+  }
+  for (const auto& [parent, child] : connectorEnds(chart)) {
+    reading.push_back(replaceAll(
+        replaceAll(wording::ReadingArrow, u"{from}", boxName(parent)), u"{to}",
+        boxName(child)));
+  }
+  return reading;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #define FLOWSVG_RENDER_SVG_DOCUMENT_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "model/flowchart.h"
 #include "base/clock.h"
@@ -14,7 +15,19 @@
 // Lays the chart out and writes the whole document into out, with the
 // given generation time in its timestamp comment. Running out of memory
 // throws std::bad_alloc; what out holds is then to be thrown away.
-void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated);
+//
+// With accessible, the root also says what the drawing is to a screen
+// reader: role="img" and aria-labelledby naming a <title> (the chart's
+// title and subtitle) and a <desc> that reads the chart as text, a line for
+// each band with its steps in order and one for each arrow. Without it the
+// bytes are exactly those of the plain drawing.
+void writeSvg(Flowchart& chart, LineBuffer& out, Timestamp generated,
+              bool accessible = false);
+
+// The <title> and <desc> texts of the accessible drawing: the title, and
+// the reading one sentence per line (the chart laid out).
+Text chartTitleText(const Flowchart& chart);
+std::vector<Text> chartReading(const Flowchart& chart);
 
 // Replaces "&", "<", ">", '"' and "'" by their entities ("&" first, so
 // nothing is escaped twice), then every character XML 1.0 forbids (U+0001 to

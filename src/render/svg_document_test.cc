@@ -206,6 +206,45 @@ TEST_F(SvgDocumentTest, EachBandIsFollowedByItsBoxes) {
   EXPECT_EQ(Lines(at, at + static_cast<long>(expected.size())), expected);
 }
 
+// The accessible drawing: the root's role and label, then the title and the
+// reading, escaped, right after the root; every other line as without it.
+TEST_F(SvgDocumentTest, AccessibleDrawingSaysItselfAsTextAndAddsNothingElse) {
+  const std::string description =
+      "[Header]\nsubtitle = R&D <plan>\n"
+      "[A.First]\nitemid = 1\ntitle = Start\nitemid = 2\nfromid = 1\n"
+      "[A.Empty]\n"
+      "[B.Second]\nitemid = 3\ntitle = \"End\"\nfromid = 1, 2, 9\n";
+  auto chart = newChart();
+  readChart(*chart, description);
+  const Lines accessible = captureLines(
+      [&](LineBuffer& file) { writeSvg(*chart, file, kFixedTime, true); });
+  const Lines plain = documentLines(description);
+  ASSERT_GT(accessible.size(), 13u);
+  const Lines head(accessible.begin() + 3, accessible.begin() + 13);
+  const Lines expected = {
+      R"L(     viewBox="0 0 735 710" role="img" aria-labelledby="flowchart-title flowchart-desc">)L",
+      R"L(<title id="flowchart-title">Process Flowchart: R&amp;D &lt;plan&gt;</title>)L",
+      R"L(<desc id="flowchart-desc">)L",
+      "Band A.First: Start, box 2.",
+      "Band A.Empty: no steps.",
+      "Band B.Second: &quot;End&quot;.",
+      "Arrow: Start \u2192 box 2.",
+      "Arrow: Start \u2192 &quot;End&quot;.",
+      "Arrow: box 2 \u2192 &quot;End&quot;.",
+      "</desc>",
+  };
+  EXPECT_EQ(head, expected);
+  Lines stripped;
+  for (size_t k = 0; k < accessible.size(); ++k) {
+    if (k == 3) {
+      stripped.push_back(R"L(     viewBox="0 0 735 710">)L");
+    } else if (k < 4 || k > 12) {
+      stripped.push_back(accessible[k]);
+    }
+  }
+  EXPECT_EQ(stripped, plain);
+}
+
 // What the document writer puts into a line for text: escaped, as UTF-8.
 std::string escapedUtf8(TextView text) {
   std::string bytes(MaxEscapedBytesPerUnit * text.size() + 2, '\0');

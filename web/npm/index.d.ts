@@ -22,6 +22,8 @@ export interface Result {
 export interface Options {
   /** the drawing's time line, "YYYY-MM-DD HH:MM:SS" (1970 to 9999); empty or left out: the current local time */
   timestamp?: string;
+  /** true: role="img" and aria-labelledby on the root, a <title> (the chart's title and subtitle) and a <desc> reading each band with its steps and each arrow, for screen readers; left out or false: the plain drawing's bytes */
+  accessible?: boolean;
 }
 
 /** Draws a description, given as text or as a file's bytes. Throws RangeError for a malformed timestamp. */

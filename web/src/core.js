@@ -2,7 +2,7 @@
 //
 // startCore(createModule, wasmBytes) instantiates the module from bytes it
 // is handed (never a fetch) and resolves to an object with:
-//   convert(description, { timestamp }) -> { svg, svgBytes, warnings, moreWarnings, sections, items }
+//   convert(description, { timestamp, accessible }) -> { svg, svgBytes, warnings, moreWarnings, sections, items }
 //   sampleDescription() -> the bytes `flowsvg --sample` writes, as a string
 // A description is a string (encoded as UTF-8, as a text editor saves it) or
 // a Uint8Array holding a file's bytes as they are. The timestamp is the
@@ -73,7 +73,8 @@ export async function startCore(createModule, wasmBytes) {
     let result = 0;
     try {
       when = put(stamp);
-      result = m._flowsvg_convert(input, bytes.length, when, stamp.length);
+      result = m._flowsvg_convert(input, bytes.length, when, stamp.length,
+        options.accessible ? 1 : 0);
     } finally {
       m._flowsvg_free(input);
       if (when !== 0) m._flowsvg_free(when);

@@ -317,7 +317,20 @@ export class Page {
   downloadSvg() {
     if (!this.result) return;
     const name = outputName(this.doc.name || fileNames.description);
-    download(this.result.svgBytes, name, 'image/svg+xml');
+    let bytes = this.result.svgBytes;
+    if ($('accessible').checked) {
+      // The same drawing with its title and reading for screen readers.
+      const text = this.editor.getText();
+      const input = this.doc.bytes && text === this.doc.text ? this.doc.bytes : text;
+      try {
+        bytes = this.core.convert(input, { accessible: true }).svgBytes;
+      } catch (error) {
+        if (!(error instanceof OutOfMemoryError)) throw error;
+        this.say(words.outOfMemory);
+        return;
+      }
+    }
+    download(bytes, name, 'image/svg+xml');
     this.say(fill(words.downloaded, { name }));
   }
 

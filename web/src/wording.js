@@ -16,6 +16,8 @@ export const words = {
   saveTitle: 'Save the description as a UTF-8 text file (Ctrl+S)',
   svgButton: 'Download SVG',
   svgTitle: 'Download the drawing as an SVG file, the same bytes as the flowsvg command writes',
+  accessibleLabel: 'accessible',
+  accessibleTitle: 'Download SVG gives the drawing a title and a description that reads the chart for screen readers',
   pngLabel: 'PNG',
   pngButton: '{scale}x',
   pngTitle: 'Download the drawing as a PNG image at {scale} times its size',

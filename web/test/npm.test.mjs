@@ -41,6 +41,19 @@ test('a description given as text converts as its UTF-8 bytes', () => {
   assert.match(convert(text, options).svg, /Caf\u00e9 \u4e2d \u{1F600}/u);
 });
 
+test('accessible gives the bytes of flowsvg --accessible; off, the plain ones', () => {
+  const text = '[Header]\nsubtitle = Orders & more\n[A.B]\nitemid = 1\ntitle = Intake\nitemid = 2\ntitle = Plan\nfromid = 1\n';
+  const seconds = 1893456000;
+  const timestamp = utcTimestamp(seconds);
+  const accessible = convert(text, { timestamp, accessible: true }).svg;
+  assert.ok(Buffer.from(accessible, 'utf8').equals(cliSvg(enc.encode(text), seconds, ['--accessible'])));
+  assert.match(accessible, /<title id="flowchart-title">Process Flowchart: Orders &amp; more<\/title>/);
+  assert.match(accessible, /\r\nArrow: Intake \u2192 Plan\.\r\n/);
+  for (const off of [{ timestamp }, { timestamp, accessible: false }]) {
+    assert.ok(Buffer.from(convert(text, off).svg, 'utf8').equals(cliSvg(enc.encode(text), seconds)));
+  }
+});
+
 test('sampleDescription is what flowsvg --sample writes', () => {
   assert.ok(Buffer.from(sampleDescription(), 'utf8').equals(cliSample()));
 });

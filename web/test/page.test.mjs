@@ -223,6 +223,15 @@ describe('the page', () => {
     await p.click('#download-svg');
     const svg = await downloaded(folder, 'sample_flowchart.svg');
     assert.ok(svg.equals(cliSvg(golden, secondsOfTimeLine(svg.toString('utf8')))));
+    // With the switch on, the SVG says itself to a screen reader, as
+    // flowsvg --accessible writes it.
+    rmSync(path.join(folder, 'sample_flowchart.svg'));
+    await p.click('#accessible');
+    await p.click('#download-svg');
+    const accessible = await downloaded(folder, 'sample_flowchart.svg');
+    assert.ok(accessible.equals(cliSvg(golden, secondsOfTimeLine(accessible.toString('utf8')), ['--accessible'])));
+    assert.match(accessible.toString('utf8'), /role="img" aria-labelledby="flowchart-title flowchart-desc"/);
+    await p.click('#accessible');
     await p.click('button.png[data-scale="4"]');
     const png = await downloaded(folder, 'sample_flowchart@4x.png');
     assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20)], [4980, 1880]);

@@ -44,9 +44,9 @@ function run(args, input, env = {}) {
 }
 
 // The SVG bytes flowsvg writes for the description, stamped with the given
-// moment (seconds since 1970, UTC).
-export function cliSvg(bytes, seconds) {
-  const result = run(['-q', '-', '-'], bytes, { SOURCE_DATE_EPOCH: String(seconds) });
+// moment (seconds since 1970, UTC); options go before the files.
+export function cliSvg(bytes, seconds, options = []) {
+  const result = run(['-q', ...options, '-', '-'], bytes, { SOURCE_DATE_EPOCH: String(seconds) });
   if (result.status !== 0) throw new Error(`flowsvg failed: ${result.stderr}`);
   return result.stdout;
 }
