@@ -276,10 +276,6 @@ inline constexpr T UsageLine =
     u"--watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR FILE...) | "
     u"flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT] | "
     u"flowsvg --sample PATH | flowsvg --help | flowsvg --version";
-// The part of UsageLine left out where the watch is not available.
-inline constexpr T UsageWatchPart =
-    u"flowsvg [-q] --watch (INPUT [OUTPUT] | -O FILE... | --out-dir DIR "
-    u"FILE...) | ";
 // The part of UsageLine left out where --serve is not available.
 inline constexpr T UsageServePart =
     u"flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT] | ";
@@ -333,8 +329,6 @@ inline constexpr T NoSuchFolderReason = u"no such folder";
 inline constexpr T NotAFolderReason = u"not a folder";
 // After OpenFailureCaption and the pattern (Windows wildcards).
 inline constexpr T NoFileMatchesReason = u"no file matches";
-inline constexpr T WatchUnavailable =
-    u"flowsvg: --watch is not available on this system";
 // --serve and the window's Preview: the page is built into the program
 // only where the build had the web part.
 inline constexpr T ServeUnavailable = u"--serve is not available in this build";
@@ -364,20 +358,19 @@ inline constexpr T WaitingForItAfter = u"; waiting for it";
 // Memory ran out outside the conversion of any one file (the run ends).
 inline constexpr T OutOfMemoryLine = u"flowsvg: out of memory";
 
-// The help, line by line. The lines starting with WatchHelpMark are shown,
-// without it, only where --watch is available.
-inline constexpr T WatchHelpMark = u"{watch}";
-// The lines starting with ServeHelpMark likewise where --serve is.
+// The help, line by line. The lines starting with ServeHelpMark are shown,
+// without it, only where --serve is available.
 inline constexpr T ServeHelpMark = u"{serve}";
 inline constexpr T HelpLines[] = {
     u"Usage: flowsvg [-q] [DRAWING] INPUT [OUTPUT]",
     u"       flowsvg [-q] [-j N] [DRAWING] -O FILE...",
     u"       flowsvg [-q] [-j N] [DRAWING] --out-dir DIR FILE...",
     u"       flowsvg [-q] --check FILE...",
-    u"{watch}       flowsvg [-q] [DRAWING] --watch INPUT [OUTPUT]",
-    u"{watch}       flowsvg [-q] [DRAWING] --watch (-O | --out-dir DIR) "
+    u"       flowsvg [-q] [DRAWING] --watch INPUT [OUTPUT]",
+    u"       flowsvg [-q] [DRAWING] --watch (-O | --out-dir DIR) "
     u"FILE...",
-    u"{serve}       flowsvg [-q] --serve [--port N] [--open] INPUT [OUTPUT]",
+    u"{serve}       flowsvg [-q] [DRAWING] --serve [--port N] [--open] INPUT "
+    u"[OUTPUT]",
     u"       flowsvg --sample PATH",
     u"       flowsvg --help | --version",
     u"",
@@ -399,9 +392,9 @@ inline constexpr T HelpLines[] = {
     u"  -j N           run N conversions at once (default: one per processor)",
     u"  --check        read each FILE and print its warnings on standard",
     u"                 output; write nothing",
-    u"{watch}  --watch        convert, then convert again whenever a "
+    u"  --watch        convert, then convert again whenever a "
     u"description is",
-    u"{watch}                 saved, until Ctrl+C",
+    u"                 saved, until Ctrl+C",
     u"{serve}  --serve        as --watch for one INPUT, with a live page of "
     u"the drawing",
     u"{serve}                 at an address on this computer only (printed, "

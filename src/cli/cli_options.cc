@@ -8,12 +8,10 @@
 
 namespace {
 
-// The usage line, without --watch and --serve where they are not
-// available.
+// The usage line, without --serve where it is not available.
 Text usageLine() {
   Text line(wording::UsageLine);
   if (!serveAvailable()) line = replaceAll(line, wording::UsageServePart, u"");
-  if (!watchAvailable()) line = replaceAll(line, wording::UsageWatchPart, u"");
   return line;
 }
 
@@ -57,7 +55,7 @@ uint16_t portNumber(TextView text) {
 
 }  // namespace
 
-bool serveAvailable() { return previewPageAvailable() && watchAvailable(); }
+bool serveAvailable() { return previewPageAvailable(); }
 
 CliOptions parseCommandLine(const std::vector<Text>& args,
                             const FileLister* wildcards) {
@@ -264,14 +262,9 @@ Text sourceDateComplaint(const char* value) {
 }
 
 Text helpText() {
-  const bool watch = watchAvailable();
   const bool serve = serveAvailable();
   Text help;
   for (TextView line : wording::HelpLines) {
-    if (line.starts_with(wording::WatchHelpMark)) {
-      if (!watch) continue;
-      line.remove_prefix(wording::WatchHelpMark.size());
-    }
     if (line.starts_with(wording::ServeHelpMark)) {
       if (!serve) continue;
       line.remove_prefix(wording::ServeHelpMark.size());

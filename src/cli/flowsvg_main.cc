@@ -186,10 +186,6 @@ int run(const std::vector<Text>& args) {
       }
       return runConversions(options.inputs, options.outputs, settings);
     case CliAction::Watch:
-      if (!watchAvailable()) {
-        printLine(StandardStream::Error, wording::WatchUnavailable);
-        return ExitUsage;
-      }
       if (!options.outDir.empty() && !outputFolderExists(options.outDir)) {
         return ExitOutputUnwritable;
       }

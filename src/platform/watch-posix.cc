@@ -61,7 +61,6 @@ struct DescriptionWatch {
   std::vector<WatchedName> names;
 };
 
-bool watchAvailable() { return true; }
 
 namespace {
 

@@ -255,7 +255,6 @@ void clearOut(Text* folder, Text* reason) {
 
 }  // namespace
 
-bool watchAvailable() { return true; }
 
 DescriptionWatch* startWatch(const std::vector<Text>& files, Text* folder,
                              Text* reason, WatchSignals signals) {

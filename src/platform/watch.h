@@ -26,9 +26,6 @@
 
 #include "base/strings.h"
 
-// Whether this build of the program can watch folders at all.
-bool watchAvailable();
-
 struct DescriptionWatch;
 
 // Whether a watch takes the ending signals while it waits (the command

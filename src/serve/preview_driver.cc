@@ -7,8 +7,7 @@
 // Once it listens it prints one line, "port P ipv6 yes|no key K", on
 // standard output. SIGINT, SIGTERM or SIGHUP end it as they end
 // flowsvg --watch (exit status 128 + signal; Ctrl+C on Windows), after the
-// server has stopped. Where the build has no folder watch, it serves until
-// its standard input ends, then exits 0.
+// server has stopped.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -96,26 +95,16 @@ int main(int argc, char** argv) {
   // line is read is seen.
   Text folder;
   Text reason;
-  DescriptionWatch* watch = nullptr;
-  if (watchAvailable()) {
-    watch = startWatch({description}, &folder, &reason);
-    if (watch == nullptr) {
-      server.stop();
-      complain("cannot watch", Status::error(folder + u": " + reason));
-      return 66;
-    }
+  DescriptionWatch* watch = startWatch({description}, &folder, &reason);
+  if (watch == nullptr) {
+    server.stop();
+    complain("cannot watch", Status::error(folder + u": " + reason));
+    return 66;
   }
   std::printf("port %u ipv6 %s key %s\n", unsigned{server.port()},
               server.onIpv6() ? "yes" : "no", server.key().c_str());
   std::fflush(stdout);
 
-  if (watch == nullptr) {
-    // Served until standard input ends.
-    while (std::getchar() != EOF) {
-    }
-    server.stop();
-    return 0;
-  }
   for (;;) {
     std::vector<char> changed;
     int signal = 0;
