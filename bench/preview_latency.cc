@@ -40,6 +40,7 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
 
+#include "latency_support.h"
 #include "serve/request_rules.h"
 
 extern char** environ;
@@ -49,18 +50,6 @@ namespace http = boost::beast::http;
 using tcp = net::ip::tcp;
 
 namespace {
-
-double now() {
-  struct timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-bool writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  return static_cast<bool>(out.flush());
-}
 
 // A step that takes longer than 10 s (an event lost, say) ends the run and
 // flowsvg, instead of hanging (Asio's blocking reads wait out a socket's
@@ -124,12 +113,6 @@ std::string changeOf(const std::string& bytes) {
   return "event: change\ndata: " + entityTag(bytes) + "\n\n";
 }
 
-void report(const char* what, std::vector<double> micros) {
-  std::sort(micros.begin(), micros.end());
-  std::printf("%s %.1f %.1f %.1f\n", what, micros[micros.size() / 2],
-              micros.front(), micros.back());
-}
-
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
@@ -184,7 +167,7 @@ int run(const std::string& input, const std::string& description, int saves,
     }
     micros.push_back(now() - start);
   }
-  report("save", micros);
+  printMedianMinMax("save", micros);
 
   micros.clear();
   std::vector<double> drawn;
@@ -238,8 +221,8 @@ int run(const std::string& input, const std::string& description, int saves,
     std::fprintf(stderr, "the description is not the last save\n");
     return 1;
   }
-  report("put", micros);
-  report("svg", drawn);
+  printMedianMinMax("put", micros);
+  printMedianMinMax("svg", drawn);
   return 0;
 }
 

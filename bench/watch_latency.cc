@@ -26,21 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "latency_support.h"
+
 extern char** environ;
 
 namespace {
-
-double now() {
-  struct timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-bool writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  return static_cast<bool>(out.flush());
-}
 
 // Waits up to timeoutMs for name to be renamed or linked into the watched
 // folder.
@@ -126,8 +116,6 @@ int main(int argc, char** argv) {
   kill(watcher, SIGINT);
   int status = 0;
   waitpid(watcher, &status, 0);
-  std::sort(micros.begin(), micros.end());
-  std::printf("%.1f %.1f %.1f\n", micros[micros.size() / 2], micros.front(),
-              micros.back());
+  printMedianMinMax("", micros);
   return 0;
 }

@@ -130,3 +130,24 @@ void writeContent(FileHandle file, std::string_view bytes) {
 }
 
 void closeFile(FileHandle file) { (void)finishWriting(file); }
+
+Status readWholeFile(TextView path, std::string* bytes) {
+  Text reason;
+  FileHandle file = openForReading(path, &reason);
+  if (file == nullptr) return Status::error(reason);
+  bytes->clear();
+  while (readBytes(file, *bytes, ReadChunkSize) > 0) {
+  }
+  const Text failure(readFailure(file));
+  closeFile(file);
+  if (!failure.empty()) return Status::error(failure);
+  return Status();
+}
+
+Status replaceWholeFile(TextView path, std::string_view bytes) {
+  Text reason;
+  FileHandle file = createReplacement(path, &reason);
+  if (file == nullptr) return Status::error(reason);
+  writeContent(file, bytes);
+  return finishWriting(file);
+}

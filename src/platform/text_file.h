@@ -123,6 +123,14 @@ Status finishWriting(FileHandle file);
 // descriptor) only the handle goes. Never fails; the handle is then invalid.
 void abandonWriting(FileHandle file);
 
+// The whole file at path read into *bytes (emptied first); the reason when
+// it cannot be opened or read.
+Status readWholeFile(TextView path, std::string* bytes);
+
+// The file at path replaced by bytes through createReplacement and
+// finishWriting: the earlier file stays whole when the writing fails.
+Status replaceWholeFile(TextView path, std::string_view bytes);
+
 // --- Replacements flushed together ------------------------------------------
 //
 // A program that writes many files in one run (flowsvg -O) flushes the disk

@@ -23,27 +23,6 @@
 
 namespace {
 
-Status readWhole(const Text& path, std::string* bytes) {
-  Text reason;
-  FileHandle file = openForReading(path, &reason);
-  if (file == nullptr) return Status::error(reason);
-  bytes->clear();
-  while (readBytes(file, *bytes, ReadChunkSize) > 0) {
-  }
-  const Text failure(readFailure(file));
-  closeFile(file);
-  if (!failure.empty()) return Status::error(failure);
-  return Status();
-}
-
-Status writeWhole(const Text& path, std::string_view bytes) {
-  Text reason;
-  FileHandle file = createReplacement(path, &reason);
-  if (file == nullptr) return Status::error(reason);
-  writeContent(file, bytes);
-  return finishWriting(file);
-}
-
 int usage() {
   std::fputs("usage: preview_driver [--port N] PAGE DESCRIPTION\n", stderr);
   return 64;
@@ -73,16 +52,16 @@ int main(int argc, char** argv) {
   const Text pagePath = decodeUtf8(args[0]);
   const Text description = decodeUtf8(args[1]);
 
-  const Status pageRead = readWhole(pagePath, &settings.page);
+  const Status pageRead = readWholeFile(pagePath, &settings.page);
   if (!pageRead.ok()) {
     complain("page", pageRead);
     return 66;
   }
   settings.readDescription = [description](std::string* bytes) {
-    return readWhole(description, bytes);
+    return readWholeFile(description, bytes);
   };
   settings.writeDescription = [description](std::string_view bytes) {
-    return writeWhole(description, bytes);
+    return replaceWholeFile(description, bytes);
   };
 
   PreviewServer server;

@@ -20,31 +20,6 @@ struct PreviewSession::Served {
   }
 };
 
-namespace {
-
-Status readWhole(const Text& path, std::string* bytes) {
-  Text reason;
-  FileHandle file = openForReading(path, &reason);
-  if (file == nullptr) return Status::error(reason);
-  bytes->clear();
-  while (readBytes(file, *bytes, ReadChunkSize) > 0) {
-  }
-  const Text failure(readFailure(file));
-  closeFile(file);
-  if (!failure.empty()) return Status::error(failure);
-  return Status();
-}
-
-Status replaceWhole(const Text& path, std::string_view bytes) {
-  Text reason;
-  FileHandle file = createReplacement(path, &reason);
-  if (file == nullptr) return Status::error(reason);
-  writeContent(file, bytes);
-  return finishWriting(file);
-}
-
-}  // namespace
-
 PreviewSession::PreviewSession() : served_(std::make_shared<Served>()) {}
 
 PreviewSession::~PreviewSession() { stop(); }
@@ -67,10 +42,10 @@ Status PreviewSession::start(const Text& description, uint16_t port) {
   // valid for as long as the server's thread may call them.
   std::shared_ptr<Served> served = served_;
   settings.readDescription = [served](std::string* bytes) {
-    return readWhole(served->now(), bytes);
+    return readWholeFile(served->now(), bytes);
   };
   settings.writeDescription = [served](std::string_view bytes) {
-    return replaceWhole(served->now(), bytes);
+    return replaceWholeFile(served->now(), bytes);
   };
   const Status started = server_.start(std::move(settings));
   started_ = started.ok();
